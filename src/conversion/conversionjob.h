@@ -1,0 +1,101 @@
+#pragma once
+// One queued conversion: its source record, audio track, state, progress and status line; while
+// it converts, its ffmpeg child, progress timer and sleep assertion.
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+#include "conversion/jobhost.h"
+#include "conversion/jobstate.h"
+#include "inspection/mkvfileinfo.h"
+
+class QProcess;
+class QTimer;
+
+namespace tavrel {
+
+namespace platform { class SleepAssertion; }
+
+class ConversionJob final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString stateInfoString READ stateInfoString NOTIFY stateInfoStringChanged)
+    Q_PROPERTY(quint64 audioTrackIndex READ audioTrackIndex WRITE setAudioTrackIndex NOTIFY audioTrackIndexChanged)
+    Q_PROPERTY(float progress READ progress WRITE setProgress NOTIFY progressChanged)
+    Q_PROPERTY(qint32 state READ state WRITE setState NOTIFY stateChanged)
+
+public:
+    explicit ConversionJob(JobHost *host, QObject *parent = nullptr);
+    ~ConversionJob() override;
+    Q_DISABLE_COPY_MOVE(ConversionJob)
+
+    QString stateInfoString() const;
+    quint64 audioTrackIndex() const { return m_audioTrackIndex; }
+    void setAudioTrackIndex(quint64 index);
+    float progress() const { return m_progress; }
+    void setProgress(float progress);
+    qint32 state() const { return m_state; }
+    void setState(qint32 state);
+    bool finishedOK() const { return m_finishedOK; }
+    bool finishedError() const { return m_finishedError; }
+    bool slowmode() const { return m_slowmode; }
+    const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_fileInfo; }
+    void setFileInfo(std::shared_ptr<MKVFileInfo> info) { m_fileInfo = std::move(info); }
+
+    // Controls.
+    void start();
+    void pause();
+    void continueJob(); // "continue"
+    void remove();
+    void reveal();
+
+    bool needFixup(int audioStreamId);
+    bool checkFreeSpace();
+
+    // Read-only views for the window and tests.
+    QString jobOutput() const { return m_jobOutput; }
+    QStringList arguments() const { return m_arguments; }
+    QString progressFile() const { return m_progressFile; }
+    qint64 processId() const;
+    bool holdsSleepAssertion() const { return m_sleepAssertion != nullptr; }
+
+Q_SIGNALS:
+    void stateInfoStringChanged();
+    void audioTrackIndexChanged();
+    void progressChanged();
+    void stateChanged();
+
+private:
+    void progressTimer();
+    void outputReceived();
+    void conversionFinished(int exitStatus);
+    void showFailureExplanation();
+    void takeSleepAssertion();
+    void releaseSleepAssertion();
+    void scheduleTimer();
+    void stopTimer();
+
+    JobHost *m_host;
+    std::shared_ptr<MKVFileInfo> m_fileInfo;
+    quint64 m_audioTrackIndex = 0;
+    float m_progress = 0.0f;
+    qint32 m_state = Queued;
+    bool m_finishedOK = false;
+    bool m_finishedError = false;
+    bool m_slowmode = false;
+
+    QString m_jobOutput;
+    QStringList m_arguments;
+    QProcess *m_task = nullptr;
+    QDateTime m_startDate;
+    QDateTime m_stopDate;
+    QTimer *m_timer = nullptr;
+    QString m_progressFile;
+    quint64 m_lastFileSize = 0;
+    std::unique_ptr<platform::SleepAssertion> m_sleepAssertion;
+};
+
+} // namespace tavrel

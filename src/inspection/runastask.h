@@ -1,0 +1,27 @@
+#pragma once
+// Running a tool as a child process: argument vector, standard output and error merged, read to
+// the end before the wait, strict UTF-8.
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tavrel {
+
+struct TaskResult
+{
+    std::optional<QString> output; // none when the bytes are not valid UTF-8 or nothing ran
+    int exitStatus = -1;
+    bool started = false;
+    QString startError;            // why the program could not be started, when it could not
+};
+
+// argv[0] is the program, the rest its arguments.
+TaskResult runTask(const QStringList &argv);
+std::optional<QString> runAsTask(const QStringList &argv);
+std::optional<QString> runAsTaskWithTerminationStatus(const QStringList &argv, int *status);
+
+// A tool's path: the resources folder first, then PATH; the bare name when found nowhere.
+QString toolPath(const QString &name);
+
+} // namespace tavrel

@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+
+namespace tavrel::platform {
+
+// One modal alert. Absent (null) button titles are not shown. Answer codes follow the classic
+// alert: 1 default button, 0 alternate, -1 other.
+struct AlertRequest
+{
+    QString title;
+    QString message;
+    QString defaultButton;
+    QString alternateButton;
+    QString otherButton;
+    bool withTextField = false; // a one-line text field 310 x 24 below the message
+};
+
+struct AlertAnswer
+{
+    int code = 1;
+    QString text; // the text field's content; empty when nothing was typed
+};
+
+class AlertPresenter
+{
+public:
+    virtual ~AlertPresenter() = default;
+    virtual void activateApplication() = 0; // bring the application to the front
+    virtual AlertAnswer runModal(const AlertRequest &request) = 0;
+};
+
+} // namespace tavrel::platform

@@ -1,0 +1,35 @@
+#pragma once
+// The platform services the core uses, installed once at start-up (the real ones) or by a test
+// (scripted ones). Each pointer is non-owning and stays valid while installed.
+#include "platform/alertpresenter.h"
+#include "platform/bookmarks.h"
+#include "platform/panels.h"
+#include "platform/sleepinhibitor.h"
+#include "platform/usernotifier.h"
+#include "platform/volumeinfo.h"
+#include "platform/workspace.h"
+
+namespace tavrel::platform {
+
+struct Services
+{
+    AlertPresenter *alerts = nullptr;
+    Panels *panels = nullptr;
+    UserNotifier *notifier = nullptr;
+    SleepInhibitor *sleepInhibitor = nullptr;
+    Workspace *workspace = nullptr;
+    VolumeInfo *volumes = nullptr;
+    Bookmarks *bookmarks = nullptr;
+};
+
+inline Services &services()
+{
+    static Services s;
+    return s;
+}
+inline void install(const Services &s)
+{
+    services() = s;
+}
+
+} // namespace tavrel::platform
