@@ -32,9 +32,11 @@ void registerDefaults(const QVariantMap &defaults);
 // Registers registeredDefaults() once per process (the controller class's first use).
 void registerAppDefaults();
 
-// Accessors; every call reads or writes the store, nothing is cached.
+// Accessors; every call reads or writes the store, nothing is cached. Values read back alike
+// before and after a restart: integers (and text that is a decimal integer, such as a
+// hand-written "AutoAdd=1") as qint64, every list as a QVariantList of its elements.
 QVariant defaultObject(const QString &key);                  // invalid QVariant = none
-void setDefaultObject(const QString &key, const QVariant &value);
+void setDefaultObject(const QString &key, const QVariant &value); // invalid value removes the key
 std::optional<QVariantList> defaultArray(const QString &key); // none when missing or not a list
 qint64 defaultInt(const QString &key);                        // 0 when missing or not an integer
 void setDefaultInt(const QString &key, qint64 value);

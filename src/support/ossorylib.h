@@ -26,13 +26,18 @@ public:
     QUrl suppURL() const;
     void openURL(int tag) const;
 
-    // Optional information-dictionary entries; empty when not configured at build time.
+    // Information entries: CFBundleName, CFBundleIdentifier, CFBundleShortVersionString,
+    // CFBundleVersion, SupportEmail, WebSite and the optional FeedbackEmail, VendorProductPage,
+    // StoreProductPage, MacupdateProductPage; empty when absent (not configured at build time).
     static QString infoValue(const QString &key);
 
-    // Overrides for tests and for running from unusual places.
+    // Overrides for tests and for running from unusual places; an empty path ends the override.
     static void setResourceDirOverride(const QString &path);
     static void setCrashReportDirOverride(const QString &path);
     static QString crashReportDir();
+    // The names in a folder that, after a leading "core.", begin with the given application
+    // name, case and diacritics ignored; in listing order.
+    static QStringList crashReportsIn(const QString &folder, const QString &name);
 
     Q_DISABLE_COPY_MOVE(OssoryLib)
 };
@@ -40,5 +45,8 @@ public:
 // Identity without an instance (the values are compile-time constants).
 QString appName();
 QString appVersionString();
+
+// The build number from its text: the leading integer, 0 when the text does not start with one.
+int appVersionFromText(const QString &text);
 
 } // namespace tavrel

@@ -1,0 +1,157 @@
+#include "support/alerts.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdlib>
+
+#include "app/settings.h"
+#include "platform/services.h"
+#include "support/format.h"
+#include "support/ossorylib.h"
+#include "support/strings.h"
+#include "support/supportlinks.h"
+
+namespace tavrel {
+namespace {
+
+constexpr qsizetype kFatalDetailsLimit = 400;
+
+QString &versionOverride()
+{
+    static QString version; // touched on the main thread only
+    return version;
+}
+
+bool onMainThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
+}
+
+platform::AlertAnswer present(const platform::AlertRequest &request)
+{
+    platform::AlertPresenter *presenter = platform::services().alerts;
+    if (!presenter) {
+        // No window system to ask: keep a trace and take the default button.
+        asl_NSLog(3, QStringLiteral("%@: %@"), request.title, request.message);
+        return platform::AlertAnswer{1, QString()};
+    }
+    presenter->activateApplication();
+    return presenter->runModal(request);
+}
+
+void silenceableAlert(const QString &key, const QString &title, const QString &message,
+                      const QString &defaultButton, const QString &alternateButton)
+{
+    if (settings::defaultInt(key) != 0)
+        return;
+    if (alert(title, message, defaultButton, alternateButton) != 1)
+        settings::setDefaultInt(key, 1);
+}
+
+// Runs on the main thread at once, or is queued to it so that the caller does not wait.
+template<typename KeyFunction>
+void showUnlessSilenced(KeyFunction keyFor, const QString &identifier, const QString &title,
+                        const QString &message, const QString &defaultButton, const QString &alternateButton)
+{
+    auto run = [=] { silenceableAlert(keyFor(identifier), title, message, defaultButton, alternateButton); };
+    if (onMainThread())
+        run();
+    else
+        dispatch_async_main(run);
+}
+
+} // namespace
+
+int alert(const QString &title, const QString &message, const QString &defaultButton,
+          const QString &alternateButton, const QString &otherButton)
+{
+    platform::AlertRequest request;
+    request.title = title;
+    request.message = message;
+    request.defaultButton = defaultButton;
+    request.alternateButton = alternateButton;
+    request.otherButton = otherButton;
+    return present(request).code;
+}
+
+int alert_apptitled(const QString &message, const QString &defaultButton, const QString &alternateButton,
+                    const QString &otherButton)
+{
+    return alert(appName(), message, defaultButton, alternateButton, otherButton);
+}
+
+int input(const QString &prompt, const QStringList &buttons, QString *text)
+{
+    platform::AlertRequest request;
+    request.message = prompt;
+    request.defaultButton = buttons.value(0);
+    request.alternateButton = buttons.value(1);
+    request.otherButton = buttons.value(2);
+    request.withTextField = true;
+    const platform::AlertAnswer answer = present(request);
+    if (text)
+        *text = answer.text.isNull() ? QStringLiteral("") : answer.text;
+    return answer.code;
+}
+
+QString dontWarnAgainVersionKey(const QString &identifier)
+{
+    const QString version = versionOverride().isNull() ? appVersionString() : versionOverride();
+    return makeString(QStringLiteral("_%@_%@_asked"), identifier, version);
+}
+
+QString dontWarnAgainEverKey(const QString &identifier)
+{
+    return makeString(QStringLiteral("_%@_asked"), identifier);
+}
+
+void setDontWarnAgainVersionOverride(const QString &version)
+{
+    versionOverride() = version;
+}
+
+void alert_dontwarnagain_version(const QString &identifier, const QString &title, const QString &message,
+                                 const QString &defaultButton, const QString &alternateButton)
+{
+    showUnlessSilenced(dontWarnAgainVersionKey, identifier, title, message, defaultButton, alternateButton);
+}
+
+void alert_dontwarnagain_ever(const QString &identifier, const QString &title, const QString &message,
+                              const QString &defaultButton, const QString &alternateButton)
+{
+    showUnlessSilenced(dontWarnAgainEverKey, identifier, title, message, defaultButton, alternateButton);
+}
+
+platform::AlertRequest fatalErrorAlertRequest(const QString &message, const QString &details)
+{
+    QString shown = details;
+    if (details.size() > kFatalDetailsLimit)
+        shown = clamp(details, kFatalDetailsLimit) + QStringLiteral(" \u2026\n(Remaining message omitted)");
+    platform::AlertRequest request;
+    request.title = QStringLiteral("Fatal Error");
+    request.message = makeString(QStringLiteral("%@\n\n You can contact our support with detailed information so "
+                                                "that we can fix this problem.\n\nInformation: %@"),
+                                 message, shown);
+    request.defaultButton = QStringLiteral("Send to support");
+    request.alternateButton = QStringLiteral("Quit");
+    return request;
+}
+
+void runFatalErrorAlert(const QString &message, const QString &details)
+{
+    if (present(fatalErrorAlertRequest(message, details)).code == 1)
+        openFatalErrorReport(details); // the whole details, not the shortened ones
+}
+
+void alertfeedbackfatal(const QString &message, const QString &details)
+{
+    if (onMainThread())
+        runFatalErrorAlert(message, details);
+    else
+        dispatch_sync_main([&] { runFatalErrorAlert(message, details); });
+    std::exit(1);
+}
+
+} // namespace tavrel
