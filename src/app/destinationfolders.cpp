@@ -1,0 +1,212 @@
+// The destination folders of the controller: adding a folder, the launch check, the two
+// pop-ups and resolving a folder for a job.
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include "app/appdelegate.h"
+#include "app/settings.h"
+#include "platform/services.h"
+#include "support/fileops.h"
+#include "support/format.h"
+
+namespace tavrel {
+
+namespace {
+
+QList<QByteArray> storedBookmarks()
+{
+    QList<QByteArray> result;
+    for (const QVariant &value : settings::defaultArray(settings::kDestinationBookmarksKey).value_or(QVariantList()))
+        result.append(value.toByteArray());
+    return result;
+}
+
+QStringList storedNames()
+{
+    QStringList result;
+    for (const QVariant &value : settings::defaultArray(settings::kDestinationNamesKey).value_or(QVariantList()))
+        result.append(value.toString());
+    return result;
+}
+
+void storeFolders(const QList<QByteArray> &bookmarks, const QStringList &names)
+{
+    QVariantList bookmarkValues;
+    for (const QByteArray &data : bookmarks)
+        bookmarkValues.append(data);
+    QVariantList nameValues;
+    for (const QString &name : names)
+        nameValues.append(name);
+    settings::setDefaultObject(settings::kDestinationBookmarksKey, bookmarkValues);
+    settings::setDefaultObject(settings::kDestinationNamesKey, nameValues);
+}
+
+} // namespace
+
+qsizetype AppDelegate::destinationFolderCount() const
+{
+    // The two lists are kept the same length; should a store hold lists of different lengths,
+    // only the folders with both a reference and a name are offered.
+    return qMin(storedBookmarks().size(), storedNames().size());
+}
+
+void AppDelegate::chooseNewDestination(int tag)
+{
+    platform::Panels *panels = platform::services().panels;
+    platform::Bookmarks *bookmarks = platform::services().bookmarks;
+    if (!panels || !bookmarks)
+        return;
+    const bool fromMainWindow = tag == kMainWindowChooseFolderTag;
+    const std::optional<QString> folder =
+        panels->chooseFolder(fromMainWindow ? platform::PanelParent::MainWindow : platform::PanelParent::PreferencesWindow);
+    if (!folder || folder->isEmpty())
+        return;
+
+    const std::optional<QByteArray> data = bookmarks->create(*folder);
+    if (!data || data->isEmpty()) {
+        asl_NSLog(3, QStringLiteral("Error creating bookmark: %@"),
+                  makeString(QStringLiteral("no folder reference could be made for %@"), *folder));
+        return;
+    }
+
+    QList<QByteArray> stored = storedBookmarks();
+    QStringList names = storedNames();
+    stored.append(*data);
+    names.append(QFileInfo(QDir::cleanPath(*folder)).fileName());
+    storeFolders(stored, names);
+    settings::synchronize();
+
+    rebuildPreferencesDestinationPopUp();
+    if (tag == kPreferencesChooseFolderTag) {
+        const int index = int(m_preferencesItems.size()) - 3;
+        setPreferencesItems(m_preferencesItems, index);
+        settings::setDefaultInt(settings::kDefaultDestinationKey, index);
+    } else if (fromMainWindow) {
+        rebuildDestinationPopUp();
+        setDestinationItems(m_destinationItems, int(m_destinationItems.size()) - 3);
+    }
+}
+
+void AppDelegate::rebuildDestinationPopUp()
+{
+    const PopUpItems items = rebuiltDestinationItems(m_destinationItems, storedNames());
+    setDestinationItems(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
+}
+
+void AppDelegate::rebuildPreferencesDestinationPopUp()
+{
+    const PopUpItems items = rebuiltDestinationItems(m_preferencesItems, storedNames());
+    setPreferencesItems(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
+}
+
+void AppDelegate::launchCheck()
+{
+    platform::Bookmarks *bookmarks = platform::services().bookmarks;
+    QList<QByteArray> stored = storedBookmarks();
+    QStringList names = storedNames();
+
+    QSet<qsizetype> unreachable;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const std::optional<QString> path = bookmarks ? bookmarks->resolve(stored.at(i)) : std::nullopt;
+        if (!path || path->isEmpty()) {
+            unreachable.insert(i);
+            continue;
+        }
+        // Access is only tried here; access that was never granted is not ended.
+        if (bookmarks->startAccess(*path))
+            bookmarks->stopAccess(*path);
+        else
+            unreachable.insert(i);
+    }
+    if (!unreachable.isEmpty()) {
+        stored = arrayByRemovingObjectsAtIndexes(stored, unreachable);
+        names = arrayByRemovingObjectsAtIndexes(names, unreachable);
+        storeFolders(stored, names);
+    }
+
+    const qint64 current = settings::defaultInt(settings::kDefaultDestinationKey);
+    const qint64 repaired = repairedDefaultDestination(current, qMin(stored.size(), names.size()));
+    if (repaired != current)
+        settings::setDefaultInt(settings::kDefaultDestinationKey, repaired);
+
+    // Back to the three fixed items, then rebuilt from what is left.
+    m_preferencesItems = fixedDestinationItems(kPreferencesChooseFolderTag);
+    rebuildPreferencesDestinationPopUp();
+}
+
+std::optional<QString> AppDelegate::resolveDestinationFolder(int folder)
+{
+    platform::Bookmarks *bookmarks = platform::services().bookmarks;
+    const QList<QByteArray> stored = storedBookmarks();
+    if (!bookmarks || folder < 0 || folder >= stored.size())
+        return std::nullopt;
+    const std::optional<QString> path = bookmarks->resolve(stored.at(folder));
+    if (!path || path->isEmpty())
+        return std::nullopt;
+    // Without access nothing could be written there; the job is then rejected by the write test.
+    if (!bookmarks->startAccess(*path))
+        return std::nullopt;
+    return path;
+}
+
+void AppDelegate::setDestinationPopUpIndex(int index)
+{
+    if (index >= 0 && index < m_destinationItems.size()) {
+        const PopUpItem &item = m_destinationItems.at(index);
+        if (item.kind == PopUpItem::Kind::ChooseFolder) {
+            chooseNewDestination(item.tag);
+        } else if (item.kind == PopUpItem::Kind::Item && index != m_destinationIndex) {
+            m_destinationIndex = index;
+            Q_EMIT destinationPopUpIndexChanged();
+            return;
+        }
+    }
+    // Nothing selectable was chosen (or the chooser has run): a view that moved its selection
+    // goes back to the controller's.
+    Q_EMIT destinationPopUpIndexChanged();
+}
+
+void AppDelegate::setPreferencesDestinationPopUpIndex(int index)
+{
+    if (index >= 0 && index < m_preferencesItems.size()) {
+        const PopUpItem &item = m_preferencesItems.at(index);
+        if (item.kind == PopUpItem::Kind::ChooseFolder) {
+            chooseNewDestination(item.tag);
+        } else if (item.kind == PopUpItem::Kind::Item) {
+            settings::setDefaultInt(settings::kDefaultDestinationKey, index);
+            if (index != m_preferencesIndex) {
+                m_preferencesIndex = index;
+                Q_EMIT preferencesDestinationPopUpIndexChanged();
+                return;
+            }
+        }
+    }
+    Q_EMIT preferencesDestinationPopUpIndexChanged();
+}
+
+void AppDelegate::setDestinationItems(const PopUpItems &items, int index)
+{
+    if (items != m_destinationItems) {
+        m_destinationItems = items;
+        Q_EMIT destinationPopUpItemsChanged();
+    }
+    if (index != m_destinationIndex) {
+        m_destinationIndex = index;
+        Q_EMIT destinationPopUpIndexChanged();
+    }
+}
+
+void AppDelegate::setPreferencesItems(const PopUpItems &items, int index)
+{
+    if (items != m_preferencesItems) {
+        m_preferencesItems = items;
+        Q_EMIT preferencesDestinationPopUpItemsChanged();
+    }
+    if (index != m_preferencesIndex) {
+        m_preferencesIndex = index;
+        Q_EMIT preferencesDestinationPopUpIndexChanged();
+    }
+}
+
+} // namespace tavrel

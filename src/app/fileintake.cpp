@@ -1,0 +1,327 @@
+// The file intake of the controller: opened and dropped files, the pending movies and subtitle
+// files, the background scan and the hand-over of the shown file to the queue.
+#include "app/fileintake.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "app/appdelegate.h"
+#include "app/settings.h"
+#include "inspection/languages.h"
+#include "platform/services.h"
+#include "support/alerts.h"
+#include "support/fileops.h"
+#include "support/format.h"
+#include "support/ossorylib.h"
+#include "support/strings.h"
+
+namespace tavrel {
+
+namespace {
+
+const QStringList kTextSubtitleTypes = {QStringLiteral("srt"), QStringLiteral("ass"), QStringLiteral("ssa"),
+                                        QStringLiteral("smi")};
+const QString kSubType = QStringLiteral("sub");
+
+// Index of the extension's dot in the last path component, or -1.
+qsizetype extensionDot(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    // A leading dot names a hidden file, not an extension.
+    if (dot <= slash + 1)
+        return -1;
+    return dot;
+}
+
+} // namespace
+
+QStringList defaultMovieFileTypes()
+{
+    return {QStringLiteral("mkv"), QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("ogm")};
+}
+
+QStringList subtitleFileTypes()
+{
+    return kTextSubtitleTypes + QStringList{kSubType};
+}
+
+QString lowerExtension(const QString &path)
+{
+    const qsizetype dot = extensionDot(path);
+    return dot < 0 ? QString() : path.mid(dot + 1).toLower();
+}
+
+QString pathWithoutExtension(const QString &path)
+{
+    const qsizetype dot = extensionDot(path);
+    return dot < 0 ? path : path.left(dot);
+}
+
+QStringList subtitleKeys(const QString &path)
+{
+    const QString once = pathWithoutExtension(path);
+    return {once, pathWithoutExtension(once)};
+}
+
+bool hasExtensionIn(const QString &path, const QStringList &lowerCaseExtensions)
+{
+    const QString extension = lowerExtension(path);
+    return !extension.isEmpty() && lowerCaseExtensions.contains(extension);
+}
+
+bool isMpegProgramStream(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 4)
+        return false;
+    // Bytes 00 00 01 BA read as a little-endian integer.
+    return quint32(readInt(&file)) == 0xBA010000u;
+}
+
+QString outputFileName(const QString &fileName)
+{
+    return pathWithoutExtension(fileName) + QStringLiteral(".mp4");
+}
+
+// ---- AppDelegate: intake ----
+
+void AppDelegate::registerSubtitle(const QString &path)
+{
+    for (const QString &key : subtitleKeys(path))
+        m_importSubtitleFiles.insert(key, path);
+}
+
+void AppDelegate::application_openFiles(const QStringList &paths)
+{
+    const bool wasEmpty = m_importFiles.isEmpty();
+    for (const QString &path : paths)
+        if (hasExtensionIn(path, kTextSubtitleTypes))
+            registerSubtitle(path);
+    // After the text types, so a text "sub" file wins for the same name.
+    for (const QString &path : paths)
+        if (lowerExtension(path) == kSubType && !isMpegProgramStream(path))
+            registerSubtitle(path);
+    for (qsizetype i = paths.size() - 1; i >= 0; --i)
+        if (hasExtensionIn(paths.at(i), m_movieFileTypes))
+            m_importFiles.append(paths.at(i));
+    if (wasEmpty)
+        addNextFile();
+}
+
+bool AppDelegate::draggingEntered(const QStringList &paths) const
+{
+    for (const QString &path : paths)
+        if (hasExtensionIn(path, m_movieFileTypes))
+            return true;
+    return false;
+}
+
+bool AppDelegate::performDragOperation(const QStringList &paths)
+{
+    application_openFiles(paths);
+    return true;
+}
+
+void AppDelegate::addClicked()
+{
+    platform::Panels *panels = platform::services().panels;
+    if (!panels)
+        return;
+    const auto chosen = panels->chooseFiles(platform::PanelParent::MainWindow, m_movieFileTypes + subtitleFileTypes());
+    if (chosen)
+        application_openFiles(*chosen);
+}
+
+void AppDelegate::setScanner(Scanner scanner)
+{
+    m_scanner = scanner ? std::move(scanner) : Scanner(&MKVFileInfo::initWithURL);
+}
+
+void AppDelegate::addNextFile()
+{
+    if (m_importFiles.isEmpty())
+        return;
+    const QString path = m_importFiles.last();
+    const QString key = pathWithoutExtension(path);
+    const QString subtitle = m_importSubtitleFiles.value(key);
+
+    setFilePanelHeight(kFilePanelShownHeight);
+    setIsScanning(true);
+
+    m_importFiles.removeLast();
+    m_importSubtitleFiles.remove(key);
+
+    auto *watcher = new QFutureWatcher<std::shared_ptr<MKVFileInfo>>(this);
+    connect(watcher, &QFutureWatcher<std::shared_ptr<MKVFileInfo>>::finished, this, [this, watcher, subtitle] {
+        watcher->deleteLater();
+        scanEnded(watcher->result(), subtitle);
+    });
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), m_scanner, fileURL(path)));
+}
+
+void AppDelegate::scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QString &subtitlePath)
+{
+    if (info && !info->toolFailure.isEmpty())
+        reportToolFailure(*info);
+    if (info && !subtitlePath.isEmpty()) {
+        info->subtitleFileURL = fileURL(subtitlePath);
+        info->informationString = replaced(info->informationString, QStringLiteral(")"), QStringLiteral("+1)"));
+    }
+    setFileInfo(info);
+    selectBestAudioTrack();
+    setIsScanning(false);
+    rebuildDestinationPopUp();
+    if (settings::defaultInt(settings::kAutoAddKey) != 0)
+        addToQueue();
+    Q_EMIT scanFinished();
+}
+
+void AppDelegate::reportToolFailure(const MKVFileInfo &info)
+{
+    alert(appName(),
+          makeString(QStringLiteral("%@ could not inspect “%@”. %@\n\n%@ needs ffmpeg and mediainfo to inspect and "
+                                    "convert movies. Please install the missing program or make sure it can be run."),
+                     appName(), info.fileName.isEmpty() ? info.fileURL.fileName() : info.fileName, info.toolFailure,
+                     appName()),
+          QStringLiteral("OK"));
+}
+
+void AppDelegate::setFileInfo(std::shared_ptr<MKVFileInfo> info)
+{
+    m_fileInfo = std::move(info);
+    Q_EMIT fileInfoChanged();
+
+    const QStringList items = m_fileInfo ? m_fileInfo->audioTrackInformation : QStringList();
+    if (items != m_audioPopUpItems) {
+        m_audioPopUpItems = items;
+        Q_EMIT audioPopUpItemsChanged();
+    }
+    // The pop-up keeps its selection when it still names an item.
+    const int index = m_audioPopUpIndex >= 0 && m_audioPopUpIndex < items.size() ? m_audioPopUpIndex
+                      : items.isEmpty()                                          ? -1
+                                                                                 : 0;
+    if (index != m_audioPopUpIndex) {
+        m_audioPopUpIndex = index;
+        Q_EMIT audioPopUpIndexChanged();
+    }
+}
+
+void AppDelegate::selectBestAudioTrack()
+{
+    const std::optional<QString> best = bestLanguage();
+    if (!best)
+        return;
+    const qsizetype index = m_audioPopUpItems.indexOf(*best);
+    if (index >= 0)
+        setAudioPopUpIndex(int(index));
+}
+
+std::optional<QString> AppDelegate::bestLanguage() const
+{
+    if (!m_fileInfo)
+        return std::nullopt;
+    const QStringList languages =
+        languageListFor(settings::defaultInt(settings::kDefaultAudioKey), m_preferredLanguages);
+    return tavrel::bestLanguage(m_fileInfo->audioTrackInformation, languages);
+}
+
+QString AppDelegate::fileName() const
+{
+    return m_fileInfo ? m_fileInfo->fileName : QString();
+}
+
+QString AppDelegate::informationString() const
+{
+    return m_fileInfo ? m_fileInfo->informationString : QString();
+}
+
+void AppDelegate::setAudioPopUpIndex(int index)
+{
+    if (index < -1 || index >= m_audioPopUpItems.size() || (index == -1 && !m_audioPopUpItems.isEmpty()))
+        return;
+    if (index == m_audioPopUpIndex)
+        return;
+    m_audioPopUpIndex = index;
+    Q_EMIT audioPopUpIndexChanged();
+}
+
+void AppDelegate::addToQueue()
+{
+    // A scan that gave no record leaves nothing to add: move on.
+    if (!m_fileInfo) {
+        cancelAdd();
+        return;
+    }
+    const std::shared_ptr<MKVFileInfo> info = m_fileInfo;
+    auto *job = new ConversionJob(this, this);
+    job->setFileInfo(info);
+    job->setAudioTrackIndex(quint64(qMax(m_audioPopUpIndex, 0)));
+
+    const QString outputName = outputFileName(info->fileName.isEmpty() ? info->fileURL.fileName() : info->fileName);
+
+    // An index that names no folder (the separator, the choose-folder item) asks for the file.
+    const std::optional<int> folder = m_destinationIndex != 0
+        ? folderForDestinationIndex(m_destinationIndex, destinationFolderCount())
+        : std::nullopt;
+    if (folder) {
+        const std::optional<QString> folderPath = resolveDestinationFolder(*folder);
+        if (folderPath) {
+            info->securityURL = fileURL(*folderPath);
+            info->destinationURL = fileURL(uniqueFile(*folderPath + u'/' + outputName));
+        } else {
+            // The write test of addJob rejects an empty destination with its alert.
+            info->securityURL = QUrl();
+            info->destinationURL = QUrl();
+        }
+        addJob(job);
+        return;
+    }
+
+    platform::Panels *panels = platform::services().panels;
+    const QString sourceFolder = QFileInfo(info->fileURL.toLocalFile()).absolutePath();
+    const std::optional<QString> chosen = panels
+        ? panels->chooseSaveFile(platform::PanelParent::MainWindow, sourceFolder, outputName, QStringLiteral("mp4"))
+        : std::nullopt;
+    if (!chosen || chosen->isEmpty()) {
+        delete job;
+        return;
+    }
+    // The panel has asked about replacing an existing file; the write test fails for one. A folder
+    // of that name is left alone and the write test then rejects it.
+    const QFileInfo existing(*chosen);
+    if (existing.exists() || existing.isSymLink()) {
+        if (!existing.isDir() || existing.isSymLink())
+            QFile::remove(*chosen);
+    }
+    info->destinationURL = fileURL(*chosen);
+    addJob(job);
+}
+
+void AppDelegate::cancelAdd()
+{
+    if (!m_importFiles.isEmpty())
+        addNextFile();
+    else
+        setFilePanelHeight(kFilePanelHiddenHeight);
+}
+
+void AppDelegate::setFilePanelHeight(int height)
+{
+    if (m_filePanelHeight == height)
+        return;
+    m_filePanelHeight = height;
+    Q_EMIT filePanelHeightChanged();
+}
+
+void AppDelegate::setIsScanning(bool scanning)
+{
+    if (m_isScanning == scanning)
+        return;
+    m_isScanning = scanning;
+    Q_EMIT isScanningChanged();
+}
+
+} // namespace tavrel

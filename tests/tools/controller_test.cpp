@@ -1,0 +1,93 @@
+// One movie through the whole controller with the real tools: opened with its subtitle file,
+// scanned, added at once to a destination folder, converted, and announced.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "../unit/controllertesting.h"
+
+namespace tavrel::test {
+namespace {
+
+QString runTool(const QStringList &argv, int *status)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(argv.first(), argv.mid(1));
+    process.waitForFinished(120000);
+    *status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST(ControllerWithRealTools, OpenedMovieAndSubtitleConvertToADestinationFolder)
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    const QString ffprobe = QStandardPaths::findExecutable(QStringLiteral("ffprobe"));
+    ASSERT_FALSE(ffmpeg.isEmpty()) << "ffmpeg is not installed";
+    ASSERT_FALSE(ffprobe.isEmpty()) << "ffprobe is not installed";
+    resetSettingsStore();
+
+    QTemporaryDir dir;
+    const QString movie = dir.path() + QStringLiteral("/A.mkv");
+    int status = -1;
+    runTool({ffmpeg, QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+             QStringLiteral("-i"), QStringLiteral("testsrc=size=160x120:rate=10"), QStringLiteral("-f"),
+             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:sample_rate=48000"),
+             QStringLiteral("-t"), QStringLiteral("2"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
+             QStringLiteral("-preset"), QStringLiteral("ultrafast"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+             QStringLiteral("-metadata:s:a:0"), QStringLiteral("language=eng"), movie},
+            &status);
+    ASSERT_EQ(status, 0) << "could not make the test movie";
+    writeFile(dir.path() + QStringLiteral("/A.srt"), "1\n00:00:00,000 --> 00:00:01,500\nHello there\n\n");
+    const QString out = dir.path() + QStringLiteral("/out folder");
+    QDir().mkpath(out);
+
+    ScriptedPlatform platform;
+    platform.volumes.byPrefix.insert(QStringLiteral("/"), platform::VolumeFigures{quint64(1) << 40, std::nullopt});
+    settings::setDefaultObject(settings::kDestinationBookmarksKey, QVariantList{out.toUtf8()});
+    settings::setDefaultObject(settings::kDestinationNamesKey, QVariantList{QStringLiteral("out folder")});
+    settings::setDefaultInt(settings::kDefaultDestinationKey, 2);
+    settings::setDefaultInt(settings::kAutoAddKey, 1);
+
+    AppDelegate app;
+    app.applicationDidFinishLaunching();
+    app.application_openFiles({movie, dir.path() + QStringLiteral("/A.srt")});
+
+    ASSERT_TRUE(waitUntil([&] { return app.taskArray().size() == 1; }, 60000)) << "the movie was not added";
+    ConversionJob *job = app.taskArray().first();
+    EXPECT_TRUE(app.informationString().contains(QStringLiteral("+1)"))) << app.informationString().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return job->state() == Finished || job->state() == Failed; }, 120000));
+    ASSERT_EQ(job->state(), Finished) << job->jobOutput().toStdString();
+    EXPECT_TRUE(platform.alerts.shown.isEmpty());
+
+    const QString output = out + QStringLiteral("/A.mp4");
+    EXPECT_EQ(job->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
+    const QString probe = runTool({ffprobe, QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
+                                   QStringLiteral("-of"), QStringLiteral("json"), output},
+                                  &status);
+    ASSERT_EQ(status, 0);
+    QStringList codecs;
+    for (const QJsonValue &stream : QJsonDocument::fromJson(probe.toUtf8()).object().value(QStringLiteral("streams")).toArray())
+        codecs.append(stream.toObject().value(QStringLiteral("codec_name")).toString());
+    EXPECT_EQ(codecs, (QStringList{QStringLiteral("h264"), QStringLiteral("aac"), QStringLiteral("mov_text")}));
+
+    ASSERT_EQ(platform.notifier.delivered.size(), 1);
+    EXPECT_EQ(platform.notifier.delivered.first().title, QStringLiteral("Tavrel Conversion Finished"));
+    EXPECT_EQ(platform.notifier.delivered.first().userInfo.value(QStringLiteral("path")).toString(), output);
+
+    // Clicking it reveals the output.
+    platform.notifier.click(platform.notifier.delivered.first().userInfo);
+    ASSERT_EQ(platform.workspace.revealed.size(), 1);
+    EXPECT_EQ(platform.workspace.revealed.first(), QStringList{output});
+
+    // Cleaning takes the job away, keeps the file and ends the folder access.
+    app.cleanClicked();
+    EXPECT_TRUE(app.taskArray().isEmpty());
+    EXPECT_TRUE(QFile::exists(output));
+    EXPECT_EQ(platform.bookmarks.openAccess.value(out), 0);
+}
+
+} // namespace
+} // namespace tavrel::test

@@ -1,0 +1,132 @@
+#pragma once
+// Shared pieces of the controller suites: hand-made movie records, a scanner that answers
+// without running any tool, a fake ffmpeg that ends on cue, and waiting on the event loop.
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/appdelegate.h"
+#include "app/settings.h"
+#include "inspection/mkvfileinfo.h"
+#include "scriptedplatform.h"
+#include "support/ossorylib.h"
+#include "testenvironment.h"
+
+namespace tavrel::test {
+
+inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+// A record as the probe would give it, for a file that exists.
+inline std::shared_ptr<MKVFileInfo> makeRecord(const QString &path,
+                                               const QStringList &audio = {QStringLiteral("#1: eng (ac3)")})
+{
+    auto info = std::make_shared<MKVFileInfo>();
+    info->fileURL = QUrl::fromLocalFile(path);
+    info->fileName = info->fileURL.fileName();
+    info->audioTrackInformation = audio;
+    info->videoTrackID = 0;
+    info->runtimeSeconds = 10;
+    info->fileSize = 0;
+    info->informationString = QStringLiteral("Duration: 00:00:10  Bitrate: 100 kb/s  Resolution: 320x240  "
+                                             "Audiotracks: %1 (0)")
+                                  .arg(audio.size());
+    return info;
+}
+
+// Answers records without running a tool, and notes the order in which files were scanned.
+// Runs on the thread pool, hence the lock.
+class FakeScanner
+{
+public:
+    QHash<QString, QStringList> audioByName; // file name -> audio descriptions
+    QString toolFailure;                     // set on every record when not empty
+
+    AppDelegate::Scanner scanner()
+    {
+        return [this](const QUrl &url) {
+            auto info = makeRecord(url.toLocalFile(), audioByName.value(url.fileName(), {QStringLiteral("#1: eng (ac3)")}));
+            info->toolFailure = toolFailure;
+            QMutexLocker lock(&m_mutex);
+            m_scanned.append(url.fileName());
+            return info;
+        };
+    }
+    QStringList scanned()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_scanned;
+    }
+
+private:
+    QMutex m_mutex;
+    QStringList m_scanned;
+};
+
+// A folder of the test's own with a resources folder holding a fake "ffmpeg": it runs until a
+// file "<destination>.end" appears, then writes the destination (status 0) and exits with the
+// status written in that file.
+class FakeTools
+{
+public:
+    FakeTools()
+    {
+        EXPECT_TRUE(dir.isValid());
+        QDir().mkpath(resources());
+        writeFile(resources() + QStringLiteral("/ffmpeg"),
+                  "#!/bin/sh\n"
+                  "for a in \"$@\"; do dest=\"$a\"; done\n"
+                  "echo \"fake ffmpeg writing $dest\"\n"
+                  "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"
+                  "status=$(cat \"$dest.end\")\n"
+                  "if [ \"${status:-0}\" = 0 ]; then echo done > \"$dest\"; fi\n"
+                  "exit \"${status:-0}\"\n");
+        QFile::setPermissions(resources() + QStringLiteral("/ffmpeg"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        OssoryLib::setResourceDirOverride(resources());
+    }
+    ~FakeTools() { OssoryLib::setResourceDirOverride(QString()); }
+
+    QString resources() const { return dir.path() + QStringLiteral("/resources"); }
+    QString path(const QString &name) const { return dir.path() + u'/' + name; }
+
+    // A source movie that exists (its contents never matter to the fake).
+    QString movie(const QString &name)
+    {
+        const QString p = path(name);
+        writeFile(p, "movie");
+        return p;
+    }
+
+    // Lets the fake conversion writing to the destination end with the status.
+    static void end(const QString &destination, int status = 0)
+    {
+        writeFile(destination + QStringLiteral(".end"), QByteArray::number(status));
+    }
+
+    QTemporaryDir dir;
+};
+
+// A fresh settings store per test.
+class ControllerTest : public ::testing::Test
+{
+protected:
+    ControllerTest() { resetSettingsStore(); }
+};
+
+} // namespace tavrel::test

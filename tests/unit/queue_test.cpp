@@ -1,0 +1,288 @@
+// The job queue driven through the controller, with a fake ffmpeg that ends on cue.
+#include <QPointer>
+#include <QSignalSpy>
+
+#include "app/jobqueue.h"
+#include "controllertesting.h"
+
+namespace tavrel::test {
+namespace {
+
+class QueueTest : public ControllerTest
+{
+protected:
+    // The start-up sequence makes the library instance that finds the fake among the resources.
+    QueueTest() { app.applicationDidFinishLaunching(); }
+
+    // A job for an existing source, writing next to it; added through the controller.
+    ConversionJob *add(const QString &name)
+    {
+        auto info = makeRecord(tools.movie(name));
+        info->destinationURL = QUrl::fromLocalFile(destination(name));
+        auto *job = new ConversionJob(&app, &app);
+        job->setFileInfo(info);
+        app.addJob(job);
+        return job;
+    }
+    QString destination(const QString &name) const { return tools.path(name + QStringLiteral(".mp4")); }
+    void pauseOrResume() { app.pauseContinueClicked(&button); }
+
+    // A paused child is stopped for real: state T in /proc/<pid>/stat.
+    static QChar processState(qint64 pid)
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return u'?';
+        const QByteArray text = stat.readAll();
+        const qsizetype close = text.lastIndexOf(')');
+        return close < 0 || close + 2 >= text.size() ? u'?' : QChar(text.at(close + 2));
+    }
+
+    ScriptedPlatform platform;
+    FakeTools tools;
+    AppDelegate app;
+    QObject button; // the clicked toolbar item
+};
+
+TEST_F(QueueTest, ThreeFilesStartOneAfterAnother)
+{
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    ConversionJob *second = add(QStringLiteral("two.mkv"));
+    ConversionJob *third = add(QStringLiteral("three.mkv"));
+
+    EXPECT_EQ(first->state(), Converting);
+    EXPECT_EQ(second->state(), Queued);
+    EXPECT_EQ(third->state(), Queued);
+    EXPECT_EQ(app.taskArray(), (MutableConversionJobArray{first, second, third}));
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel  [3 Job(s), 2 Queued]"));
+    EXPECT_EQ(app.jobCountWithState(Converting), 1);
+
+    FakeTools::end(destination(QStringLiteral("one.mkv")));
+    ASSERT_TRUE(waitUntil([&] { return first->state() == Finished; }));
+    ASSERT_TRUE(waitUntil([&] { return second->state() == Converting; }));
+    EXPECT_EQ(third->state(), Queued);
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel  [3 Job(s), 1 Queued]"));
+    ASSERT_EQ(platform.notifier.delivered.size(), 1);
+    EXPECT_EQ(platform.notifier.delivered.first().userInfo.value(QStringLiteral("path")).toString(),
+              destination(QStringLiteral("one.mkv")));
+
+    // A failed job moves the queue on just the same.
+    FakeTools::end(destination(QStringLiteral("two.mkv")), 1);
+    ASSERT_TRUE(waitUntil([&] { return third->state() == Converting; }));
+    EXPECT_EQ(second->state(), Failed);
+}
+
+TEST_F(QueueTest, PausingWithNothingConvertingSwitchesTheLook)
+{
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel "));
+    EXPECT_EQ(app.toolbarImageName(), QStringLiteral("toolbar_pause"));
+    EXPECT_EQ(app.toolbarLabel(), QStringLiteral("Pause Queue"));
+    EXPECT_EQ(app.menuItemTitle(), QStringLiteral("Pause Queue"));
+
+    pauseOrResume();
+    EXPECT_TRUE(app.paused());
+    EXPECT_EQ(app.toolbarImageName(), QStringLiteral("toolbar_start"));
+    EXPECT_EQ(app.toolbarLabel(), QStringLiteral("Resume Queue"));
+    EXPECT_EQ(app.menuItemTitle(), QStringLiteral("Resume Queue"));
+    EXPECT_EQ(app.addButtonTitle(), QStringLiteral("Add to Queue"));
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel (Paused)"));
+
+    // A call without a sender while running changes nothing; while paused it resumes.
+    pauseOrResume();
+    app.pauseContinueClicked(nullptr);
+    EXPECT_FALSE(app.paused());
+    pauseOrResume();
+    app.pauseContinueClicked(nullptr);
+    EXPECT_FALSE(app.paused());
+    EXPECT_EQ(app.toolbarImageName(), QStringLiteral("toolbar_pause"));
+    EXPECT_EQ(app.addButtonTitle(), QStringLiteral("Start Conversion"));
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel "));
+}
+
+TEST_F(QueueTest, AddingWhilePausedQueuesAndResumeContinuesInListOrder)
+{
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    ASSERT_EQ(first->state(), Converting);
+    const qint64 pid = first->processId();
+    ASSERT_GT(pid, 0);
+
+    pauseOrResume();
+    EXPECT_EQ(first->state(), Paused);
+    EXPECT_TRUE(waitUntil([&] { return processState(pid) == u'T'; }));
+    EXPECT_EQ(platform.sleep.held, 0);
+
+    ConversionJob *second = add(QStringLiteral("two.mkv"));
+    EXPECT_EQ(second->state(), Queued);
+    EXPECT_EQ(app.addButtonTitle(), QStringLiteral("Add to Queue"));
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel (Paused) [2 Job(s), 1 Queued]"));
+
+    pauseOrResume();
+    EXPECT_EQ(first->state(), Converting);
+    EXPECT_EQ(second->state(), Queued);
+    EXPECT_NE(processState(pid), u'T');
+    EXPECT_EQ(platform.sleep.held, 1);
+    EXPECT_EQ(app.addButtonTitle(), QStringLiteral("Start Conversion"));
+}
+
+TEST_F(QueueTest, ResumeStartsAQueuedJobWhenItComesFirst)
+{
+    pauseOrResume();
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    ConversionJob *second = add(QStringLiteral("two.mkv"));
+    EXPECT_EQ(first->state(), Queued);
+
+    pauseOrResume();
+    EXPECT_EQ(first->state(), Converting);
+    EXPECT_EQ(second->state(), Queued);
+}
+
+TEST_F(QueueTest, AJobContinuedByItselfEndsThePauseButStartsNothingElse)
+{
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    pauseOrResume();
+    ConversionJob *second = add(QStringLiteral("two.mkv"));
+
+    first->continueJob();
+    EXPECT_FALSE(app.paused());
+    EXPECT_EQ(app.toolbarLabel(), QStringLiteral("Pause Queue"));
+    EXPECT_EQ(first->state(), Converting);
+    EXPECT_EQ(second->state(), Queued);
+}
+
+TEST_F(QueueTest, CleaningRemovesOnlyFinishedJobsAndKeepsTheOrder)
+{
+    pauseOrResume(); // nothing starts
+    ConversionJob *finished1 = add(QStringLiteral("a.mkv"));
+    ConversionJob *failed = add(QStringLiteral("b.mkv"));
+    ConversionJob *queued = add(QStringLiteral("c.mkv"));
+    ConversionJob *finished2 = add(QStringLiteral("d.mkv"));
+    finished1->setState(Finished);
+    failed->setState(Failed);
+    finished2->setState(Finished);
+    // A finished job's output is the user's: cleaning keeps it.
+    writeFile(destination(QStringLiteral("a.mkv")), "output");
+
+    QSignalSpy removed(&app, &AppDelegate::jobRemoved);
+    app.cleanClicked();
+
+    EXPECT_EQ(app.taskArray(), (MutableConversionJobArray{failed, queued}));
+    ASSERT_EQ(removed.size(), 2);
+    EXPECT_EQ(removed.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(removed.at(1).at(0).toInt(), 2);
+    EXPECT_TRUE(QFile::exists(destination(QStringLiteral("a.mkv"))));
+    EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel (Paused) [2 Job(s), 1 Queued]"));
+
+    // Removed jobs are deleted once their remove() has returned.
+    QPointer<ConversionJob> gone(finished1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+}
+
+TEST_F(QueueTest, AnUnwritableDestinationDropsTheJobWithAnAlert)
+{
+    auto info = makeRecord(tools.movie(QStringLiteral("a.mkv")));
+    info->destinationURL = QUrl::fromLocalFile(tools.path(QStringLiteral("missing/a.mp4")));
+    auto *job = new ConversionJob(&app, &app);
+    job->setFileInfo(info);
+    app.addJob(job);
+
+    EXPECT_TRUE(app.taskArray().isEmpty());
+    EXPECT_EQ(platform.alerts.activations, 1);
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown.first().title, QStringLiteral("Tavrel"));
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("You don't seem to have write access to the selected destinatation or it is a "
+                             "read-only filesystem. Please choose another destination."));
+    EXPECT_EQ(platform.alerts.shown.first().defaultButton, QStringLiteral("OK"));
+    EXPECT_EQ(platform.sleep.acquired, 0);
+
+    // A file already at the destination is refused the same way.
+    writeFile(tools.path(QStringLiteral("b.mp4")), "old");
+    auto info2 = makeRecord(tools.movie(QStringLiteral("b.mkv")));
+    info2->destinationURL = QUrl::fromLocalFile(tools.path(QStringLiteral("b.mp4")));
+    auto *job2 = new ConversionJob(&app, &app);
+    job2->setFileInfo(info2);
+    app.addJob(job2);
+    EXPECT_TRUE(app.taskArray().isEmpty());
+    EXPECT_EQ(platform.alerts.shown.size(), 2);
+}
+
+TEST_F(QueueTest, QuittingWithoutAConvertingJobAsksNothing)
+{
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    const qint64 pid = first->processId();
+    pauseOrResume();
+    add(QStringLiteral("two.mkv"));
+    ASSERT_EQ(app.jobCountWithState(Paused), 1);
+    ASSERT_EQ(app.jobCountWithState(Queued), 1);
+
+    EXPECT_TRUE(app.applicationShouldTerminate());
+    EXPECT_TRUE(platform.alerts.shown.isEmpty());
+
+    app.applicationWillTerminate();
+    EXPECT_TRUE(app.taskArray().isEmpty());
+    // The stopped child is gone and its partial output with it.
+    EXPECT_TRUE(waitUntil([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid))
+                                       || processState(pid) == u'Z'; }))
+        << "state " << processState(pid).toLatin1();
+    EXPECT_FALSE(QFile::exists(destination(QStringLiteral("one.mkv"))));
+}
+
+TEST_F(QueueTest, QuittingWhileConvertingAsksAndCancelKeepsItRunning)
+{
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    ConversionJob *second = add(QStringLiteral("two.mkv"));
+    QSignalSpy quit(&app, &AppDelegate::quitRequested);
+
+    platform.alerts.answers.enqueue({0, {}}); // Cancel
+    app.terminateApplication();
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    const platform::AlertRequest &asked = platform.alerts.shown.first();
+    EXPECT_EQ(asked.title, QStringLiteral("Tavrel"));
+    EXPECT_EQ(asked.message, QStringLiteral("Conversion is in progresss. Are you sure you want to quit?"));
+    EXPECT_EQ(asked.defaultButton, QStringLiteral("Quit"));
+    EXPECT_EQ(asked.alternateButton, QStringLiteral("Cancel"));
+    EXPECT_EQ(quit.size(), 0);
+    EXPECT_EQ(first->state(), Converting);
+    EXPECT_EQ(app.taskArray().size(), 2);
+
+    // Quit: every job goes, and the queued one is not launched only to be killed.
+    platform.alerts.answers.enqueue({1, {}});
+    QPointer<ConversionJob> secondAlive(second);
+    app.terminateApplication();
+    EXPECT_EQ(quit.size(), 1);
+    EXPECT_TRUE(app.taskArray().isEmpty());
+    ASSERT_FALSE(secondAlive.isNull());
+    EXPECT_EQ(second->state(), Queued);
+    EXPECT_EQ(platform.sleep.acquired, 1);
+    EXPECT_EQ(platform.sleep.held, 0);
+}
+
+TEST_F(QueueTest, ListModelSignalsNameTheRows)
+{
+    pauseOrResume();
+    QSignalSpy aboutToInsert(&app, &AppDelegate::jobsAboutToBeInserted);
+    QSignalSpy inserted(&app, &AppDelegate::jobsInserted);
+    QSignalSpy aboutToRemove(&app, &AppDelegate::jobAboutToBeRemoved);
+    add(QStringLiteral("a.mkv"));
+    ConversionJob *second = add(QStringLiteral("b.mkv"));
+    ASSERT_EQ(inserted.size(), 2);
+    EXPECT_EQ(aboutToInsert.at(1).at(0).toInt(), 1);
+    EXPECT_EQ(inserted.at(1).at(0).toInt(), 1);
+
+    second->remove();
+    ASSERT_EQ(aboutToRemove.size(), 1);
+    EXPECT_EQ(aboutToRemove.first().at(0).toInt(), 1);
+    EXPECT_EQ(app.taskArray().size(), 1);
+}
+
+TEST(QueueWindowTitle, Composition)
+{
+    EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), false, 0, 0), QStringLiteral("Tavrel "));
+    EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), true, 0, 0), QStringLiteral("Tavrel (Paused)"));
+    EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), false, 3, 2), QStringLiteral("Tavrel  [3 Job(s), 2 Queued]"));
+    EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), true, 1, 0), QStringLiteral("Tavrel (Paused) [1 Job(s), 0 Queued]"));
+}
+
+} // namespace
+} // namespace tavrel::test
