@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <memory>
@@ -71,8 +72,12 @@ Q_SIGNALS:
 private:
     void progressTimer();
     void outputReceived();
-    void conversionFinished(int exitStatus);
+    void conversionFinished(int exitCode, bool crashed);
+    void launchFailed(const QString &reason);
     void showFailureExplanation();
+    void launch();
+    void detachChild(bool terminate);
+    QString documentsFolder() const;
     void takeSleepAssertion();
     void releaseSleepAssertion();
     void scheduleTimer();
@@ -96,6 +101,10 @@ private:
     QString m_progressFile;
     quint64 m_lastFileSize = 0;
     std::unique_ptr<platform::SleepAssertion> m_sleepAssertion;
+    // The tool's output as UTF-8 across reads; ASCII passes unchanged, broken bytes become U+FFFD.
+    QStringDecoder m_outputDecoder{QStringDecoder::Utf8};
+    bool m_wroteOutput = false; // this job has run ffmpeg on its destination
+    bool m_removed = false;
 };
 
 } // namespace tavrel

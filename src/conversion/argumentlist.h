@@ -1,0 +1,20 @@
+#pragma once
+// The ffmpeg argument lists of a conversion and of its one-second AAC fix-up test.
+#include <QString>
+#include <QStringList>
+
+#include "conversion/audioplan.h"
+#include "conversion/conversionsettings.h"
+#include "inspection/mkvfileinfo.h"
+
+namespace tavrel {
+
+// The conversion's arguments (the program itself not included). `fixup` adds the AAC bitstream
+// filter; it only applies to a copied AAC track.
+QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup,
+                                const QString &progressFile, const ConversionSettings &settings);
+
+// The fix-up test: program path first, then its 15 arguments.
+QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId);
+
+} // namespace tavrel

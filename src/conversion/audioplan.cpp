@@ -1,0 +1,52 @@
+#include "conversion/audioplan.h"
+
+#include "support/strings.h"
+
+namespace tavrel {
+
+std::optional<QString> descriptionAt(const QStringList &descriptions, quint64 index)
+{
+    if (index >= quint64(descriptions.size()))
+        return std::nullopt;
+    return descriptions.at(qsizetype(index));
+}
+
+int audioStreamId(const QString &description)
+{
+    const QStringList pieces = split(description.mid(1), QStringLiteral(":"));
+    return int(integerValue(pieces.value(0)));
+}
+
+QString audioCodecWord(const QString &description)
+{
+    const QString piece = split(description, QStringLiteral(" ")).value(2);
+    if (piece.size() < 2)
+        return QString();
+    return piece.mid(1, piece.size() - 2);
+}
+
+bool hasSurroundSuffix(const QString &description)
+{
+    return contains(description, QStringLiteral("5.1"));
+}
+
+AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix)
+{
+    AudioPlan plan;
+    const std::optional<QString> description = descriptionAt(descriptions, audioTrackIndex);
+    if (!description)
+        return plan;
+    plan.hasAudio = true;
+    plan.streamId = audioStreamId(*description);
+    plan.codecWord = audioCodecWord(*description);
+    plan.surround = hasSurroundSuffix(*description);
+    if (plan.codecWord == QLatin1String("aac"))
+        plan.slowmode = false;
+    else if (plan.codecWord == QLatin1String("ac3"))
+        plan.slowmode = plan.surround && ac3Downmix != 0;
+    else
+        plan.slowmode = true;
+    return plan;
+}
+
+} // namespace tavrel

@@ -1,0 +1,33 @@
+#pragma once
+// How the chosen audio track is carried into the MP4 file: copied or re-encoded to AC3.
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tavrel {
+
+struct AudioPlan
+{
+    bool hasAudio = false;  // false: no description at the chosen index, nothing is mapped
+    int streamId = 0;       // from "#<id>: ..."
+    QString codecWord;      // "aac", "ac3", "dts", ...
+    bool surround = false;  // the description carries the " [5.1]" suffix
+    bool slowmode = false;  // re-encode to AC3
+
+    QString outputCodec() const { return slowmode ? QStringLiteral("ac3") : QStringLiteral("copy"); }
+    // A copied AAC track gets the one-second fix-up test first.
+    bool wantsFixupTest() const { return hasAudio && !slowmode && codecWord == QLatin1String("aac"); }
+};
+
+// The description at the index, none when the index lies outside the list.
+std::optional<QString> descriptionAt(const QStringList &descriptions, quint64 index);
+
+// Pieces of one description "#<id>: <language> (<codec>)[ [5.1]]".
+int audioStreamId(const QString &description);
+QString audioCodecWord(const QString &description);
+bool hasSurroundSuffix(const QString &description);
+
+AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix);
+
+} // namespace tavrel

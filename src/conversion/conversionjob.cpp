@@ -1,0 +1,207 @@
+#include "conversion/conversionjob.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "conversion/failureexplanation.h"
+#include "conversion/statusline.h"
+#include "platform/childsignals.h"
+#include "platform/services.h"
+#include "app/settings.h"
+#include "support/format.h"
+#include "support/ossorylib.h"
+
+namespace tavrel {
+
+ConversionJob::ConversionJob(JobHost *host, QObject *parent)
+    : QObject(parent)
+    , m_host(host)
+{
+}
+
+ConversionJob::~ConversionJob()
+{
+    // Normally the child is gone by now (remove or termination); never leave one running.
+    detachChild(true);
+}
+
+void ConversionJob::setAudioTrackIndex(quint64 index)
+{
+    m_audioTrackIndex = index;
+    Q_EMIT audioTrackIndexChanged();
+}
+
+void ConversionJob::setProgress(float progress)
+{
+    m_progress = progress;
+    Q_EMIT progressChanged();
+    Q_EMIT stateInfoStringChanged();
+}
+
+void ConversionJob::setState(qint32 state)
+{
+    m_state = state;
+    Q_EMIT stateChanged();
+    Q_EMIT stateInfoStringChanged();
+}
+
+QString ConversionJob::stateInfoString() const
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const double elapsed = m_startDate.isValid() ? double(m_startDate.msecsTo(now)) / 1000.0 : 0.0;
+    // Finished is set just before the stop date; until then the time taken runs to now.
+    const QDateTime stop = m_stopDate.isValid() ? m_stopDate : now;
+    const double took = m_startDate.isValid() ? double(m_startDate.msecsTo(stop)) / 1000.0 : 0.0;
+    const QStringList descriptions = m_fileInfo ? m_fileInfo->audioTrackInformation : QStringList();
+    return tavrel::stateInfoString(m_state, descriptions, m_audioTrackIndex, m_progress, elapsed, took);
+}
+
+qint64 ConversionJob::processId() const
+{
+    return m_task ? m_task->processId() : 0;
+}
+
+void ConversionJob::takeSleepAssertion()
+{
+    m_sleepAssertion.reset();
+    if (auto *inhibitor = platform::services().sleepInhibitor)
+        m_sleepAssertion = inhibitor->acquire(QStringLiteral("Converting MKV file."));
+}
+
+void ConversionJob::releaseSleepAssertion()
+{
+    m_sleepAssertion.reset();
+}
+
+void ConversionJob::scheduleTimer()
+{
+    stopTimer();
+    m_timer = new QTimer(this);
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &ConversionJob::progressTimer);
+    m_timer->start();
+}
+
+void ConversionJob::stopTimer()
+{
+    delete m_timer;
+    m_timer = nullptr;
+}
+
+QString ConversionJob::documentsFolder() const
+{
+    if (OssoryLib *lib = OssoryLib::shared())
+        return lib->docDir();
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+void ConversionJob::detachChild(bool terminate)
+{
+    if (!m_task)
+        return;
+    QProcess *child = m_task;
+    m_task = nullptr;
+    disconnect(child, nullptr, this, nullptr);
+    if (child->state() == QProcess::NotRunning) {
+        child->deleteLater();
+        return;
+    }
+    if (terminate) {
+        const qint64 pid = child->processId();
+        platform::terminateProcess(pid);
+        // A stopped child acts on the signal only once it runs again.
+        platform::resumeProcess(pid);
+    }
+    // The process object outlives the job until the child has ended and been reaped.
+    child->setParent(nullptr);
+    connect(child, &QProcess::finished, child, &QObject::deleteLater);
+}
+
+void ConversionJob::pause()
+{
+    asl_NSLog_debug(QStringLiteral("pause %p"), static_cast<const void *>(this));
+    if (m_state != Converting || !m_task)
+        return;
+    stopTimer();
+    platform::suspendProcess(m_task->processId());
+    setState(Paused);
+    releaseSleepAssertion();
+}
+
+void ConversionJob::continueJob()
+{
+    asl_NSLog_debug(QStringLiteral("continue %p"), static_cast<const void *>(this));
+    if (m_state == Queued) {
+        start();
+    } else if (m_state == Paused && m_task) {
+        scheduleTimer();
+        platform::resumeProcess(m_task->processId());
+        setState(Converting);
+        takeSleepAssertion();
+    } else {
+        return;
+    }
+    if (m_host)
+        m_host->pauseContinueClicked(nullptr);
+}
+
+void ConversionJob::remove()
+{
+    asl_NSLog_debug(QStringLiteral("remove %p"), static_cast<const void *>(this));
+    if (m_removed)
+        return;
+    m_removed = true;
+    stopTimer();
+    detachChild(true); // also stops handling the child's termination
+    releaseSleepAssertion();
+    if (m_fileInfo) {
+        // Only an output this job wrote itself is partial; a file it never touched is not its own.
+        if (m_state != Finished && m_wroteOutput)
+            QFile::remove(m_fileInfo->destinationURL.toLocalFile());
+    }
+    if (!m_progressFile.isEmpty())
+        QFile::remove(m_progressFile);
+    if (m_fileInfo && !m_fileInfo->securityURL.isEmpty()) {
+        if (auto *bookmarks = platform::services().bookmarks)
+            bookmarks->stopAccess(m_fileInfo->securityURL.toLocalFile());
+    }
+    // The host may delete the job from here on: only locals below.
+    JobHost *host = m_host;
+    if (!host)
+        return;
+    host->removeJob(this);
+    if (host->jobCountWithState(Converting) == 0)
+        host->startNextJobInQueue();
+}
+
+void ConversionJob::reveal()
+{
+    asl_NSLog_debug(QStringLiteral("%p reveal"), static_cast<const void *>(this));
+    if (m_state == Failed) {
+        showFailureExplanation();
+        return;
+    }
+    if (!m_fileInfo)
+        return;
+    auto *workspace = platform::services().workspace;
+    if (!workspace)
+        return;
+    const QUrl url = workspace->shiftHeld() ? m_fileInfo->fileURL : m_fileInfo->destinationURL;
+    workspace->revealFiles({url.toLocalFile()});
+}
+
+void ConversionJob::showFailureExplanation()
+{
+    FailureContext context;
+    context.jobOutput = m_jobOutput;
+    context.arguments = m_arguments;
+    context.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
+    context.hasSubtitleTracks = m_fileInfo && !m_fileInfo->subtitleTrackIDs.isEmpty();
+    context.hasSubtitleFile = m_fileInfo && !m_fileInfo->subtitleFileURL.isEmpty();
+    explainFailure(context);
+}
+
+} // namespace tavrel

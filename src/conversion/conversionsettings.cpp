@@ -1,0 +1,43 @@
+#include "conversion/conversionsettings.h"
+
+#include <array>
+
+#include "app/settings.h"
+
+namespace tavrel {
+
+namespace {
+const std::array<QString, 4> kStereoRates{QStringLiteral("160k"), QStringLiteral("192k"),
+                                          QStringLiteral("224k"), QStringLiteral("256k")};
+const std::array<QString, 4> kSurroundRates{QStringLiteral("384k"), QStringLiteral("448k"),
+                                            QStringLiteral("512k"), QStringLiteral("576k")};
+
+// A hand-edited store may hold anything; never index outside the table.
+qsizetype tableIndex(qint64 index)
+{
+    return (index >= 0 && index <= 3) ? qsizetype(index) : 1;
+}
+} // namespace
+
+ConversionSettings ConversionSettings::fromStore()
+{
+    ConversionSettings s;
+    s.ac3Downmix = settings::defaultInt(settings::kAC3DownmixKey);
+    s.dtsDownmix = settings::defaultInt(settings::kDTSDownmixKey);
+    s.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
+    s.ac3StereoBitrate = settings::defaultInt(settings::kAC3StereoBitrateKey);
+    s.ac3SurroundBitrate = settings::defaultInt(settings::kAC3SurroundBitrateKey);
+    return s;
+}
+
+QString stereoBitrate(qint64 index)
+{
+    return kStereoRates[size_t(tableIndex(index))];
+}
+
+QString surroundBitrate(qint64 index)
+{
+    return kSurroundRates[size_t(tableIndex(index))];
+}
+
+} // namespace tavrel

@@ -1,0 +1,24 @@
+#pragma once
+// The settings a conversion reads, gathered in one value so the plain functions need no store.
+#include <QString>
+#include <QtGlobal>
+
+namespace tavrel {
+
+struct ConversionSettings
+{
+    qint64 ac3Downmix = 0;
+    qint64 dtsDownmix = 0;
+    qint64 disableBuiltinSubtitles = 1;
+    qint64 ac3StereoBitrate = 1;
+    qint64 ac3SurroundBitrate = 1;
+
+    // Reads the five values from the settings store now.
+    static ConversionSettings fromStore();
+};
+
+// Bitrate table entries; an index outside 0-3 counts as the registered default 1.
+QString stereoBitrate(qint64 index);
+QString surroundBitrate(qint64 index);
+
+} // namespace tavrel

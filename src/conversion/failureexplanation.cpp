@@ -1,0 +1,72 @@
+#include "conversion/failureexplanation.h"
+
+#include "support/alerts.h"
+#include "support/format.h"
+#include "support/strings.h"
+#include "support/supportlinks.h"
+
+namespace tavrel {
+
+namespace {
+constexpr qsizetype kExcerptLength = 400;
+} // namespace
+
+FailureKind failureKind(const QString &jobOutput)
+{
+    if (contains(jobOutput, QStringLiteral("No space left on device")))
+        return FailureKind::FullDisk;
+    if (contains(jobOutput, kUserRemovedMarker))
+        return FailureKind::SourceRemoved;
+    return FailureKind::ToolProblem;
+}
+
+QString failureHint(qint64 disableBuiltinSubtitles, bool hasSubtitleTracks, bool hasSubtitleFile)
+{
+    QString hint;
+    if (disableBuiltinSubtitles == 0 && hasSubtitleTracks)
+        hint = QStringLiteral("This is most likely related to the subtitles embedded into the movie. Please disable "
+                              "conversion of embedded subtitles in the preferences and try again.");
+    if (hasSubtitleFile)
+        hint = QStringLiteral("This is most likely related to the subtitle file you have specified. Please try "
+                              "again without the subtitle file.");
+    return hint;
+}
+
+QString commandLineText(const QStringList &arguments)
+{
+    return joined(arguments, QStringLiteral(" "));
+}
+
+QString failureInformationMessage(const QString &hint, const QString &commandLine, const QString &jobOutput)
+{
+    return makeString(QStringLiteral("A problem prevented the file from being converted. %@ You can contact our "
+                                     "support with this information so that we can fix this problem.\n\n"
+                                     "Command-line: %@\nCommand-output: %@"),
+                      hint, commandLine, clamp(jobOutput, kExcerptLength));
+}
+
+void explainFailure(const FailureContext &context)
+{
+    switch (failureKind(context.jobOutput)) {
+    case FailureKind::FullDisk:
+        alert(kConversionFailedTitle, kFullDiskMessage, QStringLiteral("OK"));
+        return;
+    case FailureKind::SourceRemoved:
+        alert(kConversionFailedTitle, kSourceRemovedMessage, QStringLiteral("OK"));
+        return;
+    case FailureKind::ToolProblem:
+        break;
+    }
+    const QString commandLine = commandLineText(context.arguments);
+    const QString hint = failureHint(context.disableBuiltinSubtitles, context.hasSubtitleTracks,
+                                     context.hasSubtitleFile);
+    const int answer = alert(QStringLiteral("Information"),
+                             failureInformationMessage(hint, commandLine, context.jobOutput),
+                             QStringLiteral("Send to support"), QStringLiteral("Cancel"));
+    if (answer != 1)
+        return;
+    // The mail carries the whole output, not the excerpt.
+    openConversionProblemReport(commandLine, context.jobOutput);
+}
+
+} // namespace tavrel

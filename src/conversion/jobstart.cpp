@@ -1,0 +1,133 @@
+// Launching a job: the checks before, the argument list and the ffmpeg child.
+#include "conversion/conversionjob.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include "conversion/argumentlist.h"
+#include "conversion/audioplan.h"
+#include "conversion/conversionsettings.h"
+#include "conversion/failureexplanation.h"
+#include "conversion/freespace.h"
+#include "inspection/runastask.h"
+#include "platform/services.h"
+#include "support/alerts.h"
+#include "support/fileops.h"
+#include "support/format.h"
+#include "support/ossorylib.h"
+#include "support/strings.h"
+
+namespace tavrel {
+
+void ConversionJob::start()
+{
+    asl_NSLog_debug(QStringLiteral("start %p"), static_cast<const void *>(this));
+    if (m_state != Queued || !m_fileInfo)
+        return;
+    takeSleepAssertion();
+
+    m_progressFile = uniqueFile(documentsFolder() + QLatin1Char('/') + m_fileInfo->fileName + QStringLiteral(".log"));
+
+    const ConversionSettings settings = ConversionSettings::fromStore();
+    const AudioPlan plan = audioPlan(m_fileInfo->audioTrackInformation, m_audioTrackIndex, settings.ac3Downmix);
+    m_slowmode = plan.slowmode;
+
+    QFile::remove(m_progressFile);
+
+    if (!checkFreeSpace()) {
+        releaseSleepAssertion();
+        return;
+    }
+
+    const QString sourcePath = m_fileInfo->fileURL.toLocalFile();
+    if (!QFileInfo::exists(sourcePath)) {
+        alert(appName(),
+              makeString(QStringLiteral("It seems you've removed the file %@ or unmounted it's volume so conversion "
+                                        "can't proceed."),
+                         m_fileInfo->fileURL.fileName()),
+              QStringLiteral("OK"));
+        m_jobOutput = kUserRemovedMarker;
+        m_finishedError = true;
+        setState(Failed);
+        releaseSleepAssertion();
+        return;
+    }
+
+    m_jobOutput.clear();
+    m_lastFileSize = 0;
+    m_outputDecoder.resetState();
+
+    bool fixup = false;
+    if (plan.wantsFixupTest()) {
+        m_wroteOutput = true; // the test writes one second into the destination
+        fixup = needFixup(plan.streamId);
+    }
+    if (!m_fileInfo->subtitleFileURL.isEmpty())
+        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(m_fileInfo->subtitleFileURL.toLocalFile());
+    m_arguments = conversionArguments(*m_fileInfo, plan, fixup, m_progressFile, settings);
+    launch();
+}
+
+void ConversionJob::launch()
+{
+    m_task = new QProcess(this);
+    m_task->setProcessChannelMode(QProcess::MergedChannels);
+    // No terminal input for the child: it would otherwise wait on or steal keystrokes.
+    m_task->setStandardInputFile(QProcess::nullDevice());
+    m_task->setProgram(toolPath(QStringLiteral("ffmpeg")));
+    m_task->setArguments(m_arguments);
+    connect(m_task, &QProcess::readyRead, this, &ConversionJob::outputReceived);
+    connect(m_task, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        conversionFinished(exitCode, status == QProcess::CrashExit);
+    });
+    // Queued: a start failure may be reported before start() has returned.
+    connect(
+        m_task, &QProcess::errorOccurred, this,
+        [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart && m_task)
+                launchFailed(m_task->errorString());
+        },
+        Qt::QueuedConnection);
+    m_wroteOutput = true;
+    m_task->start();
+
+    scheduleTimer();
+    m_startDate = QDateTime::currentDateTime();
+    setState(Converting);
+    if (m_host)
+        m_host->pauseContinueClicked(nullptr);
+}
+
+bool ConversionJob::needFixup(int audioStreamId)
+{
+    if (!m_fileInfo)
+        return false;
+    const auto output = runAsTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), *m_fileInfo, audioStreamId));
+    return output && contains(*output, QStringLiteral("aac_adtstoasc"));
+}
+
+bool ConversionJob::checkFreeSpace()
+{
+    if (!m_fileInfo)
+        return false;
+    FreeSpaceFigures figures;
+    figures.sourceSize = m_fileInfo->fileSize.value_or(0);
+    if (auto *volumes = platform::services().volumes) {
+        figures.bootFree = volumes->figuresForPath(documentsFolder()).freeBytes;
+        const platform::VolumeFigures target =
+            volumes->figuresForPath(QFileInfo(m_fileInfo->destinationURL.toLocalFile()).absolutePath());
+        figures.targetFree = target.freeBytes;
+        figures.largestFile = target.maximumFileSize;
+    }
+    const FreeSpaceDecision decision = decideFreeSpace(figures);
+    asl_NSLog_debug(QStringLiteral("%@"), decision.trace);
+    if (decision.refusal) {
+        alert(appName(), *decision.refusal, QStringLiteral("OK"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace tavrel

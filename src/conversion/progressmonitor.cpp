@@ -1,0 +1,56 @@
+#include "conversion/progressmonitor.h"
+
+#include <QFile>
+
+#include "support/strings.h"
+
+namespace tavrel {
+
+ProgressFileRead readProgressFile(const QString &path, quint64 offset)
+{
+    ProgressFileRead result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    result.opened = true;
+    // A file that shrank was written anew: read it from its start.
+    if (offset > quint64(file.size()))
+        offset = 0;
+    result.offset = offset;
+    if (!file.seek(qint64(offset)))
+        return result;
+    const QByteArray added = file.readAll();
+    const qsizetype end = std::max(added.lastIndexOf('\n'), added.lastIndexOf('\r')) + 1;
+    result.text = added.left(end);
+    result.offset = offset + quint64(end);
+    return result;
+}
+
+std::optional<float> progressFromText(const QString &text, std::optional<qint64> runtimeSeconds)
+{
+    static const QString key = QStringLiteral("out_time_ms=");
+    double seconds = 0.0;
+    const QStringList all = lines(text);
+    for (auto it = all.crbegin(); it != all.crend(); ++it) {
+        if (it->startsWith(key)) {
+            seconds = doubleValue(it->mid(key.size())) / 1000000.0;
+            break;
+        }
+    }
+    if (!(seconds > 0.0))
+        return std::nullopt;
+    return float(seconds / double(runtimeSeconds.value_or(0)) * 100.0);
+}
+
+QString keptOutput(const QString &text)
+{
+    QString kept;
+    for (const QString &line : lines(text)) {
+        if (contains(line, QStringLiteral("frame=")) && contains(line, QStringLiteral("bitrate=")))
+            continue;
+        kept += line;
+    }
+    return kept;
+}
+
+} // namespace tavrel

@@ -1,0 +1,18 @@
+#pragma once
+// The job list's status line for one job, as a function of what it shows.
+#include <QString>
+#include <QStringList>
+
+namespace tavrel {
+
+// "Queued", "Converting", "Paused", "Finished", "Failed"; empty for any other value.
+QString stateWord(qint32 state);
+
+// elapsedSeconds: since launch (Converting); tookSeconds: launch to termination (Finished).
+QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, quint64 audioTrackIndex,
+                        float progress, double elapsedSeconds, double tookSeconds);
+
+// Seconds left for a conversion at `progress` per cent after `elapsedSeconds`, 0 to 18000.
+double estimatedSecondsLeft(float progress, double elapsedSeconds);
+
+} // namespace tavrel

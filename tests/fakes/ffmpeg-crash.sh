@@ -1,0 +1,4 @@
+#!/bin/sh
+# Acts out a crash: ends by a signal, having printed nothing that looks like an error.
+printf 'Input #0, matroska,webm, from movie.mkv:\n'
+kill -SEGV $$

@@ -1,0 +1,296 @@
+// Real conversions with the installed ffmpeg of short movies made at test time, checked with
+// ffprobe: codecs, channels, bitrates, subtitle tracks and the video copied bit for bit.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtConcurrent>
+
+#include "app/settings.h"
+#include "conversion/conversionjob.h"
+#include "scriptedplatform.h"
+#include "support/ossorylib.h"
+#include "testenvironment.h"
+
+using namespace tavrel;
+
+namespace {
+
+class SingleJobHost final : public JobHost
+{
+public:
+    ConversionJob *job = nullptr;
+    qint64 jobCountWithState(qint32 state) const override { return job && job->state() == state ? 1 : 0; }
+    void startNextJobInQueue() override {}
+    void removeJob(ConversionJob *removed) override
+    {
+        if (removed == job)
+            job = nullptr;
+    }
+    void pauseContinueClicked(QObject *) override {}
+    void terminateApplication() override {}
+};
+
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, args);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << args.join(u' ').toStdString() << "\n"
+                      << process.readAll().toStdString();
+        return QString();
+    }
+    return QString::fromUtf8(process.readAll());
+}
+
+void makeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(text);
+}
+
+const QString kVideo = QStringLiteral("testsrc=size=160x120:rate=25");
+const QString kSine = QStringLiteral("sine=frequency=440:sample_rate=48000");
+const QString kSurround = QStringLiteral("[1:a]pan=5.1(side)|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0[a]");
+
+class RealConversionTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        movies = new QTemporaryDir;
+        const QString d = movies->path();
+        const QStringList h264{"-c:v", "libx264", "-pix_fmt", "yuv420p"};
+        const QStringList quiet{"-hide_banner", "-loglevel", "error", "-y"};
+        makeFile(d + "/s.srt", "1\n00:00:00,000 --> 00:00:01,000\nHello\n\n2\n00:00:01,000 --> 00:00:02,000\nWorld\n");
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2"} + h264
+                          + QStringList{"-c:a", "aac", d + "/aac.mkv"});
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-i", d + "/s.srt",
+                                          "-t", "2", "-filter_complex", kSurround, "-map", "0:v", "-map", "[a]",
+                                          "-map", "2:s"}
+                          + h264
+                          + QStringList{"-c:a", "dca", "-strict", "-2", "-c:s", "srt", "-metadata:s:a:0",
+                                        "language=ger", d + "/dts.mkv"});
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2",
+                                          "-filter_complex", kSurround, "-map", "0:v", "-map", "[a]"}
+                          + h264 + QStringList{"-c:a", "ac3", d + "/ac3.mkv"});
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-t", "2"} + h264 + QStringList{d + "/silent.mkv"});
+        // Long enough (15 minutes of a tiny picture and PCM sound, re-encoded) for the
+        // once-a-second progress reading to see the conversion under way.
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", "testsrc=size=64x48:rate=1", "-f", "lavfi", "-i",
+                                          "sine=frequency=440:sample_rate=8000", "-t", "900"}
+                          + h264 + QStringList{"-c:a", "pcm_s16le", d + "/long.mkv"});
+    }
+    static void TearDownTestSuite()
+    {
+        delete movies;
+        movies = nullptr;
+    }
+
+    void SetUp() override
+    {
+        test::resetSettingsStore();
+        settings::registerAppDefaults();
+        platform.volumes.byPrefix.insert(QStringLiteral("/"), {quint64(1) << 40, std::nullopt});
+    }
+
+    static std::shared_ptr<MKVFileInfo> probe(const QString &name)
+    {
+        const QUrl url = QUrl::fromLocalFile(movies->filePath(name));
+        // The scan blocks, so it runs off the main thread as the controller runs it.
+        QFuture<std::shared_ptr<MKVFileInfo>> scan = QtConcurrent::run([url] { return MKVFileInfo::initWithURL(url); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scan.isFinished(); }, 60000));
+        return scan.result();
+    }
+
+    // Converts into the output folder and waits for the end; the job is removed afterwards.
+    ConversionJob *convert(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)
+    {
+        info->destinationURL = QUrl::fromLocalFile(output.filePath(outputName));
+        auto *job = new ConversionJob(&host, &owner);
+        job->setFileInfo(info);
+        host.job = job;
+        job->start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return job->state() == Finished || job->state() == Failed; }, 120000));
+        EXPECT_EQ(job->state(), Finished) << job->jobOutput().toStdString() << "\n"
+                                          << job->arguments().join(u' ').toStdString();
+        return job;
+    }
+
+    static QJsonArray streams(const QString &path)
+    {
+        const QString json = run("ffprobe", {"-v", "error", "-show_streams", "-of", "json", path});
+        return QJsonDocument::fromJson(json.toUtf8()).object().value(QStringLiteral("streams")).toArray();
+    }
+    static QStringList codecs(const QJsonArray &list)
+    {
+        QStringList names;
+        for (const QJsonValue &stream : list)
+            names.append(stream.toObject().value(QStringLiteral("codec_name")).toString());
+        return names;
+    }
+    static QString videoHash(const QString &path)
+    {
+        return run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-c", "copy", "-f", "streamhash", "-"});
+    }
+    void expectVideoCopied(const QString &sourceName, const QString &outputName)
+    {
+        const QString source = videoHash(movies->filePath(sourceName));
+        EXPECT_FALSE(source.isEmpty());
+        EXPECT_EQ(source, videoHash(output.filePath(outputName)));
+    }
+
+    static QTemporaryDir *movies;
+    QTemporaryDir output;
+    OssoryLib lib;
+    test::ScriptedPlatform platform;
+    SingleJobHost host;
+    QObject owner;
+};
+
+QTemporaryDir *RealConversionTest::movies = nullptr;
+
+} // namespace
+
+TEST_F(RealConversionTest, AacIsCopiedWithTheBaseArguments)
+{
+    auto info = probe("aac.mkv");
+    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: unk (aac)"});
+    ConversionJob *job = convert(info, "aac.mp4");
+    EXPECT_FALSE(job->slowmode());
+    EXPECT_EQ(job->arguments(),
+              (QStringList{"-i", movies->filePath("aac.mkv"), "-stats", "-map", "0:0", "-map", "0:1", "-scodec",
+                           "mov_text", "-vcodec", "copy", "-acodec", "copy", "-progress", job->progressFile(),
+                           "-loglevel", "warning", "-y", output.filePath("aac.mp4")}));
+    EXPECT_EQ(codecs(streams(output.filePath("aac.mp4"))), (QStringList{"h264", "aac"}));
+    expectVideoCopied("aac.mkv", "aac.mp4");
+    EXPECT_TRUE(job->stateInfoString().startsWith("Status: Finished [Conversion took: "));
+    EXPECT_EQ(job->progress(), 100.0f);
+    EXPECT_EQ(platform.sleep.held, 0);
+    job->remove();
+    EXPECT_TRUE(QFile::exists(output.filePath("aac.mp4")));
+    EXPECT_FALSE(QFile::exists(job->progressFile()));
+}
+
+TEST_F(RealConversionTest, DtsSurroundBecomesSixChannelAc3)
+{
+    settings::setDefaultInt(settings::kDTSDownmixKey, 0);
+    settings::setDefaultInt(settings::kAC3SurroundBitrateKey, 3);
+    auto info = probe("dts.mkv");
+    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: ger (dts) [5.1]"});
+    ConversionJob *job = convert(info, "dts.mp4");
+    const QJsonArray list = streams(output.filePath("dts.mp4"));
+    // Embedded subtitles are left out by default.
+    ASSERT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
+    const QJsonObject audio = list.at(1).toObject();
+    EXPECT_EQ(audio.value("channels").toInt(), 6);
+    EXPECT_EQ(audio.value("bit_rate").toString(), "576000");
+    EXPECT_EQ(audio.value("sample_rate").toString(), "48000");
+    expectVideoCopied("dts.mkv", "dts.mp4");
+    job->remove();
+}
+
+TEST_F(RealConversionTest, Ac3SurroundDownmixedToStereo)
+{
+    settings::setDefaultInt(settings::kAC3DownmixKey, 1);
+    auto info = probe("ac3.mkv");
+    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: unk (ac3) [5.1]"});
+    ConversionJob *job = convert(info, "ac3.mp4");
+    const QJsonArray list = streams(output.filePath("ac3.mp4"));
+    ASSERT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
+    EXPECT_EQ(list.at(1).toObject().value("channels").toInt(), 2);
+    EXPECT_EQ(list.at(1).toObject().value("bit_rate").toString(), "192000");
+    expectVideoCopied("ac3.mkv", "ac3.mp4");
+    job->remove();
+}
+
+TEST_F(RealConversionTest, EmbeddedAndExternalSubtitlesBecomeTextTracks)
+{
+    settings::setDefaultInt(settings::kDisableBuiltinSubtitlesKey, 0);
+    auto info = probe("dts.mkv");
+    ASSERT_EQ(info->subtitleTrackIDs, QList<int>{2});
+    info->subtitleFileURL = QUrl::fromLocalFile(movies->filePath("s.srt"));
+    ConversionJob *job = convert(info, "dts subs.mp4");
+    EXPECT_EQ(codecs(streams(output.filePath("dts subs.mp4"))), (QStringList{"h264", "ac3", "mov_text", "mov_text"}));
+    expectVideoCopied("dts.mkv", "dts subs.mp4");
+    job->remove();
+}
+
+TEST_F(RealConversionTest, EverySubtitleFileKindConverts)
+{
+    const QString d = movies->path();
+    makeFile(d + "/s.ass", "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\nFormat: Name, Fontname, Fontsize, "
+                           "PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, "
+                           "StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, "
+                           "MarginL, MarginR, MarginV, Encoding\nStyle: Default,Arial,20,&H00FFFFFF,&H000000FF,"
+                           "&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,10,1\n\n[Events]\nFormat: Layer, "
+                           "Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nDialogue: 0,0:00:00.00,"
+                           "0:00:01.00,Default,,0,0,0,,Hello\n");
+    makeFile(d + "/s.ssa", "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\nFormat: Name, Fontname, Fontsize, "
+                           "PrimaryColour, SecondaryColour, TertiaryColour, BackColour, Bold, Italic, BorderStyle, "
+                           "Outline, Shadow, Alignment, MarginL, MarginR, MarginV, AlphaLevel, Encoding\nStyle: "
+                           "Default,Arial,20,16777215,255,0,0,0,0,1,2,0,2,10,10,10,0,1\n\n[Events]\nFormat: Marked, "
+                           "Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nDialogue: Marked=0,"
+                           "0:00:00.00,0:00:01.00,Default,,0000,0000,0000,,Hello\n");
+    makeFile(d + "/s.smi", "<SAMI>\n<HEAD><TITLE>t</TITLE></HEAD>\n<BODY>\n<SYNC Start=0><P Class=ENCC>Hello\n"
+                           "<SYNC Start=1000><P Class=ENCC>&nbsp;\n</BODY>\n</SAMI>\n");
+    makeFile(d + "/s.sub", "{0}{25}Hello\n{25}{50}World\n{50}{75}Again\n");
+    const auto info = probe("ac3.mkv");
+    for (const QString extension : {"ass", "ssa", "smi", "sub"}) {
+        SCOPED_TRACE(extension.toStdString());
+        auto copy = std::make_shared<MKVFileInfo>(*info);
+        copy->subtitleFileURL = QUrl::fromLocalFile(d + "/s." + extension);
+        const QString name = "with " + extension + ".mp4";
+        ConversionJob *job = convert(copy, name);
+        EXPECT_EQ(codecs(streams(output.filePath(name))), (QStringList{"h264", "ac3", "mov_text"}));
+        job->remove();
+    }
+}
+
+TEST_F(RealConversionTest, MovieWithoutAudioConverts)
+{
+    auto info = probe("silent.mkv");
+    ASSERT_TRUE(info->audioTrackInformation.isEmpty());
+    ConversionJob *job = convert(info, "silent.mp4");
+    EXPECT_EQ(codecs(streams(output.filePath("silent.mp4"))), QStringList{"h264"});
+    expectVideoCopied("silent.mkv", "silent.mp4");
+    job->remove();
+}
+
+TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
+{
+    auto info = probe("long.mkv");
+    ASSERT_EQ(info->runtimeSeconds, 900);
+    info->destinationURL = QUrl::fromLocalFile(output.filePath("long.mp4"));
+    ConversionJob job(&host);
+    job.setFileInfo(info);
+    host.job = &job;
+    QList<float> seen;
+    QList<QString> lines;
+    QObject::connect(&job, &ConversionJob::progressChanged, [&] {
+        seen.append(job.progress());
+        lines.append(job.stateInfoString());
+    });
+    job.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job.state() != Converting; }, 180000));
+    ASSERT_EQ(job.state(), Finished) << job.jobOutput().toStdString();
+    ASSERT_GE(seen.size(), 2);
+    EXPECT_EQ(seen.last(), 100.0f);
+    EXPECT_GT(seen.first(), 0.0f);
+    EXPECT_LT(seen.first(), 100.0f);
+    EXPECT_TRUE(std::is_sorted(seen.cbegin(), seen.cend()));
+    EXPECT_TRUE(lines.first().startsWith("Status: Converting   Audio:  unk (pcm_s16le)   ETA: "))
+        << lines.first().toStdString();
+    expectVideoCopied("long.mkv", "long.mp4");
+    job.remove();
+}

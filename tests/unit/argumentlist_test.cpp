@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include "conversion/argumentlist.h"
+#include "conversion/audioplan.h"
+
+using namespace tavrel;
+
+namespace {
+
+MKVFileInfo movie(QStringList descriptions)
+{
+    MKVFileInfo info;
+    info.fileURL = QUrl::fromLocalFile(QStringLiteral("/movies/My Movie.mkv"));
+    info.fileName = QStringLiteral("My Movie.mkv");
+    info.destinationURL = QUrl::fromLocalFile(QStringLiteral("/out/My Movie.mp4"));
+    info.videoTrackID = 0;
+    info.audioTrackInformation = std::move(descriptions);
+    return info;
+}
+
+const QString kLog = QStringLiteral("/docs/My Movie.mkv.log");
+
+QStringList build(const MKVFileInfo &info, const ConversionSettings &s, quint64 index = 0, bool fixup = false)
+{
+    return conversionArguments(info, audioPlan(info.audioTrackInformation, index, s.ac3Downmix), fixup, kLog, s);
+}
+
+// The strings between the output codec and "-progress".
+QStringList optionsAfterCodec(const QStringList &args)
+{
+    const qsizetype codec = args.indexOf(QStringLiteral("-acodec")) + 1;
+    const qsizetype progress = args.indexOf(QStringLiteral("-progress"));
+    return args.mid(codec + 1, progress - codec - 1);
+}
+
+} // namespace
+
+TEST(AudioPlan, TakesThePiecesOfADescription)
+{
+    EXPECT_EQ(audioStreamId(QStringLiteral("#12: eng (dts) [5.1]")), 12);
+    EXPECT_EQ(audioCodecWord(QStringLiteral("#12: eng (dts) [5.1]")), QStringLiteral("dts"));
+    EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#12: eng (dts) [5.1]")));
+    EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: unk (aac)")));
+    // A malformed description gives an empty codec word (re-encoded), never a crash.
+    EXPECT_EQ(audioCodecWord(QStringLiteral("#3")), QString());
+    EXPECT_EQ(audioStreamId(QString()), 0);
+}
+
+TEST(AudioPlan, IndexOutsideTheDescriptionsMeansNoAudio)
+{
+    const QStringList one{QStringLiteral("#1: eng (dts)")};
+    EXPECT_FALSE(audioPlan(one, 1, 0).hasAudio);
+    EXPECT_FALSE(audioPlan(one, 1, 0).slowmode);
+    EXPECT_FALSE(audioPlan({}, 0, 0).hasAudio);
+    EXPECT_TRUE(audioPlan(one, 0, 0).hasAudio);
+}
+
+TEST(ArgumentList, CopiedAacIsExactlyTheBaseList)
+{
+    ConversionSettings s;
+    s.ac3Downmix = 1;
+    s.dtsDownmix = 1;
+    const QStringList expected{
+        "-i", "/movies/My Movie.mkv", "-stats", "-map", "0:0", "-map", "0:1", "-scodec", "mov_text", "-vcodec",
+        "copy", "-acodec", "copy", "-progress", kLog, "-loglevel", "warning", "-y", "/out/My Movie.mp4"};
+    EXPECT_EQ(build(movie({QStringLiteral("#1: eng (aac) [5.1]")}), s), expected);
+    EXPECT_EQ(expected.size(), 19);
+}
+
+TEST(ArgumentList, AudioPlanTable)
+{
+    struct Row
+    {
+        const char *description;
+        qint64 ac3Downmix, dtsDownmix;
+        const char *codec;
+        QStringList options;
+    };
+    const QList<Row> rows{
+        {"#1: eng (aac)", 1, 1, "copy", {}},
+        {"#1: eng (ac3)", 1, 0, "copy", {}},
+        {"#1: eng (ac3) [5.1]", 0, 1, "copy", {}},
+        {"#1: eng (ac3) [5.1]", 1, 0, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
+        {"#1: eng (dts)", 0, 0, "ac3", {"-ar", "48000"}},
+        {"#1: eng (dts) [5.1]", 0, 1, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
+        {"#1: eng (dts) [5.1]", 0, 0, "ac3", {"-ar", "48000", "-ac", "6", "-ab", "448k"}},
+        // Case-sensitive codec words: "AAC" is some other codec and is re-encoded.
+        {"#1: eng (AAC)", 0, 0, "ac3", {"-ar", "48000"}},
+    };
+    for (const Row &row : rows) {
+        ConversionSettings s;
+        s.ac3Downmix = row.ac3Downmix;
+        s.dtsDownmix = row.dtsDownmix;
+        const QStringList args = build(movie({QString::fromUtf8(row.description)}), s);
+        SCOPED_TRACE(row.description);
+        EXPECT_EQ(args.at(args.indexOf(QStringLiteral("-acodec")) + 1), QString::fromUtf8(row.codec));
+        EXPECT_EQ(optionsAfterCodec(args), row.options);
+        EXPECT_EQ(args.size(), 19 + row.options.size());
+    }
+}
+
+TEST(ArgumentList, BitrateSettingsIncludingOutOfRangeValues)
+{
+    const struct
+    {
+        qint64 stereo, surround;
+        const char *stereoRate, *surroundRate;
+    } rows[] = {{0, 0, "160k", "384k"}, {3, 3, "256k", "576k"}, {4, -1, "192k", "448k"}, {-5, 99, "192k", "448k"}};
+    for (const auto &row : rows) {
+        ConversionSettings s;
+        s.ac3StereoBitrate = row.stereo;
+        s.ac3SurroundBitrate = row.surround;
+        const QStringList surround = build(movie({QStringLiteral("#1: eng (dts) [5.1]")}), s);
+        EXPECT_EQ(optionsAfterCodec(surround).last(), QString::fromUtf8(row.surroundRate));
+        s.ac3Downmix = 1;
+        const QStringList stereo = build(movie({QStringLiteral("#1: eng (ac3) [5.1]")}), s);
+        EXPECT_EQ(optionsAfterCodec(stereo).last(), QString::fromUtf8(row.stereoRate));
+    }
+}
+
+TEST(ArgumentList, TwentyNineStringExample)
+{
+    MKVFileInfo info = movie({QStringLiteral("#0: eng (ac3)"), QStringLiteral("#2: ger (dts) [5.1]")});
+    info.videoTrackID = 1;
+    info.subtitleTrackIDs = {3, 4};
+    ConversionSettings s;
+    s.disableBuiltinSubtitles = 0;
+    const QStringList expected{"-i", "/movies/My Movie.mkv", "-stats", "-map", "0:1", "-map", "0:2", "-map", "0:4",
+                               "-map", "0:3", "-scodec", "mov_text", "-vcodec", "copy", "-acodec", "ac3", "-ar",
+                               "48000", "-ac", "6", "-ab", "448k", "-progress", kLog, "-loglevel", "warning", "-y",
+                               "/out/My Movie.mp4"};
+    ASSERT_EQ(expected.size(), 29);
+    EXPECT_EQ(build(info, s, 1), expected);
+}
+
+TEST(ArgumentList, FixupPairStandsBeforeTheSubtitleCodec)
+{
+    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    const QStringList args = build(info, ConversionSettings{}, 0, true);
+    EXPECT_EQ(args.size(), 21);
+    EXPECT_EQ(args.mid(7, 3), (QStringList{"-absf", "aac_adtstoasc", "-scodec"}));
+    // Only a copied AAC track ever gets the filter.
+    EXPECT_FALSE(build(movie({QStringLiteral("#1: eng (dts)")}), ConversionSettings{}, 0, true)
+                     .contains(QStringLiteral("-absf")));
+}
+
+TEST(ArgumentList, EmbeddedSubtitlesLastTrackFirstUnlessDisabled)
+{
+    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    info.subtitleTrackIDs = {2, 3};
+    ConversionSettings s;
+    s.disableBuiltinSubtitles = 0;
+    EXPECT_EQ(build(info, s).mid(5, 7), (QStringList{"-map", "0:1", "-map", "0:3", "-map", "0:2", "-scodec"}));
+    s.disableBuiltinSubtitles = 1;
+    EXPECT_EQ(build(info, s).size(), 19);
+}
+
+TEST(ArgumentList, SubtitleFileInputFollowsTheSourceInput)
+{
+    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    info.subtitleTrackIDs = {2, 3};
+    info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/movies/-odd name%.srt"));
+    ConversionSettings s;
+    s.disableBuiltinSubtitles = 0;
+    const QStringList args = build(info, s);
+    const QStringList expectedStart{"-i",   "/movies/My Movie.mkv", "-i",   "/movies/-odd name%.srt",
+                                    "-stats", "-map", "0:0", "-map", "0:1", "-map", "1:0",
+                                    "-map", "0:3", "-map", "0:2", "-scodec"};
+    EXPECT_EQ(args.mid(0, expectedStart.size()), expectedStart);
+    EXPECT_EQ(args.size(), 19 + 4 + 4);
+    EXPECT_EQ(args.count(QStringLiteral("-i")), 2);
+}
+
+TEST(ArgumentList, WithoutAudioNothingIsMappedForIt)
+{
+    for (const QStringList &descriptions : {QStringList{}, QStringList{QStringLiteral("#1: eng (dts) [5.1]")}}) {
+        MKVFileInfo info = movie(descriptions);
+        info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/movies/My Movie.srt"));
+        const QStringList args = build(info, ConversionSettings{}, descriptions.size());
+        EXPECT_EQ(args.mid(4, 5), (QStringList{"-stats", "-map", "0:0", "-map", "1:0"}));
+        EXPECT_EQ(args.count(QStringLiteral("-map")), 2);
+        EXPECT_EQ(optionsAfterCodec(args), QStringList{});
+        EXPECT_EQ(args.at(args.indexOf(QStringLiteral("-acodec")) + 1), QStringLiteral("copy"));
+    }
+}
+
+TEST(ArgumentList, FixupTestRunsOneSecondOfVideoAndAudio)
+{
+    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    info.videoTrackID = 2;
+    const QStringList expected{"/res/ffmpeg", "-i", "/movies/My Movie.mkv", "-stats", "-t", "1", "-map", "0:2",
+                               "-map",        "0:5", "-vcodec", "copy", "-acodec", "copy", "-y", "/out/My Movie.mp4"};
+    EXPECT_EQ(fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 5), expected);
+}

@@ -1,0 +1,179 @@
+// The job's paths that launch no child: refusals before launch, removal and reveal.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "app/settings.h"
+#include "conversion/conversionjob.h"
+#include "scriptedplatform.h"
+#include "support/ossorylib.h"
+#include "testenvironment.h"
+
+using namespace tavrel;
+
+namespace {
+
+class RecordingHost final : public JobHost
+{
+public:
+    QList<ConversionJob *> jobs;
+    int startNextCalls = 0, pauseContinueCalls = 0, terminateCalls = 0;
+    QList<ConversionJob *> removed;
+
+    qint64 jobCountWithState(qint32 state) const override
+    {
+        return std::count_if(jobs.cbegin(), jobs.cend(), [state](ConversionJob *j) { return j->state() == state; });
+    }
+    void startNextJobInQueue() override { ++startNextCalls; }
+    void removeJob(ConversionJob *job) override
+    {
+        removed.append(job);
+        jobs.removeAll(job);
+    }
+    void pauseContinueClicked(QObject *) override { ++pauseContinueCalls; }
+    void terminateApplication() override { ++terminateCalls; }
+};
+
+class ConversionJobTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        test::resetSettingsStore();
+        settings::registerAppDefaults();
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
+        source = dir.filePath(QStringLiteral("My Movie.mkv"));
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(1000, 'm'));
+        file.close();
+        platform.volumes.byPrefix.insert(QStringLiteral("/"), {1000000, std::nullopt});
+
+        info->fileURL = QUrl::fromLocalFile(source);
+        info->fileName = QStringLiteral("My Movie.mkv");
+        info->destinationURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("out/My Movie.mp4")));
+        info->securityURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("out")));
+        info->audioTrackInformation = {QStringLiteral("#1: eng (dts) [5.1]")};
+        info->videoTrackID = 0;
+        info->runtimeSeconds = 100;
+        info->fileSize = 1000;
+        job.setFileInfo(info);
+        host.jobs.append(&job);
+    }
+
+    QTemporaryDir dir;
+    OssoryLib lib;
+    test::ScriptedPlatform platform;
+    std::shared_ptr<MKVFileInfo> info = std::make_shared<MKVFileInfo>();
+    RecordingHost host;
+    ConversionJob job{&host};
+    QString source;
+};
+
+} // namespace
+
+TEST_F(ConversionJobTest, VanishedSourceFailsWithoutLaunching)
+{
+    QFile::remove(source);
+    QSignalSpy statusSpy(&job, &ConversionJob::stateInfoStringChanged);
+    job.start();
+
+    EXPECT_EQ(job.state(), Failed);
+    EXPECT_TRUE(job.finishedError());
+    EXPECT_EQ(job.jobOutput(), QStringLiteral("USER_REMOVED"));
+    EXPECT_EQ(job.processId(), 0);
+    EXPECT_GE(statusSpy.count(), 1);
+    EXPECT_TRUE(job.slowmode()); // decided before the checks
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown[0].title, appName());
+    EXPECT_EQ(platform.alerts.shown[0].message,
+              QStringLiteral("It seems you've removed the file My Movie.mkv or unmounted it's volume so conversion "
+                             "can't proceed."));
+    EXPECT_EQ(platform.sleep.acquired, 1);
+    EXPECT_EQ(platform.sleep.held, 0);
+    EXPECT_TRUE(platform.notifier.delivered.isEmpty());
+    EXPECT_EQ(host.startNextCalls, 0);
+    EXPECT_EQ(host.pauseContinueCalls, 0);
+
+    job.reveal();
+    ASSERT_EQ(platform.alerts.shown.size(), 2);
+    EXPECT_EQ(platform.alerts.shown[1].message,
+              QStringLiteral("Movie conversion failed because you've removed/renamed the source movie file or "
+                             "unmounted it's volume."));
+    EXPECT_TRUE(platform.workspace.revealed.isEmpty());
+}
+
+TEST_F(ConversionJobTest, FreeSpaceRefusalKeepsTheJobQueued)
+{
+    // The documents folder's progress-file name is taken already.
+    const QString docs = lib.docDir();
+    QFile taken(docs + QStringLiteral("/My Movie.mkv.log"));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    platform.volumes.byPrefix.insert(docs, {999, std::nullopt});
+    platform.volumes.byPrefix.insert(dir.path(), {999, std::nullopt});
+
+    job.start();
+    EXPECT_EQ(job.state(), Queued);
+    EXPECT_EQ(job.processId(), 0);
+    EXPECT_EQ(job.progressFile(), docs + QStringLiteral("/My Movie.mkv-0.log"));
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown[0].message,
+              QStringLiteral("There is not enough free space on your boot disk for conversion."));
+    EXPECT_EQ(platform.sleep.held, 0);
+    EXPECT_TRUE(platform.notifier.delivered.isEmpty());
+
+    // Another volume with room: the next attempt gets past the check (and launches).
+    platform.volumes.byPrefix.insert(dir.path(), {1000, std::nullopt});
+    QFile::remove(taken.fileName());
+    QFile::remove(source); // stop it right after the check, before any launch
+    job.start();
+    EXPECT_EQ(job.state(), Failed);
+    EXPECT_EQ(platform.alerts.shown.size(), 2);
+    QFile::remove(job.progressFile());
+}
+
+TEST_F(ConversionJobTest, RemovingAQueuedJobTouchesNoFileItDidNotWrite)
+{
+    // Something else already lies at the destination path; a job that never ran does not own it.
+    QFile other(info->destinationURL.toLocalFile());
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    platform.bookmarks.startAccess(info->securityURL.toLocalFile());
+
+    job.remove();
+    EXPECT_TRUE(QFile::exists(info->destinationURL.toLocalFile()));
+    EXPECT_EQ(host.removed, QList<ConversionJob *>{&job});
+    EXPECT_EQ(host.startNextCalls, 1);
+    EXPECT_EQ(platform.bookmarks.openAccess.value(info->securityURL.toLocalFile()), 0);
+
+    // A second removal (quit after a clean) changes nothing.
+    job.remove();
+    EXPECT_EQ(host.removed.size(), 1);
+    EXPECT_EQ(platform.bookmarks.stops, 1);
+}
+
+TEST_F(ConversionJobTest, RevealShowsTheOutputOrWithShiftTheSource)
+{
+    job.reveal();
+    platform.workspace.shift = true;
+    job.reveal();
+    ASSERT_EQ(platform.workspace.revealed.size(), 2);
+    EXPECT_EQ(platform.workspace.revealed[0], QStringList{info->destinationURL.toLocalFile()});
+    EXPECT_EQ(platform.workspace.revealed[1], QStringList{source});
+    EXPECT_TRUE(platform.alerts.shown.isEmpty());
+}
+
+TEST_F(ConversionJobTest, ControlsIgnoreJobsInTheWrongState)
+{
+    job.pause(); // a Queued job has no child to stop
+    EXPECT_EQ(job.state(), Queued);
+    job.setState(Finished);
+    job.continueJob();
+    EXPECT_EQ(job.state(), Finished);
+    EXPECT_EQ(host.pauseContinueCalls, 0);
+    EXPECT_EQ(platform.sleep.acquired, 0);
+}
