@@ -1,0 +1,187 @@
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/messageboxalerts.h"
+
+using tavrel::platform::AlertAnswer;
+using tavrel::platform::AlertRequest;
+using tavrel::platform::MessageBoxAlerts;
+
+namespace {
+
+// Runs the alert and, once its box is on screen, hands the box to answer (which must close it).
+AlertAnswer runAndAnswer(const AlertRequest &request, const std::function<void(QMessageBox &)> &answer)
+{
+    bool answered = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || answered)
+            return;
+        answered = true;
+        poll.stop();
+        answer(*box);
+    });
+    poll.start();
+    MessageBoxAlerts alerts;
+    const AlertAnswer result = alerts.runModal(request);
+    EXPECT_TRUE(answered) << "the alert was never shown";
+    return result;
+}
+
+QPushButton *button(QMessageBox &box, const QString &title)
+{
+    for (QAbstractButton *b : box.buttons()) {
+        if (b->text() == title)
+            return qobject_cast<QPushButton *>(b);
+    }
+    ADD_FAILURE() << "no button " << title.toStdString();
+    return nullptr;
+}
+
+QStringList titles(QMessageBox &box)
+{
+    QStringList result;
+    for (QAbstractButton *b : box.buttons())
+        result << b->text();
+    result.sort();
+    return result;
+}
+
+AlertRequest threeButtons()
+{
+    AlertRequest r;
+    r.title = QStringLiteral("Information");
+    r.message = QStringLiteral("Something happened.");
+    r.defaultButton = QStringLiteral("Send to support");
+    r.alternateButton = QStringLiteral("Cancel");
+    r.otherButton = QStringLiteral("More");
+    return r;
+}
+
+} // namespace
+
+TEST(MessageBoxAlerts, EachButtonAnswersItsClassicCode)
+{
+    const struct { const char *title; int code; } rows[] = {{"Send to support", 1}, {"Cancel", 0}, {"More", -1}};
+    for (const auto &row : rows) {
+        const AlertAnswer answer = runAndAnswer(threeButtons(), [&](QMessageBox &box) {
+            EXPECT_EQ(box.windowTitle(), QStringLiteral("Information"));
+            EXPECT_EQ(box.defaultButton(), button(box, QStringLiteral("Send to support")));
+            QTest::mouseClick(button(box, QString::fromLatin1(row.title)), Qt::LeftButton);
+        });
+        EXPECT_EQ(answer.code, row.code) << row.title;
+        EXPECT_EQ(answer.text, QString());
+    }
+}
+
+TEST(MessageBoxAlerts, ButtonsStandOtherThenAlternateThenDefaultFromLeftToRight)
+{
+    runAndAnswer(threeButtons(), [](QMessageBox &box) {
+        const auto x = [&](const char *title) {
+            QPushButton *b = button(box, QString::fromLatin1(title));
+            return b ? b->mapTo(&box, QPoint(0, 0)).x() : -1;
+        };
+        EXPECT_LT(x("More"), x("Cancel"));
+        EXPECT_LT(x("Cancel"), x("Send to support"));
+        QTest::mouseClick(button(box, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+}
+
+TEST(MessageBoxAlerts, AbsentButtonsAreNotShown)
+{
+    AlertRequest request;
+    request.message = QStringLiteral("m");
+    request.defaultButton = QStringLiteral("OK");
+    request.otherButton = QStringLiteral("Other"); // no alternate
+    const AlertAnswer answer = runAndAnswer(request, [](QMessageBox &box) {
+        EXPECT_EQ(titles(box), (QStringList{QStringLiteral("OK"), QStringLiteral("Other")}));
+        QTest::mouseClick(button(box, QStringLiteral("Other")), Qt::LeftButton);
+    });
+    EXPECT_EQ(answer.code, -1);
+
+    AlertRequest single;
+    single.message = QStringLiteral("m");
+    single.defaultButton = QStringLiteral("OK");
+    runAndAnswer(single, [](QMessageBox &box) {
+        EXPECT_EQ(titles(box), QStringList{QStringLiteral("OK")});
+        box.findChild<QDialogButtonBox *>()->buttons().first()->click();
+    });
+}
+
+TEST(MessageBoxAlerts, MessageIsShownVerbatim)
+{
+    AlertRequest request;
+    request.title = QStringLiteral("Warning");
+    request.message = QStringLiteral("100%@ <b>not bold</b> %s %1\n\nsecond line");
+    request.defaultButton = QStringLiteral("OK");
+    runAndAnswer(request, [&](QMessageBox &box) {
+        EXPECT_EQ(box.text(), request.message);
+        auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text(), request.message);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+}
+
+TEST(MessageBoxAlerts, EscapeAnswersCancelButNeverAnotherChoice)
+{
+    const AlertAnswer cancelled = runAndAnswer(threeButtons(), [](QMessageBox &box) {
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(cancelled.code, 0);
+
+    AlertRequest warning;
+    warning.title = QStringLiteral("Warning");
+    warning.message = QStringLiteral("m");
+    warning.defaultButton = QStringLiteral("OK");
+    warning.alternateButton = QStringLiteral("Don't warn again");
+    const AlertAnswer answer = runAndAnswer(warning, [](QMessageBox &box) {
+        QTest::keyClick(&box, Qt::Key_Escape);
+        EXPECT_TRUE(box.isVisible()) << "Escape must not silence the warning";
+        QTest::mouseClick(button(box, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    EXPECT_EQ(answer.code, 1);
+}
+
+TEST(MessageBoxAlerts, TextFieldSitsBelowTheMessageAndReturnsItsText)
+{
+    AlertRequest request;
+    request.message = QStringLiteral("Name:");
+    request.defaultButton = QStringLiteral("Save");
+    request.alternateButton = QStringLiteral("Cancel");
+    request.withTextField = true;
+
+    const AlertAnswer typed = runAndAnswer(request, [](QMessageBox &box) {
+        auto *field = box.findChild<QLineEdit *>(QString::fromLatin1(MessageBoxAlerts::kTextFieldName));
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->size(), QSize(310, 24));
+        auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        auto *buttons = box.findChild<QDialogButtonBox *>();
+        const int fieldTop = field->mapTo(&box, QPoint(0, 0)).y();
+        EXPECT_GE(fieldTop, label->mapTo(&box, QPoint(0, label->height())).y());
+        EXPECT_LE(fieldTop + field->height(), buttons->mapTo(&box, QPoint(0, 0)).y());
+        QTest::keyClicks(field, QStringLiteral("Film "));
+        field->insert(QStringLiteral("été")); // QTest types ASCII only
+        QTest::keyClick(field, Qt::Key_Return); // Return in the field answers the default button
+    });
+    EXPECT_EQ(typed.code, 1);
+    EXPECT_EQ(typed.text, QStringLiteral("Film été"));
+
+    const AlertAnswer empty = runAndAnswer(request, [](QMessageBox &box) {
+        QTest::mouseClick(button(box, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+    EXPECT_EQ(empty.code, 0);
+    EXPECT_EQ(empty.text, QString());
+}
