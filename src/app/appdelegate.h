@@ -193,6 +193,7 @@ private:
     void reportToolFailure(const MKVFileInfo &info);
     void selectBestAudioTrack();
     void registerSubtitle(const QString &path);
+    bool isOutputTaken(const QString &path) const;
     void finishAdding(ConversionJob *job);
     void setDestinationItems(const PopUpItems &items, int index);
     void setPreferencesItems(const PopUpItems &items, int index);

@@ -270,7 +270,8 @@ void AppDelegate::addToQueue()
         const std::optional<QString> folderPath = resolveDestinationFolder(*folder);
         if (folderPath) {
             info->securityURL = fileURL(*folderPath);
-            info->destinationURL = fileURL(uniqueFile(*folderPath + u'/' + outputName));
+            info->destinationURL = fileURL(uniqueFile(*folderPath + u'/' + outputName,
+                                                      [this](const QString &path) { return isOutputTaken(path); }));
         } else {
             // The write test of addJob rejects an empty destination with its alert.
             info->securityURL = QUrl();
@@ -298,6 +299,16 @@ void AppDelegate::addToQueue()
     }
     info->destinationURL = fileURL(*chosen);
     addJob(job);
+}
+
+bool AppDelegate::isOutputTaken(const QString &path) const
+{
+    // Jobs that have not run yet have no file on disk; their names are taken all the same, or two
+    // jobs for one movie would write into the same output.
+    for (const ConversionJob *job : m_taskArray)
+        if (job->fileInfo() && job->fileInfo()->destinationURL.toLocalFile() == path)
+            return true;
+    return fileExists(path) || QFileInfo(path).isSymLink();
 }
 
 void AppDelegate::cancelAdd()

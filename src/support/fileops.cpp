@@ -59,7 +59,12 @@ QString withoutLoneSurrogates(const QString &text)
 
 QString uniqueFile(const QString &path)
 {
-    if (!itemExists(path))
+    return uniqueFile(path, itemExists);
+}
+
+QString uniqueFile(const QString &path, const std::function<bool(const QString &)> &isTaken)
+{
+    if (!isTaken(path))
         return path;
     const QString whole = withoutTrailingSlashes(path);
     const qsizetype slash = whole.lastIndexOf(u'/');
@@ -72,7 +77,7 @@ QString uniqueFile(const QString &path)
     }
     for (int n = 0;; ++n) {
         const QString candidate = makeString(QStringLiteral("%@-%i.%@"), base, n, extension);
-        if (!itemExists(candidate) || n == std::numeric_limits<int>::max())
+        if (!isTaken(candidate) || n == std::numeric_limits<int>::max())
             return candidate;
     }
 }

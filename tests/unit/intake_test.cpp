@@ -188,6 +188,26 @@ TEST_F(IntakeTest, AutoAddWithAFolderQueuesEveryDroppedMovieWithoutAsking)
     EXPECT_EQ(platform.bookmarks.openAccess.value(out.path()), 3);
 }
 
+TEST_F(IntakeTest, TheSameMovieQueuedTwiceGetsTwoOutputNames)
+{
+    QTemporaryDir out;
+    settings::setDefaultObject(settings::kDestinationBookmarksKey, QVariantList{out.path().toUtf8()});
+    settings::setDefaultObject(settings::kDestinationNamesKey, QVariantList{QStringLiteral("out")});
+    settings::setDefaultInt(settings::kDefaultDestinationKey, 2);
+    settings::setDefaultInt(settings::kAutoAddKey, 1);
+
+    const QString movie = file(QStringLiteral("A.mkv"));
+    app.application_openFiles({movie});
+    ASSERT_TRUE(waitForScans(1));
+    app.application_openFiles({movie});
+    ASSERT_TRUE(waitForScans(2));
+
+    // Neither job has written anything yet, so only the queue knows the first name is taken.
+    ASSERT_EQ(app.taskArray().size(), 2);
+    EXPECT_EQ(app.taskArray().at(0)->fileInfo()->destinationURL.toLocalFile(), out.path() + QStringLiteral("/A.mp4"));
+    EXPECT_EQ(app.taskArray().at(1)->fileInfo()->destinationURL.toLocalFile(), out.path() + QStringLiteral("/A-0.mp4"));
+}
+
 TEST_F(IntakeTest, AutoAddAskingEachTimeShowsASavePanelPerMovie)
 {
     settings::setDefaultInt(settings::kAutoAddKey, 1);
