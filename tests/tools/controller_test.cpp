@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "../unit/controllertesting.h"
+#include "controllertesting.h"
 
 namespace tavrel::test {
 namespace {

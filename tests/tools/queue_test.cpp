@@ -1,4 +1,4 @@
-// The job queue driven through the controller, with a fake ffmpeg that ends on cue.
+// The job queue driven through the controller, with a fake ffmpeg child that ends on cue.
 #include <QPointer>
 #include <QSignalSpy>
 

@@ -1,0 +1,106 @@
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include "conversion/conversionjob.h"
+#include "ui/joblistmodel.h"
+#include "uitesting.h"
+
+namespace tavrel {
+namespace {
+
+// Jobs without a controller: the model only reads them.
+class JobListModelTest : public ::testing::Test
+{
+protected:
+    ConversionJob *makeJob(const QString &name)
+    {
+        auto *job = new ConversionJob(nullptr, &owner);
+        job->setFileInfo(test::uiRecord(QStringLiteral("/movies/") + name, {QStringLiteral("#1: eng (ac3)")}));
+        return job;
+    }
+
+    QObject owner;
+    QList<ConversionJob *> jobs;
+    JobListModel model{[this] { return jobs; }};
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(JobListModelTest, FollowsAppendsRemovalsAndReorders)
+{
+    ConversionJob *a = makeJob(QStringLiteral("A.mkv"));
+    ConversionJob *b = makeJob(QStringLiteral("B.mkv"));
+    ConversionJob *c = makeJob(QStringLiteral("C.mkv"));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+    jobs = {a, b, c};
+    model.sync();
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(inserted.count(), 3);
+    EXPECT_EQ(model.index(1).data().toString(), QStringLiteral("B.mkv"));
+
+    jobs.removeAt(1); // the middle one leaves: a removal, not a reset
+    model.sync();
+    EXPECT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed.at(0).at(1).toInt(), 1);
+    EXPECT_EQ(model.jobAt(1), c);
+    EXPECT_EQ(reset.count(), 0);
+
+    jobs = {c, a}; // reordered
+    model.sync();
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(model.jobAt(0), c);
+    EXPECT_EQ(model.jobAt(1), a);
+
+    model.sync(); // nothing changed: nothing announced
+    EXPECT_EQ(inserted.count(), 3);
+    EXPECT_EQ(reset.count(), 1);
+}
+
+TEST_F(JobListModelTest, JobChangesRefreshOnlyTheirRow)
+{
+    ConversionJob *a = makeJob(QStringLiteral("A.mkv"));
+    ConversionJob *b = makeJob(QStringLiteral("B.mkv"));
+    jobs = {a, b};
+    model.sync();
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    b->setState(Converting);
+    b->setProgress(25.0f);
+    ASSERT_GE(changed.count(), 2);
+    for (const auto &args : changed) {
+        EXPECT_EQ(args.at(0).toModelIndex().row(), 1);
+        EXPECT_EQ(args.at(1).toModelIndex().row(), 1);
+    }
+    const QModelIndex row = model.index(1);
+    EXPECT_EQ(row.data(JobListModel::StateRole).toInt(), Converting);
+    EXPECT_FLOAT_EQ(row.data(JobListModel::ProgressRole).toFloat(), 25.0f);
+    EXPECT_TRUE(row.data(JobListModel::StateInfoRole).toString().startsWith(QStringLiteral("Status: Converting")));
+
+    // A job that left the list no longer reaches the model.
+    jobs = {a};
+    model.sync();
+    changed.clear();
+    b->setState(Finished);
+    EXPECT_EQ(changed.count(), 0);
+}
+
+TEST_F(JobListModelTest, ADeletedJobLeavesNoDanglingRow)
+{
+    ConversionJob *a = makeJob(QStringLiteral("A.mkv"));
+    ConversionJob *b = makeJob(QStringLiteral("B.mkv"));
+    jobs = {a, b};
+    model.sync();
+
+    delete a; // before the list announced its removal
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.jobAt(0), b);
+    jobs = {b};
+    model.sync();
+    EXPECT_EQ(model.rowCount(), 1);
+}
+
+} // namespace
+} // namespace tavrel

@@ -1,0 +1,189 @@
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QDragEnterEvent>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "ui/filepanel.h"
+#include "ui/helpimageview.h"
+#include "ui/images.h"
+#include "ui/joblistmodel.h"
+#include "ui/mainwindow.h"
+#include "uitesting.h"
+
+namespace tavrel {
+namespace {
+
+class MainWindowTest : public test::UiFixture
+{
+protected:
+    void SetUp() override
+    {
+        test::UiFixture::SetUp();
+        window = std::make_unique<MainWindow>(delegate.get());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        test::UiFixture::TearDown();
+    }
+
+    std::unique_ptr<QMimeData> filesMime(const QStringList &names)
+    {
+        auto mime = std::make_unique<QMimeData>();
+        QList<QUrl> urls;
+        for (const QString &name : names)
+            urls.append(QUrl::fromLocalFile(dir.filePath(name)));
+        mime->setUrls(urls);
+        return mime;
+    }
+
+    bool dragEnters(const QMimeData *mime)
+    {
+        QDragEnterEvent enter(QPoint(100, 200), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        return enter.isAccepted();
+    }
+
+    static QImage picture(const QIcon &icon) { return icon.pixmap(32, 32).toImage(); }
+
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, ADropOfMoviesIsScannedAndShownInTheFilePanel)
+{
+    const auto mime = filesMime({QStringLiteral("My Movie.mkv"), QStringLiteral("My Movie.srt")});
+    ASSERT_TRUE(dragEnters(mime.get()));
+
+    QSignalSpy scanned(delegate.get(), &AppDelegate::scanFinished);
+    QDropEvent drop(QPointF(100, 200), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(scanned.wait(5000));
+
+    FilePanel *panel = window->filePanel();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->height(), AppDelegate::kFilePanelShownHeight);
+    auto *name = panel->findChild<QLabel *>(QStringLiteral("fileNameLabel"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("My Movie.mkv"));
+    // The subtitle file dropped with it was attached: "+1)" in the information line.
+    auto *info = panel->findChild<QLabel *>(QStringLiteral("informationLabel"));
+    EXPECT_TRUE(info->text().contains(QStringLiteral("+1)"))) << info->text().toStdString();
+    auto *audio = panel->findChild<QComboBox *>(QStringLiteral("audioPopUp"));
+    EXPECT_EQ(audio->count(), 2);
+    EXPECT_TRUE(panel->addButton()->isEnabled());
+
+    // Cancel with nothing pending hides the panel again.
+    panel->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(MainWindowTest, DragsWithoutAMovieAreRefused)
+{
+    EXPECT_FALSE(dragEnters(filesMime({QStringLiteral("Movie.srt"), QStringLiteral("Movie.ass")}).get()));
+    EXPECT_FALSE(dragEnters(filesMime({QStringLiteral("notes.txt")}).get()));
+    EXPECT_TRUE(dragEnters(filesMime({QStringLiteral("Movie.srt"), QStringLiteral("MOVIE.MKV")}).get()));
+    auto webLinks = std::make_unique<QMimeData>();
+    webLinks->setUrls({QUrl(QStringLiteral("https://example.org/Movie.mkv"))});
+    EXPECT_FALSE(dragEnters(webLinks.get()));
+    // The picture in the empty list takes no drops itself, so they reach the window.
+    EXPECT_FALSE(window->findChild<HelpImageView *>()->acceptDrops());
+    EXPECT_TRUE(window->acceptDrops());
+}
+
+TEST_F(MainWindowTest, PauseAndResumeChangeTheToolbarMenuAndAddButton)
+{
+    QAction *toolbar = window->pauseToolbarAction();
+    QAction *menu = window->pauseMenuAction();
+    QPushButton *add = window->filePanel()->addButton();
+    const QImage pauseImage = picture(namedImage(QStringLiteral("toolbar_pause")));
+    const QImage startImage = picture(namedImage(QStringLiteral("toolbar_start")));
+    ASSERT_FALSE(pauseImage.isNull());
+    ASSERT_NE(pauseImage, startImage);
+
+    // Running look at start.
+    EXPECT_EQ(toolbar->text(), QStringLiteral("Pause Queue"));
+    EXPECT_EQ(menu->text(), QStringLiteral("Pause Queue"));
+    EXPECT_EQ(picture(toolbar->icon()), pauseImage);
+    EXPECT_EQ(add->text(), QStringLiteral("Start Conversion"));
+
+    toolbar->trigger();
+    EXPECT_TRUE(delegate->paused());
+    EXPECT_EQ(toolbar->text(), QStringLiteral("Resume Queue"));
+    EXPECT_EQ(menu->text(), QStringLiteral("Resume Queue"));
+    EXPECT_EQ(picture(toolbar->icon()), startImage);
+    EXPECT_EQ(add->text(), QStringLiteral("Add to Queue"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavrel (Paused)"));
+
+    menu->trigger(); // the menu item is the same command
+    EXPECT_FALSE(delegate->paused());
+    EXPECT_EQ(toolbar->text(), QStringLiteral("Pause Queue"));
+    EXPECT_EQ(menu->text(), QStringLiteral("Pause Queue"));
+    EXPECT_EQ(picture(toolbar->icon()), pauseImage);
+    EXPECT_EQ(add->text(), QStringLiteral("Start Conversion"));
+}
+
+TEST_F(MainWindowTest, TitleAndListFollowTheQueue)
+{
+    auto *stack = window->findChild<QStackedWidget *>();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavrel "));
+    EXPECT_EQ(stack->currentWidget(), window->findChild<HelpImageView *>());
+    EXPECT_FALSE(window->cleanAction()->isEnabled());
+
+    addJobInState(QStringLiteral("One"), Queued);
+    addJobInState(QStringLiteral("Two"), Finished);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavrel  [2 Job(s), 1 Queued]"));
+    EXPECT_EQ(stack->currentWidget(), window->jobList());
+    EXPECT_EQ(window->jobModel()->rowCount(), 2);
+    EXPECT_TRUE(window->cleanAction()->isEnabled());
+
+    window->cleanAction()->trigger(); // takes the finished one away
+    EXPECT_EQ(window->jobModel()->rowCount(), 1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavrel  [1 Job(s), 1 Queued]"));
+}
+
+TEST_F(MainWindowTest, DeleteRemovesTheSelectedJob)
+{
+    addJobInState(QStringLiteral("Keep"), Failed);
+    addJobInState(QStringLiteral("Drop"), Finished);
+    QListView *list = window->jobList();
+    list->setCurrentIndex(window->jobModel()->index(1));
+    list->setFocus();
+
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate->taskArray().size() == 1; }, 2000));
+    EXPECT_EQ(delegate->taskArray().first()->fileInfo()->fileName, QStringLiteral("Keep.mkv"));
+}
+
+TEST_F(MainWindowTest, ClosingAsksWhileAJobConvertsAndCancelKeepsTheWindow)
+{
+    addJobInState(QStringLiteral("Busy"), Converting);
+    platform.alerts.answers.enqueue({0, {}}); // "Cancel"
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("Conversion is in progresss. Are you sure you want to quit?"));
+    EXPECT_EQ(delegate->taskArray().size(), 1);
+}
+
+TEST_F(MainWindowTest, ClosingWithNothingConvertingQuitsWithoutAsking)
+{
+    addJobInState(QStringLiteral("Waiting"), Queued);
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(platform.alerts.shown.isEmpty());
+    // The controller's termination removed every job.
+    EXPECT_TRUE(delegate->taskArray().isEmpty());
+}
+
+} // namespace
+} // namespace tavrel

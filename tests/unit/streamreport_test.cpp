@@ -1,0 +1,166 @@
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include "qtprinters.h"
+
+#include "inspection/streamreport.h"
+
+using namespace tavrel;
+
+namespace {
+
+QString fixture(const QString &name)
+{
+    QFile file(QStringLiteral(TAVREL_TEST_FIXTURES "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "missing fixture " << name.toStdString();
+    return QString::fromUtf8(file.readAll());
+}
+
+struct ReportCase
+{
+    const char *file;
+    const char *information;
+    QStringList descriptions;
+    QList<int> subtitleIds;
+    std::optional<int> videoId;
+    std::optional<qint64> runtime;
+};
+
+class RecordedReports : public ::testing::TestWithParam<ReportCase>
+{
+};
+
+TEST_P(RecordedReports, GivesStreamsAndInformationLine)
+{
+    const ReportCase &c = GetParam();
+    const StreamReport report = parseStreamReport(fixture(QString::fromLatin1(c.file)));
+    EXPECT_EQ(informationString(report), QString::fromUtf8(c.information));
+    EXPECT_EQ(report.audioTrackInformation, c.descriptions);
+    EXPECT_EQ(report.subtitleTrackIDs, c.subtitleIds);
+    EXPECT_EQ(report.videoTrackID, c.videoId);
+    EXPECT_EQ(report.runtimeSeconds, c.runtime);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, RecordedReports,
+    ::testing::Values(
+        ReportCase{"synthetic-worked-example.txt",
+                   "Duration: 01:52:03  Bitrate: 9832 kb/s  Resolution: 1280x720  Audiotracks: 3 (0)",
+                   {"#1: eng (ac3) [5.1]", "#2: unk (aac)", "#3: ger (dts) [5.1]"}, {}, 0, 6723},
+        // The PNG cover is listed last as a video stream; it must not replace the movie's video.
+        ReportCase{"ffmpeg-matroska-full.txt",
+                   "Duration: 00:00:01  Bitrate: 2341 kb/s  Resolution: 1280x720  Audiotracks: 3 (2)",
+                   {"#1: eng (ac3) [5.1]", "#2: ger (aac)", "#3: unk (dts) [5.1]"}, {4}, 0, 1},
+        // "[0x2](eng)": the container id must not end up in the language.
+        ReportCase{"ffmpeg-mp4-languages.txt",
+                   "Duration: 00:00:01  Bitrate: 950 kb/s  Resolution: 640x360  Audiotracks: 2 (1)",
+                   {"#1: eng (aac)", "#2: fre (ac3) [5.1]"}, {}, 0, 1},
+        ReportCase{"ffmpeg-mpegts-mpeg2.txt",
+                   "Duration: 00:00:01  Bitrate: 1621 kb/s  Resolution: 720x576  Audiotracks: 1 (0)",
+                   {"#1: eng (mp2)"}, {}, 0, 1},
+        ReportCase{"ffmpeg-h264-10bit.txt",
+                   "Duration: 00:00:00  Bitrate: 1745 kb/s  Resolution: 1920x1080  Audiotracks: 1 (0)",
+                   {"#1: jpn (ac3) [5.1]"}, {}, 0, 0},
+        // Second video stream wins; plain 5.1 gets no suffix, 6.1 does.
+        ReportCase{"ffmpeg-matroska-layouts.txt",
+                   "Duration: 00:00:00  Bitrate: 6052 kb/s  Resolution: 640x480  Audiotracks: 2 (0)",
+                   {"#2: ita (aac)", "#3: spa (pcm_s16le) [5.1]"}, {}, 1, 0},
+        ReportCase{"ffmpeg-raw-h264.txt",
+                   "Duration: (null)  Bitrate: (null)  Resolution: 320x240  Audiotracks: 0 (0)",
+                   {}, {}, 0, std::nullopt},
+        ReportCase{"ffmpeg-not-a-movie.txt",
+                   "Duration: (null)  Bitrate: (null)  Resolution: (null)  Audiotracks: 0 (0)",
+                   {}, {}, std::nullopt, std::nullopt},
+        // Picture subtitles are counted but not kept; an attachment is nothing.
+        ReportCase{"synthetic-bluray-pgs.txt",
+                   "Duration: 02:01:15  Bitrate: 31044 kb/s  Resolution: 1920x1080  Audiotracks: 2 (3)",
+                   {"#1: eng (dts) [5.1]", "#2: ger (ac3) [5.1]"}, {4}, 0, 7275}));
+
+TEST(StreamReport, NoReportLeavesEverythingAbsent)
+{
+    const StreamReport report = parseStreamReport(QString());
+    EXPECT_EQ(informationString(report),
+              QStringLiteral("Duration: (null)  Bitrate: (null)  Resolution: (null)  Audiotracks: 0 (0)"));
+    EXPECT_FALSE(report.videoTrackID);
+    EXPECT_FALSE(report.runtimeSeconds);
+    EXPECT_TRUE(report.videoLines.isEmpty());
+}
+
+TEST(StreamReport, CarriageReturnLineEndsReadLikeLineFeeds)
+{
+    QString text = fixture(QStringLiteral("synthetic-worked-example.txt"));
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    EXPECT_EQ(informationString(parseStreamReport(text)),
+              QStringLiteral("Duration: 01:52:03  Bitrate: 9832 kb/s  Resolution: 1280x720  Audiotracks: 3 (0)"));
+}
+
+TEST(StreamReport, DurationLines)
+{
+    struct Case
+    {
+        QString text;
+        std::optional<QString> duration, bitRate;
+        std::optional<qint64> runtime;
+    };
+    const Case cases[] = {
+        {"  Duration: 00:00:59.99, start: 0.000000, bitrate: 128 kb/s", "00:00:59", "128 kb/s", 59},
+        {"  Duration: 10:00:00.00, start: 0.000000, bitrate: N/A", "10:00:00", "N/A", 36000},
+        // Unknown duration, and lines lacking a marker: nothing meaningful to show.
+        {"  Duration: N/A, start: 0.000000, bitrate: N/A", std::nullopt, std::nullopt, std::nullopt},
+        {"  Duration: N/A, bitrate: 128 kb/s", std::nullopt, std::nullopt, std::nullopt},
+        {"  Duration: 00:01:00.00, start: 0.000000", std::nullopt, std::nullopt, std::nullopt},
+        {"  Duration:00:01:00.00, bitrate: 1 kb/s", std::nullopt, std::nullopt, std::nullopt},
+        // Metadata in capitals is not a duration line.
+        {"      DURATION        : 00:00:01.021000000", std::nullopt, std::nullopt, std::nullopt},
+        // A later line replaces an earlier one.
+        {"  Duration: 00:00:01.00, bitrate: 1 kb/s\n  Duration: 00:00:02.00, bitrate: 2 kb/s", "00:00:02",
+         "2 kb/s", 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const StreamReport report = parseStreamReport(c.text);
+        EXPECT_EQ(report.durationText, c.duration);
+        EXPECT_EQ(report.bitRateText, c.bitRate);
+        EXPECT_EQ(report.runtimeSeconds, c.runtime);
+    }
+}
+
+TEST(StreamReport, StreamLines)
+{
+    struct Case
+    {
+        QString line;
+        QStringList descriptions;
+        QList<int> subtitleIds;
+        int subtitleCount;
+        std::optional<int> videoId;
+        std::optional<QString> resolution;
+    };
+    const Case cases[] = {
+        {"    Stream #0:12(ger): Audio: eac3, 48000 Hz, 5.1(side), fltp", {"#12: ger (eac3) [5.1]"}, {}, 0, {}, {}},
+        {"    Stream #0:7[0x1100](jpn): Audio: truehd, 48000 Hz, 7.1, s32", {"#7: jpn (truehd)"}, {}, 0, {}, {}},
+        {"    Stream #0:5(eng): Subtitle: ass (default)", {}, {}, 1, {}, {}},
+        {"    Stream #0:5(eng): Subtitle: ssa", {}, {5}, 1, {}, {}},
+        {"    Stream #0:2: Video: mpeg4 (Simple Profile) (XVID / 0x44495658), yuv420p, 624x352 [SAR 1:1 DAR 39:22], 25 fps",
+         {}, {}, 0, 2, "624x352"},
+        // A cover picture, whatever its codec, is not the movie.
+        {"    Stream #0:3: Video: mjpeg (Baseline), yuvj420p(pc, bt470bg/unknown/unknown), 600x600 [SAR 1:1 DAR 1:1], "
+         "90k tbr, 90k tbn (attached pic)",
+         {}, {}, 0, {}, {}},
+        // Lines that begin with "Stream" but hold no stream must not trip the reader.
+        {"Stream mapping:", {}, {}, 0, {}, {}},
+        {"Stream", {}, {}, 0, {}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        const StreamReport report = parseStreamReport(c.line);
+        EXPECT_EQ(report.audioTrackInformation, c.descriptions);
+        EXPECT_EQ(report.subtitleTrackIDs, c.subtitleIds);
+        EXPECT_EQ(report.subtitleCount, c.subtitleCount);
+        EXPECT_EQ(report.videoTrackID, c.videoId);
+        EXPECT_EQ(report.resolutionText, c.resolution);
+    }
+}
+
+} // namespace
