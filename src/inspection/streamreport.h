@@ -1,0 +1,30 @@
+#pragma once
+// Reading the text report of "ffmpeg -i": stream ids, audio track descriptions, subtitle ids,
+// duration, bit rate and resolution. Pure functions, so tests feed them recorded reports.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tavrel {
+
+struct StreamReport
+{
+    QStringList audioTrackInformation;      // "#<id>: <language> (<codec>)[ [5.1]]", report order
+    QList<int> subtitleTrackIDs;            // text subtitles only, report order
+    int subtitleCount = 0;                  // every subtitle stream, text or picture
+    std::optional<int> videoTrackID;        // the last video stream that is not a cover picture
+    std::optional<QString> resolutionText;  // "1280x720"
+    std::optional<QString> durationText;    // "01:52:03"
+    std::optional<QString> bitRateText;     // "9832 kb/s"
+    std::optional<qint64> runtimeSeconds;
+    QStringList videoLines;                 // the video stream lines the codec checks look at
+};
+
+StreamReport parseStreamReport(const QString &report);
+
+// "Duration: %@  Bitrate: %@  Resolution: %@  Audiotracks: %i (%i)", absent texts as "(null)".
+QString informationString(const StreamReport &report);
+
+} // namespace tavrel
