@@ -1,14 +1,201 @@
+// Tavrel's entry: the command line (--version, --demo, files), one instance per session, the
+// real platform services, the controller and its window.
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
-#include "app/settings.h"
+#include "app/appdelegate.h"
+#include "inspection/runastask.h"
+#include "platform/realservices.h"
 #include "support/ossorylib.h"
+#include "ui/demomode.h"
+#include "ui/images.h"
+#include "ui/mainwindow.h"
+#include "ui/preferenceswindow.h"
+#include "ui/singleinstance.h"
+#include "ui/terminationsignals.h"
+
+#include <memory>
+
+namespace {
+
+using namespace tavrel;
+
+struct CommandLine
+{
+    bool version = false;
+    bool help = false;
+    QString demoFolder; // --demo <destination folder>
+    QStringList files;
+    QString error;
+};
+
+const QStringList &qtOptionsWithValue()
+{
+    static const QStringList options = {
+        QStringLiteral("-platform"), QStringLiteral("-style"), QStringLiteral("-stylesheet"),
+        QStringLiteral("-display"), QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowtitle"),
+        QStringLiteral("-qwindowicon"),
+    };
+    return options;
+}
+
+CommandLine parse(int argc, char **argv)
+{
+    CommandLine line;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QFile::decodeName(argv[i]);
+        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            line.files.append(arg);
+        } else if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (arg == QLatin1String("--version")) {
+            line.version = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            line.help = true;
+        } else if (arg == QLatin1String("--demo")) {
+            if (i + 1 >= argc) {
+                line.error = QStringLiteral("--demo needs a destination folder");
+                break;
+            }
+            line.demoFolder = QFile::decodeName(argv[++i]);
+        } else if (qtOptionsWithValue().contains(arg.section(QLatin1Char('='), 0, 0))) {
+            // Qt's own options are left to QApplication.
+            if (!arg.contains(QLatin1Char('=')) && i + 1 < argc)
+                ++i;
+        } else {
+            line.error = QStringLiteral("unknown option %1 (put -- before a file name that starts with a dash)").arg(arg);
+            break;
+        }
+    }
+    return line;
+}
+
+void setIdentity()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Ossory"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("ossory.org"));
+    QCoreApplication::setApplicationVersion(appVersionString());
+}
+
+int printVersion(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    setIdentity();
+    OssoryLib lib;
+    QTextStream out(stdout);
+    out << lib.appName() << ' ' << lib.appVersionString() << " (build " << lib.appVersion() << ")\n";
+    const QString resources = lib.resDir();
+    out << "Resources: " << resources << (QFileInfo(resources).isDir() ? "" : " (missing)") << '\n';
+    for (const QString &tool : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
+        const QString path = toolPath(tool);
+        const bool found = QFileInfo(path).isAbsolute() && QFileInfo(path).isExecutable();
+        out << tool << ": " << (found ? path : QStringLiteral("not found")) << '\n';
+    }
+    return 0;
+}
+
+void printUsage()
+{
+    QTextStream(stdout) << "Usage: tavrel [FILE...]\n"
+                           "Converts movies (mkv, mp4, mov, ogm) into MP4 files that play on the PlayStation 3.\n"
+                           "Subtitle files (srt, ass, ssa, smi, sub) named like a movie are added to it.\n\n"
+                           "  --version        print the version, the resources folder and the tools found\n"
+                           "  --demo FOLDER    convert unattended into FOLDER and quit (used by scripts/demo)\n"
+                           "  --               treat the rest as file names\n";
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    const CommandLine line = parse(argc, argv);
+    if (!line.error.isEmpty()) {
+        QTextStream(stderr) << "tavrel: " << line.error << "\n";
+        return 2;
+    }
+    if (line.help) {
+        printUsage();
+        return 0;
+    }
+    if (line.version)
+        return printVersion(argc, argv);
+
+    const bool demo = !line.demoFolder.isEmpty();
+    if (!hasDisplay()) {
+        if (!demo) {
+            QTextStream(stderr) << "tavrel: no graphical session (DISPLAY or WAYLAND_DISPLAY is not set).\n";
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
     QApplication app(argc, argv);
-    tavrel::settings::registerAppDefaults();
-    tavrel::OssoryLib lib;
-    QTextStream(stdout) << lib.appName() << ' ' << lib.appVersionString() << '\n';
-    return 0;
+    setIdentity();
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ossory.Tavrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QStringList files = absolutePaths(line.files);
+    SingleInstance instance;
+    // A demo runs with its own settings and must not hand its movie to the user's Tavrel.
+    if (!demo && instance.claim(files) == SingleInstance::Role::HandedOver)
+        return 0;
+
+    platform::RealServices services;
+    DefaultAnsweringAlerts demoAlerts;
+    CancellingPanels demoPanels;
+    if (demo) {
+        platform::Services unattended = platform::services();
+        unattended.alerts = &demoAlerts;
+        unattended.panels = &demoPanels;
+        platform::install(unattended);
+        if (!presetDemoSettings(line.demoFolder))
+            return 1;
+    }
+
+    AppDelegate delegate;
+    MainWindow window(&delegate);
+    QApplication::setWindowIcon(applicationIcon());
+    services.panels().setWindows(&window, window.preferencesWindow());
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    bool terminated = false;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&] { terminated = true; });
+    onTerminationSignal([&](int) {
+        if (terminated)
+            return;
+        terminated = true;
+        delegate.applicationWillTerminate();
+        QCoreApplication::quit();
+    });
+
+    window.show();
+    delegate.applicationDidFinishLaunching();
+
+    // Files from a later launch arrive while that launch waits for the reply: take them on the
+    // next turn of the loop, so an alert during intake cannot hold the reply back.
+    instance.setOpenFilesHandler([&](const QStringList &paths) {
+        QMetaObject::invokeMethod(
+            &window,
+            [&, paths] {
+                window.bringToFront();
+                if (!paths.isEmpty())
+                    delegate.application_openFiles(paths);
+            },
+            Qt::QueuedConnection);
+    });
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &delegate, [&delegate, files] { delegate.application_openFiles(files); });
+
+    return app.exec();
 }

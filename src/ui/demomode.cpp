@@ -1,0 +1,69 @@
+#include "ui/demomode.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include "app/settings.h"
+#include "platform/services.h"
+
+namespace tavrel {
+
+namespace {
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+} // namespace
+
+platform::AlertAnswer DefaultAnsweringAlerts::runModal(const platform::AlertRequest &request)
+{
+    err() << "[alert] " << request.title << ": " << request.message << " -> " << request.defaultButton << Qt::endl;
+    return {1, {}};
+}
+
+std::optional<QStringList> CancellingPanels::chooseFiles(platform::PanelParent, const QStringList &)
+{
+    err() << "[panel] open panel cancelled" << Qt::endl;
+    return std::nullopt;
+}
+
+std::optional<QString> CancellingPanels::chooseSaveFile(platform::PanelParent, const QString &, const QString &proposedName,
+                                                        const QString &)
+{
+    err() << "[panel] save panel for " << proposedName << " cancelled" << Qt::endl;
+    return std::nullopt;
+}
+
+std::optional<QString> CancellingPanels::chooseFolder(platform::PanelParent)
+{
+    err() << "[panel] folder panel cancelled" << Qt::endl;
+    return std::nullopt;
+}
+
+bool presetDemoSettings(const QString &destinationFolder)
+{
+    using namespace settings;
+    const QString folder = QDir::cleanPath(QFileInfo(destinationFolder).absoluteFilePath());
+    platform::Bookmarks *bookmarks = platform::services().bookmarks;
+    const std::optional<QByteArray> data = bookmarks ? bookmarks->create(folder) : std::nullopt;
+    if (!data) {
+        err() << "Cannot use " << folder << " as the destination folder." << Qt::endl;
+        return false;
+    }
+    setDefaultInt(kAutoAddKey, 1);
+    setDefaultInt(kQuitAfterConversionKey, 1);
+    // English, whatever the session's languages: the sample's English track is the DTS one
+    // that shows the re-encoding to AC3.
+    setDefaultInt(kDefaultAudioKey, 2);
+    setDefaultObject(kDestinationBookmarksKey, QVariantList{*data});
+    setDefaultObject(kDestinationNamesKey, QVariantList{QFileInfo(folder).fileName()});
+    setDefaultInt(kDefaultDestinationKey, 2);
+    synchronize();
+    return true;
+}
+
+} // namespace tavrel

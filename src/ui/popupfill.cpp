@@ -1,0 +1,21 @@
+#include "ui/popupfill.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+
+namespace tavrel {
+
+void fillPopUp(QComboBox *popUp, const PopUpItems &items, int selectedIndex)
+{
+    const QSignalBlocker blocker(popUp);
+    popUp->clear();
+    for (const PopUpItem &item : items) {
+        if (item.kind == PopUpItem::Kind::Separator)
+            popUp->insertSeparator(popUp->count());
+        else
+            popUp->addItem(item.title, item.tag);
+    }
+    popUp->setCurrentIndex(selectedIndex >= 0 && selectedIndex < popUp->count() ? selectedIndex : 0);
+}
+
+} // namespace tavrel

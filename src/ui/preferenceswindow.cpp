@@ -1,0 +1,191 @@
+#include "ui/preferenceswindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/appdelegate.h"
+#include "app/settings.h"
+#include "ui/popupfill.h"
+
+namespace tavrel {
+
+using namespace settings;
+
+int shownPopUpIndex(qint64 stored, int itemCount, int fallback, int separatorIndex)
+{
+    if (stored < 0 || stored >= itemCount || stored == separatorIndex)
+        return fallback;
+    return int(stored);
+}
+
+PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
+    : QDialog(parent), m_delegate(delegate)
+{
+    setObjectName(QStringLiteral("preferencesWindow"));
+    setWindowTitle(QStringLiteral("Preferences"));
+    setModal(false);
+
+    // Adding files
+    auto *intake = new QGroupBox(QStringLiteral("Adding Files"), this);
+    auto *intakeLayout = new QFormLayout(intake);
+    intakeLayout->addRow(addCheckBox(QStringLiteral("autoAdd"),
+                                     QStringLiteral("Add movies to the queue as soon as they have been read"), kAutoAddKey));
+    m_destination = new QComboBox(intake);
+    m_destination->setObjectName(QStringLiteral("preferencesDestinationPopUp"));
+    m_destination->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    intakeLayout->addRow(QStringLiteral("Default destination:"), m_destination);
+    m_defaultAudio = addIndexPopUp(QStringLiteral("defaultAudio"),
+                                   {QStringLiteral("Automatic"), QString(), QStringLiteral("English"),
+                                    QStringLiteral("German"), QStringLiteral("French"), QStringLiteral("Spanish"),
+                                    QStringLiteral("Chinese"), QStringLiteral("Japanese"), QStringLiteral("Russian")},
+                                   kDefaultAudioKey);
+    m_defaultAudio->setToolTip(QStringLiteral("Automatic follows the languages of your desktop session"));
+    intakeLayout->addRow(QStringLiteral("Preferred audio language:"), m_defaultAudio);
+    intakeLayout->addRow(addCheckBox(QStringLiteral("disableBuiltinSubtitles"),
+                                     QStringLiteral("Leave out the subtitle tracks inside the movie"),
+                                     kDisableBuiltinSubtitlesKey));
+
+    // Audio
+    auto *audio = new QGroupBox(QStringLiteral("Audio"), this);
+    auto *audioLayout = new QFormLayout(audio);
+    audioLayout->addRow(addCheckBox(QStringLiteral("ac3Downmix"),
+                                    QStringLiteral("Downmix 5.1 AC3 tracks to stereo"), kAC3DownmixKey));
+    audioLayout->addRow(addCheckBox(QStringLiteral("dtsDownmix"),
+                                    QStringLiteral("Downmix 5.1 DTS and other tracks to stereo (else 5.1 AC3)"),
+                                    kDTSDownmixKey));
+    audioLayout->addRow(QStringLiteral("Stereo AC3 bitrate:"),
+                        addIndexPopUp(QStringLiteral("ac3StereoBitrate"),
+                                      {QStringLiteral("160k"), QStringLiteral("192k"), QStringLiteral("224k"),
+                                       QStringLiteral("256k")},
+                                      kAC3StereoBitrateKey));
+    audioLayout->addRow(QStringLiteral("Surround AC3 bitrate:"),
+                        addIndexPopUp(QStringLiteral("ac3SurroundBitrate"),
+                                      {QStringLiteral("384k"), QStringLiteral("448k"), QStringLiteral("512k"),
+                                       QStringLiteral("576k")},
+                                      kAC3SurroundBitrateKey));
+
+    // After a conversion
+    auto *after = new QGroupBox(QStringLiteral("After Converting"), this);
+    auto *afterLayout = new QFormLayout(after);
+    afterLayout->addRow(addCheckBox(QStringLiteral("autoClean"),
+                                    QStringLiteral("Remove successful jobs from the list"), kAutoCleanKey));
+    m_autoRemove = addCheckBox(QStringLiteral("autoRemove"),
+                               QStringLiteral("Dispose of the source movie after a successful conversion:"), kAutoRemoveKey);
+    m_autoRemoveType = addIndexPopUp(QStringLiteral("autoRemoveType"),
+                                     {QStringLiteral("Move it to the Trash"), QStringLiteral("Delete it at once")},
+                                     kAutoRemoveTypeKey);
+    afterLayout->addRow(m_autoRemove, m_autoRemoveType);
+    afterLayout->addRow(addCheckBox(QStringLiteral("quitAfterConversion"),
+                                    QStringLiteral("Quit Tavrel when a conversion ends and nothing else converts"),
+                                    kQuitAfterConversionKey));
+
+    for (QFormLayout *form : {intakeLayout, audioLayout, afterLayout})
+        form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(intake);
+    column->addWidget(audio);
+    column->addWidget(after);
+    column->addStretch(1);
+
+    connect(m_autoRemove, &QCheckBox::toggled, this, &PreferencesWindow::updateDependentControls);
+    // The controller runs the folder chooser for the choose-folder item and writes
+    // DefaultDestination for a real one.
+    connect(m_destination, &QComboBox::activated, this, [this](int index) {
+        m_delegate->setPreferencesDestinationPopUpIndex(index);
+        updateDestinationIndex();
+    });
+    connect(m_delegate, &AppDelegate::preferencesDestinationPopUpItemsChanged, this,
+            &PreferencesWindow::updateDestinationItems);
+    connect(m_delegate, &AppDelegate::preferencesDestinationPopUpIndexChanged, this,
+            &PreferencesWindow::updateDestinationIndex);
+
+    load();
+}
+
+QCheckBox *PreferencesWindow::addCheckBox(const QString &objectName, const QString &text, const QString &key)
+{
+    auto *box = new QCheckBox(text, this);
+    box->setObjectName(objectName);
+    m_checkBoxes.append({box, key});
+    connect(box, &QCheckBox::toggled, this, [this, key](bool on) {
+        if (!m_loading)
+            setDefaultInt(key, on ? 1 : 0);
+    });
+    return box;
+}
+
+QComboBox *PreferencesWindow::addIndexPopUp(const QString &objectName, const QStringList &items, const QString &key)
+{
+    auto *popUp = new QComboBox(this);
+    popUp->setObjectName(objectName);
+    for (const QString &item : items) {
+        if (item.isNull())
+            popUp->insertSeparator(popUp->count());
+        else
+            popUp->addItem(item);
+    }
+    m_indexPopUps.append({popUp, key});
+    connect(popUp, &QComboBox::activated, this, [this, key](int index) {
+        if (!m_loading)
+            setDefaultInt(key, index);
+    });
+    return popUp;
+}
+
+void PreferencesWindow::load()
+{
+    m_loading = true;
+    for (const auto &[box, key] : std::as_const(m_checkBoxes))
+        box->setChecked(defaultInt(key) != 0);
+    for (const auto &[popUp, key] : std::as_const(m_indexPopUps)) {
+        const qint64 stored = defaultInt(key);
+        int shown = 0;
+        if (key == kDefaultAudioKey)
+            shown = shownPopUpIndex(stored, popUp->count(), 0, 1);
+        else if (key == kAC3StereoBitrateKey || key == kAC3SurroundBitrateKey)
+            shown = shownPopUpIndex(stored, popUp->count(), 1);
+        else if (key == kAutoRemoveTypeKey)
+            shown = stored != 0 ? 1 : 0; // any non-zero value deletes
+        else
+            shown = shownPopUpIndex(stored, popUp->count(), 0);
+        popUp->setCurrentIndex(shown);
+    }
+    m_loading = false;
+    updateDestinationItems();
+    updateDependentControls();
+}
+
+void PreferencesWindow::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        load();
+    QDialog::showEvent(event);
+}
+
+void PreferencesWindow::updateDestinationItems()
+{
+    fillPopUp(m_destination, m_delegate->preferencesDestinationPopUpItems(),
+              m_delegate->preferencesDestinationPopUpIndex());
+}
+
+void PreferencesWindow::updateDestinationIndex()
+{
+    const QSignalBlocker blocker(m_destination);
+    const int index = m_delegate->preferencesDestinationPopUpIndex();
+    if (index >= 0 && index < m_destination->count())
+        m_destination->setCurrentIndex(index);
+}
+
+void PreferencesWindow::updateDependentControls()
+{
+    m_autoRemoveType->setEnabled(m_autoRemove->isChecked());
+}
+
+} // namespace tavrel
