@@ -194,7 +194,6 @@ private:
     void selectBestAudioTrack();
     void registerSubtitle(const QString &path);
     bool isOutputTaken(const QString &path) const;
-    void finishAdding(ConversionJob *job);
     void setDestinationItems(const PopUpItems &items, int index);
     void setPreferencesItems(const PopUpItems &items, int index);
     std::optional<QString> resolveDestinationFolder(int folder);

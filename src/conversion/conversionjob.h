@@ -61,7 +61,6 @@ public:
     QStringList arguments() const { return m_arguments; }
     QString progressFile() const { return m_progressFile; }
     qint64 processId() const;
-    bool holdsSleepAssertion() const { return m_sleepAssertion != nullptr; }
 
 Q_SIGNALS:
     void stateInfoStringChanged();

@@ -162,21 +162,6 @@ LinkValues currentLinkValues()
     return v;
 }
 
-QString controllerLinkText(int tag)
-{
-    return controllerLink(tag, currentLinkValues()).text();
-}
-
-QString conversionProblemReportLink(const QString &commandLine, const QString &jobOutput)
-{
-    return conversionProblemReport(commandLine, jobOutput, currentLinkValues()).text();
-}
-
-QString fatalErrorReportLink(const QString &details)
-{
-    return fatalErrorReport(details, currentLinkValues()).text();
-}
-
 void openControllerLink(int tag)
 {
     openLink(controllerLink(tag, currentLinkValues()));

@@ -62,10 +62,7 @@ void openLink(const SupportLink &link);
 // The running application's values (OssoryLib identity, host model, OS version, crash count).
 LinkValues currentLinkValues();
 
-// Wrappers over the real values. The *Link/*Text functions answer the unescaped link text.
-QString controllerLinkText(int tag);
-QString conversionProblemReportLink(const QString &commandLine, const QString &jobOutput);
-QString fatalErrorReportLink(const QString &details);
+// Open the links built from the running application's values.
 void openControllerLink(int tag);
 void openConversionProblemReport(const QString &commandLine, const QString &jobOutput);
 void openFatalErrorReport(const QString &details);

@@ -19,7 +19,6 @@ public:
     // Loads the document and brings the window to the front. A missing document shows a short
     // note naming it instead.
     void showDocument(const QUrl &url);
-    QUrl currentDocument() const { return m_current; }
     QTextBrowser *browser() const { return m_browser; }
 
 private:
