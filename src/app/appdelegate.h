@@ -194,6 +194,7 @@ private:
     void selectBestAudioTrack();
     void registerSubtitle(const QString &path);
     bool isOutputTaken(const QString &path) const;
+    bool isOutputInUse(const QString &path) const; // the destination of a listed, unfinished job
     void setDestinationItems(const PopUpItems &items, int index);
     void setPreferencesItems(const PopUpItems &items, int index);
     std::optional<QString> resolveDestinationFolder(int folder);

@@ -290,6 +290,13 @@ void AppDelegate::addToQueue()
         delete job;
         return;
     }
+    // A path that another listed job is writing, or will write, is not the user's to replace:
+    // deleting it would destroy that job's output. The write test then rejects the new job.
+    if (isOutputInUse(fileURL(*chosen).toLocalFile())) {
+        info->destinationURL = QUrl();
+        addJob(job);
+        return;
+    }
     // The panel has asked about replacing an existing file; the write test fails for one. A folder
     // of that name is left alone and the write test then rejects it.
     const QFileInfo existing(*chosen);
@@ -299,6 +306,17 @@ void AppDelegate::addToQueue()
     }
     info->destinationURL = fileURL(*chosen);
     addJob(job);
+}
+
+bool AppDelegate::isOutputInUse(const QString &path) const
+{
+    // A finished job is done with its output; any other listed job still writes it or removes it
+    // when it is removed.
+    for (const ConversionJob *job : m_taskArray)
+        if (job->state() != Finished && job->fileInfo()
+            && job->fileInfo()->destinationURL.toLocalFile() == path)
+            return true;
+    return false;
 }
 
 bool AppDelegate::isOutputTaken(const QString &path) const

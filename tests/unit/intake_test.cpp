@@ -5,6 +5,7 @@
 
 #include "app/fileintake.h"
 #include "controllertesting.h"
+#include "support/fileops.h"
 
 namespace tavrel::test {
 namespace {
@@ -228,6 +229,30 @@ TEST_F(IntakeTest, AutoAddAskingEachTimeShowsASavePanelPerMovie)
     EXPECT_FALSE(QFile::exists(existing));
     EXPECT_EQ(app.taskArray().at(0)->fileInfo()->destinationURL, QUrl::fromLocalFile(existing));
     EXPECT_TRUE(platform.alerts.shown.isEmpty());
+}
+
+TEST_F(IntakeTest, ASaveChoiceNeverReplacesTheOutputOfAnotherListedJob)
+{
+    const QString a = file(QStringLiteral("A.mkv"));
+    const QString b = file(QStringLiteral("B.mkv"));
+    const QString output = dir.path() + QStringLiteral("/Out.mp4");
+    platform.panels.saveAnswers.enqueue(output);
+    platform.panels.saveAnswers.enqueue(output);
+    app.application_openFiles({a, b});
+    ASSERT_TRUE(waitForScans(1));
+    app.addToQueue();
+    ASSERT_TRUE(waitForScans(2));
+    ASSERT_EQ(app.taskArray().size(), 1);
+
+    // As if the first job had begun writing: the second choice of the same file must leave it.
+    writeFile(output, "partial");
+    app.addToQueue();
+    ASSERT_EQ(app.taskArray().size(), 1);
+    EXPECT_EQ(app.taskArray().first()->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
+    EXPECT_EQ(contents(output), QByteArray("partial"));
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_TRUE(platform.alerts.shown.first().message.startsWith(QStringLiteral("You don't seem to have write access")));
+    EXPECT_EQ(app.filePanelHeight(), 0);
 }
 
 TEST_F(IntakeTest, CancellingTheSavePanelKeepsTheFilePanel)
