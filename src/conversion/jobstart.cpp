@@ -60,10 +60,8 @@ void ConversionJob::start()
     m_outputDecoder.resetState();
 
     bool fixup = false;
-    if (plan.wantsFixupTest()) {
-        m_wroteOutput = true; // the test writes one second into the destination
+    if (plan.wantsFixupTest())
         fixup = needFixup(plan.streamId);
-    }
     if (!m_fileInfo->subtitleFileURL.isEmpty())
         qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(m_fileInfo->subtitleFileURL.toLocalFile());
     m_arguments = conversionArguments(*m_fileInfo, plan, fixup, m_progressFile, settings);
@@ -82,12 +80,16 @@ void ConversionJob::launch()
     connect(m_task, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         conversionFinished(exitCode, status == QProcess::CrashExit);
     });
-    // Queued: a start failure may be reported before start() has returned.
+    // Queued: a start failure may be reported before start() has returned. A child that never
+    // started wrote nothing, so a file already at the destination is not this job's to delete.
+    const bool wroteBeforeLaunch = m_wroteOutput;
     connect(
         m_task, &QProcess::errorOccurred, this,
-        [this](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart && m_task)
+        [this, wroteBeforeLaunch](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart && m_task) {
+                m_wroteOutput = wroteBeforeLaunch;
                 launchFailed(m_task->errorString());
+            }
         },
         Qt::QueuedConnection);
     m_wroteOutput = true;
@@ -104,8 +106,10 @@ bool ConversionJob::needFixup(int audioStreamId)
 {
     if (!m_fileInfo)
         return false;
-    const auto output = runAsTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), *m_fileInfo, audioStreamId));
-    return output && contains(*output, QStringLiteral("aac_adtstoasc"));
+    const TaskResult test = runTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), *m_fileInfo, audioStreamId));
+    if (test.started)
+        m_wroteOutput = true; // the test writes one second into the destination
+    return test.output && contains(*test.output, QStringLiteral("aac_adtstoasc"));
 }
 
 bool ConversionJob::checkFreeSpace()

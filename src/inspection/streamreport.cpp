@@ -96,16 +96,13 @@ bool isTextSubtitle(const QString &line)
 }
 
 // "Duration: 01:52:03.04, start: 0.000000, bitrate: 9832 kb/s". The tool prints "N/A" when it
-// knows no duration; such a line, and one lacking "Duration: " or "bitrate: ", leaves the
-// duration, runtime and bit rate absent rather than showing a meaningless text.
+// knows no duration; such a line, and one lacking "Duration: " or "bitrate: " (a stream's
+// metadata tag "Duration        : ..."), is no duration: it neither shows a meaningless text
+// nor wipes the input's duration read earlier.
 void readDurationLine(const QString &line, StreamReport &report)
 {
     static const QString durationMarker = QStringLiteral("Duration: ");
     static const QString bitRateMarker = QStringLiteral("bitrate: ");
-    report.durationText.reset();
-    report.bitRateText.reset();
-    report.runtimeSeconds.reset();
-
     const qsizetype durationAt = line.indexOf(durationMarker);
     const qsizetype bitRateAt = line.indexOf(bitRateMarker);
     if (durationAt < 0 || bitRateAt < 0)

@@ -179,6 +179,14 @@ TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", dir.filePath(QStringLiteral("out")).toUtf8());
     ConversionJob *job = addJob(QStringLiteral("no tool"));
+    // An AAC track: the fix-up test cannot start either.
+    job->fileInfo()->audioTrackInformation = {QStringLiteral("#1: eng (aac)")};
+    // A file the user chose to replace; the job never wrote to it, so removing the job keeps it.
+    const QString destination = job->fileInfo()->destinationURL.toLocalFile();
+    QFile existing(destination);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("earlier movie");
+    existing.close();
     job->start();
     const bool ended = waitFor([&] { return job->state() == Failed; }, 5000);
     qputenv("PATH", path);
@@ -193,6 +201,9 @@ TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
     job->reveal();
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_TRUE(platform.alerts.shown[0].message.contains(QStringLiteral("Could not start ffmpeg")));
+
+    job->remove();
+    EXPECT_TRUE(QFile::exists(destination));
 }
 
 TEST_F(JobProcessTest, SuccessAppliesAutoCleanAndDisposesOfTheSource)

@@ -116,6 +116,9 @@ TEST(StreamReport, DurationLines)
         // A later line replaces an earlier one.
         {"  Duration: 00:00:01.00, bitrate: 1 kb/s\n  Duration: 00:00:02.00, bitrate: 2 kb/s", "00:00:02",
          "2 kb/s", 2},
+        // A stream's metadata tag named Duration, and an unknown duration, keep what was read.
+        {"  Duration: 00:00:03.00, bitrate: 3 kb/s\n      Duration        : 00:00:01.02", "00:00:03", "3 kb/s", 3},
+        {"  Duration: 00:00:03.00, bitrate: 3 kb/s\n  Duration: N/A, bitrate: N/A", "00:00:03", "3 kb/s", 3},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
