@@ -11,42 +11,12 @@
 #include "conversion/conversionjob.h"
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
+#include "recordingjobhost.h"
 #include "testenvironment.h"
 
 using namespace tavrel;
 
 namespace {
-
-// A queue like the controller's: jobs in order, the next Queued or Paused one started on request.
-class QueueHost final : public JobHost
-{
-public:
-    QList<ConversionJob *> jobs;
-    int startNextCalls = 0, pauseContinueCalls = 0, terminateCalls = 0;
-    QList<ConversionJob *> removed;
-
-    qint64 jobCountWithState(qint32 state) const override
-    {
-        return std::count_if(jobs.cbegin(), jobs.cend(), [state](ConversionJob *j) { return j->state() == state; });
-    }
-    void startNextJobInQueue() override
-    {
-        ++startNextCalls;
-        for (ConversionJob *job : jobs) {
-            if (job->state() == Paused || job->state() == Queued) {
-                job->continueJob();
-                return;
-            }
-        }
-    }
-    void removeJob(ConversionJob *job) override
-    {
-        removed.append(job);
-        jobs.removeAll(job);
-    }
-    void pauseContinueClicked(QObject *) override { ++pauseContinueCalls; }
-    void terminateApplication() override { ++terminateCalls; }
-};
 
 // The process state letter from /proc/<pid>/stat ("R", "S", "T", "Z"); empty when it is gone.
 QString processState(qint64 pid)
@@ -112,7 +82,7 @@ protected:
     QTemporaryDir dir;
     OssoryLib lib;
     test::ScriptedPlatform platform;
-    QueueHost host;
+    test::RecordingJobHost host{true};
     QList<ConversionJob *> owned;
 };
 

@@ -10,32 +10,12 @@
 #include "conversion/conversionjob.h"
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
+#include "recordingjobhost.h"
 #include "testenvironment.h"
 
 using namespace tavrel;
 
 namespace {
-
-class RecordingHost final : public JobHost
-{
-public:
-    QList<ConversionJob *> jobs;
-    int startNextCalls = 0, pauseContinueCalls = 0, terminateCalls = 0;
-    QList<ConversionJob *> removed;
-
-    qint64 jobCountWithState(qint32 state) const override
-    {
-        return std::count_if(jobs.cbegin(), jobs.cend(), [state](ConversionJob *j) { return j->state() == state; });
-    }
-    void startNextJobInQueue() override { ++startNextCalls; }
-    void removeJob(ConversionJob *job) override
-    {
-        removed.append(job);
-        jobs.removeAll(job);
-    }
-    void pauseContinueClicked(QObject *) override { ++pauseContinueCalls; }
-    void terminateApplication() override { ++terminateCalls; }
-};
 
 class ConversionJobTest : public ::testing::Test
 {
@@ -68,7 +48,7 @@ protected:
     OssoryLib lib;
     test::ScriptedPlatform platform;
     std::shared_ptr<MKVFileInfo> info = std::make_shared<MKVFileInfo>();
-    RecordingHost host;
+    test::RecordingJobHost host;
     ConversionJob job{&host};
     QString source;
 };
