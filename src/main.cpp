@@ -167,17 +167,12 @@ int main(int argc, char **argv)
     MainWindow window(&delegate);
     QApplication::setWindowIcon(applicationIcon());
     services.panels().setWindows(&window, window.preferencesWindow());
-    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // A quit that QuitAfterConversion asked for completes once the alert on screen is answered.
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app,
+                     [&services] { services.alerts().whenNoAlertIsOpen([] { QCoreApplication::exit(0); }); });
 
-    bool terminated = false;
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, [&] { terminated = true; });
-    onTerminationSignal([&](int) {
-        if (terminated)
-            return;
-        terminated = true;
-        delegate.applicationWillTerminate();
-        QCoreApplication::quit();
-    });
+    // A termination signal ends the process whatever window is open.
+    onTerminationSignal([&](int) { window.quitNow(); });
 
     window.show();
     delegate.applicationDidFinishLaunching();

@@ -3,6 +3,7 @@
 #include "app/fileintake.h"
 #include "app/settings.h"
 #include "inspection/languages.h"
+#include "inspection/runningtools.h"
 #include "platform/services.h"
 #include "support/alerts.h"
 #include "support/fileops.h"
@@ -41,6 +42,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (!OssoryLib::shared())
         m_lib = std::make_unique<OssoryLib>();
     asl_NSLog_debug(QStringLiteral("Tavrel started"));
+    allowRunningTools();
 
     m_movieFileTypes = defaultMovieFileTypes();
     setPreferredLanguages(preferredLanguages3Letter());
@@ -100,8 +102,20 @@ bool AppDelegate::applicationShouldTerminate()
     return answer == 1;
 }
 
+bool AppDelegate::windowShouldClose()
+{
+    const qsizetype movies = m_importFiles.size() + (isIntakeBusyBesidesPending() ? 1 : 0);
+    const QString message = discardedWorkMessage(jobCountWithState(Converting), jobCountWithState(Paused),
+                                                 jobCountWithState(Queued), movies);
+    if (message.isEmpty())
+        return true;
+    return alert(appName(), message, QStringLiteral("Quit"), QStringLiteral("Cancel")) == 1;
+}
+
 void AppDelegate::applicationWillTerminate()
 {
+    // A scan must not keep the process waiting for its tools, nor show its result.
+    terminateRunningTools();
     settings::synchronize();
     // While quitting, removing a running job must not launch the next one only to kill it.
     m_terminating = true;
@@ -118,6 +132,11 @@ void AppDelegate::terminateApplication()
 {
     if (m_terminating)
         return;
+    // The batch is not over while movies are still being read or wait in the file panel.
+    if (isIntakeBusy()) {
+        m_quitWhenIntakeIdle = true;
+        return;
+    }
     if (!applicationShouldTerminate())
         return;
     applicationWillTerminate();

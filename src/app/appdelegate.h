@@ -93,6 +93,7 @@ public:
     void removeJob(ConversionJob *job) override;
     void pauseContinueClicked(QObject *sender) override; // nullptr: no sender
     void terminateApplication() override;
+    bool isSourceInUse(const ConversionJob *job) const override;
 
     // ---- Lifecycle ----
     void applicationDidFinishLaunching();
@@ -100,6 +101,10 @@ public:
     void openMainWindow();
     void windowWillClose();
     bool applicationShouldTerminate(); // asks only while a job is Converting
+    // Closing the main window quits: asks first when jobs or movies would be discarded.
+    bool windowShouldClose();
+    // Movies not yet added: waiting to be read, being read, or shown in the file panel.
+    bool isIntakeBusy() const;
     void applicationWillTerminate();   // flushes settings, then removes every job from the front
     void didActivateNotification(const QVariantMap &userInfo);
     void openURL(int tag);
@@ -195,6 +200,8 @@ private:
     void registerSubtitle(const QString &path);
     bool isOutputTaken(const QString &path) const;
     bool isOutputInUse(const QString &path) const; // the destination of a listed, unfinished job
+    bool isListedSource(const QString &path) const; // the source of a listed job
+    bool isIntakeBusyBesidesPending() const;       // a movie is being read or shown in the panel
     void setDestinationItems(const PopUpItems &items, int index);
     void setPreferencesItems(const PopUpItems &items, int index);
     std::optional<QString> resolveDestinationFolder(int folder);
@@ -221,6 +228,8 @@ private:
     QStringList m_audioPopUpItems;
     int m_audioPopUpIndex = -1;
     Scanner m_scanner;
+    bool m_scanCancelled = false;      // the movie being read was cancelled
+    bool m_quitWhenIntakeIdle = false; // QuitAfterConversion waits for the movies still coming in
 
     // Destination folders
     PopUpItems m_destinationItems;

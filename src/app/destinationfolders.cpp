@@ -14,18 +14,29 @@ namespace tavrel {
 
 namespace {
 
+// A hand-written settings file (and QSettings itself) holds a list of one as a plain value.
+QVariantList storedList(const QString &key)
+{
+    if (const std::optional<QVariantList> list = settings::defaultArray(key))
+        return *list;
+    const QVariant value = settings::defaultObject(key);
+    if (!value.isValid() || value.toString().isEmpty())
+        return {};
+    return {value};
+}
+
 QList<QByteArray> storedBookmarks()
 {
     QList<QByteArray> result;
-    for (const QVariant &value : settings::defaultArray(settings::kDestinationBookmarksKey).value_or(QVariantList()))
-        result.append(value.toByteArray());
+    for (const QVariant &value : storedList(settings::kDestinationBookmarksKey))
+        result.append(value.metaType().id() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8());
     return result;
 }
 
 QStringList storedNames()
 {
     QStringList result;
-    for (const QVariant &value : settings::defaultArray(settings::kDestinationNamesKey).value_or(QVariantList()))
+    for (const QVariant &value : storedList(settings::kDestinationNamesKey))
         result.append(value.toString());
     return result;
 }
@@ -106,27 +117,30 @@ void AppDelegate::launchCheck()
     QList<QByteArray> stored = storedBookmarks();
     QStringList names = storedNames();
 
-    QSet<qsizetype> unreachable;
+    const qsizetype folderCount = qMin(stored.size(), names.size());
+    QList<qsizetype> unreachable;
     for (qsizetype i = 0; i < stored.size(); ++i) {
         const std::optional<QString> path = bookmarks ? bookmarks->resolve(stored.at(i)) : std::nullopt;
         if (!path || path->isEmpty()) {
-            unreachable.insert(i);
+            unreachable.append(i);
             continue;
         }
         // Access is only tried here; access that was never granted is not ended.
         if (bookmarks->startAccess(*path))
             bookmarks->stopAccess(*path);
         else
-            unreachable.insert(i);
+            unreachable.append(i);
     }
     if (!unreachable.isEmpty()) {
-        stored = arrayByRemovingObjectsAtIndexes(stored, unreachable);
-        names = arrayByRemovingObjectsAtIndexes(names, unreachable);
+        const QSet<qsizetype> indexes(unreachable.cbegin(), unreachable.cend());
+        stored = arrayByRemovingObjectsAtIndexes(stored, indexes);
+        names = arrayByRemovingObjectsAtIndexes(names, indexes);
         storeFolders(stored, names);
     }
 
+    // The default keeps naming the folder it named, wherever the drops moved it.
     const qint64 current = settings::defaultInt(settings::kDefaultDestinationKey);
-    const qint64 repaired = repairedDefaultDestination(current, qMin(stored.size(), names.size()));
+    const qint64 repaired = defaultDestinationAfterDropping(current, folderCount, unreachable);
     if (repaired != current)
         settings::setDefaultInt(settings::kDefaultDestinationKey, repaired);
 

@@ -86,6 +86,42 @@ QString outputFileName(const QString &fileName)
     return pathWithoutExtension(fileName) + QStringLiteral(".mp4");
 }
 
+QString withMp4Extension(const QString &path)
+{
+    return lowerExtension(path) == QLatin1String("mp4") ? path : path + QStringLiteral(".mp4");
+}
+
+QString canonicalPath(const QString &path)
+{
+    const QFileInfo file(path);
+    const QString canonical = file.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? file.absoluteFilePath() : folder + u'/' + file.fileName();
+}
+
+QString discardedWorkMessage(qsizetype converting, qsizetype paused, qsizetype queued, qsizetype movies)
+{
+    QStringList parts;
+    auto count = [&parts](qsizetype n, const char *one, const char *many) {
+        if (n > 0)
+            parts.append(QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many)));
+    };
+    count(converting, "conversion in progress", "conversions in progress");
+    count(paused, "paused conversion", "paused conversions");
+    count(queued, "queued conversion", "queued conversions");
+    count(movies, "movie not yet added to the queue", "movies not yet added to the queue");
+    if (parts.isEmpty())
+        return QString();
+    const QString list = parts.size() == 1
+        ? parts.first()
+        : parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + parts.last();
+    return QStringLiteral("Closing the window quits %1 and discards %2. Unfinished output files are deleted; "
+                          "your movies are kept. Are you sure you want to quit?")
+        .arg(appName(), list);
+}
+
 // ---- AppDelegate: intake ----
 
 void AppDelegate::registerSubtitle(const QString &path)
@@ -107,7 +143,9 @@ void AppDelegate::application_openFiles(const QStringList &paths)
     for (qsizetype i = paths.size() - 1; i >= 0; --i)
         if (hasExtensionIn(paths.at(i), m_movieFileTypes))
             m_importFiles.append(paths.at(i));
-    if (wasEmpty)
+    // One movie at a time: while one is read or waits in the panel for the user, the new ones
+    // wait their turn, which comes when it is added or cancelled.
+    if (wasEmpty && !isIntakeBusyBesidesPending())
         addNextFile();
 }
 
@@ -142,7 +180,7 @@ void AppDelegate::setScanner(Scanner scanner)
 
 void AppDelegate::addNextFile()
 {
-    if (m_importFiles.isEmpty())
+    if (m_importFiles.isEmpty() || m_terminating || m_isScanning)
         return;
     const QString path = m_importFiles.last();
     const QString key = pathWithoutExtension(path);
@@ -164,6 +202,16 @@ void AppDelegate::addNextFile()
 
 void AppDelegate::scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QString &subtitlePath)
 {
+    if (m_terminating)
+        return;
+    if (m_scanCancelled) {
+        // Cancelled while it was read: the movie is dropped and the next one is read.
+        m_scanCancelled = false;
+        setIsScanning(false);
+        cancelAdd();
+        Q_EMIT scanFinished();
+        return;
+    }
     if (info && !info->toolFailure.isEmpty())
         reportToolFailure(*info);
     if (info && !subtitlePath.isEmpty()) {
@@ -250,6 +298,8 @@ void AppDelegate::setAudioPopUpIndex(int index)
 
 void AppDelegate::addToQueue()
 {
+    if (m_terminating || m_isScanning)
+        return;
     // A scan that gave no record leaves nothing to add: move on.
     if (!m_fileInfo) {
         cancelAdd();
@@ -283,29 +333,69 @@ void AppDelegate::addToQueue()
 
     platform::Panels *panels = platform::services().panels;
     const QString sourceFolder = QFileInfo(info->fileURL.toLocalFile()).absolutePath();
-    const std::optional<QString> chosen = panels
-        ? panels->chooseSaveFile(platform::PanelParent::MainWindow, sourceFolder, outputName, QStringLiteral("mp4"))
+    // Proposed as a folder destination would name it: an mp4 source is never offered as its own
+    // output.
+    const QString proposed = QFileInfo(uniqueFile(sourceFolder + u'/' + outputName,
+                                                  [this](const QString &path) { return isOutputTaken(path); }))
+                                 .fileName();
+    const std::optional<QString> answer = panels
+        ? panels->chooseSaveFile(platform::PanelParent::MainWindow, sourceFolder, proposed, QStringLiteral("mp4"))
         : std::nullopt;
-    if (!chosen || chosen->isEmpty()) {
+    if (!answer || answer->isEmpty()) {
+        delete job;
+        return;
+    }
+    QString chosen = withMp4Extension(*answer);
+    // The panel asked about replacing the name it was given, not about the one with ".mp4" added.
+    if (chosen != *answer)
+        chosen = uniqueFile(chosen, [this](const QString &path) { return isOutputTaken(path); });
+    // Replacing a movie that is being converted, or is waiting to be, would destroy it.
+    if (isListedSource(chosen) || canonicalPath(chosen) == canonicalPath(info->fileURL.toLocalFile())) {
+        alert(appName(),
+              makeString(QStringLiteral("“%@” is a movie that %@ converts. Please choose another name for the "
+                                        "MP4 file."),
+                         QFileInfo(chosen).fileName(), appName()),
+              QStringLiteral("OK"));
         delete job;
         return;
     }
     // A path that another listed job is writing, or will write, is not the user's to replace:
     // deleting it would destroy that job's output. The write test then rejects the new job.
-    if (isOutputInUse(fileURL(*chosen).toLocalFile())) {
+    if (isOutputInUse(fileURL(chosen).toLocalFile())) {
         info->destinationURL = QUrl();
         addJob(job);
         return;
     }
     // The panel has asked about replacing an existing file; the write test fails for one. A folder
     // of that name is left alone and the write test then rejects it.
-    const QFileInfo existing(*chosen);
+    const QFileInfo existing(chosen);
     if (existing.exists() || existing.isSymLink()) {
         if (!existing.isDir() || existing.isSymLink())
-            QFile::remove(*chosen);
+            QFile::remove(chosen);
     }
-    info->destinationURL = fileURL(*chosen);
+    info->destinationURL = fileURL(chosen);
     addJob(job);
+}
+
+bool AppDelegate::isListedSource(const QString &path) const
+{
+    const QString target = canonicalPath(path);
+    for (const ConversionJob *job : m_taskArray)
+        if (job->fileInfo() && canonicalPath(job->fileInfo()->fileURL.toLocalFile()) == target)
+            return true;
+    return false;
+}
+
+bool AppDelegate::isSourceInUse(const ConversionJob *job) const
+{
+    if (!job || !job->fileInfo())
+        return false;
+    const QString source = canonicalPath(job->fileInfo()->fileURL.toLocalFile());
+    for (const ConversionJob *other : m_taskArray)
+        if (other != job && other->state() != Finished && other->state() != Failed && other->fileInfo()
+            && canonicalPath(other->fileInfo()->fileURL.toLocalFile()) == source)
+            return true;
+    return false;
 }
 
 bool AppDelegate::isOutputInUse(const QString &path) const
@@ -331,10 +421,33 @@ bool AppDelegate::isOutputTaken(const QString &path) const
 
 void AppDelegate::cancelAdd()
 {
-    if (!m_importFiles.isEmpty())
+    if (m_isScanning) {
+        // The movie being read is dropped when its scan ends; the next one follows then.
+        m_scanCancelled = true;
+        if (m_importFiles.isEmpty())
+            setFilePanelHeight(kFilePanelHiddenHeight);
+        return;
+    }
+    if (!m_importFiles.isEmpty()) {
         addNextFile();
-    else
-        setFilePanelHeight(kFilePanelHiddenHeight);
+        return;
+    }
+    setFilePanelHeight(kFilePanelHiddenHeight);
+    // A quit that QuitAfterConversion asked for while movies were still coming in.
+    if (m_quitWhenIntakeIdle && jobCountWithState(Converting) == 0) {
+        m_quitWhenIntakeIdle = false;
+        terminateApplication();
+    }
+}
+
+bool AppDelegate::isIntakeBusyBesidesPending() const
+{
+    return m_isScanning || m_filePanelHeight != kFilePanelHiddenHeight;
+}
+
+bool AppDelegate::isIntakeBusy() const
+{
+    return !m_importFiles.isEmpty() || isIntakeBusyBesidesPending();
 }
 
 void AppDelegate::setFilePanelHeight(int height)

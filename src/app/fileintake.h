@@ -23,5 +23,14 @@ bool hasExtensionIn(const QString &path, const QStringList &lowerCaseExtensions)
 bool isMpegProgramStream(const QString &path);
 // The record's file name with its extension replaced by "mp4".
 QString outputFileName(const QString &fileName);
+// A save-panel choice with the "mp4" extension (any letter case) added when it has another.
+QString withMp4Extension(const QString &path);
+// The path with symbolic links, "." and ".." resolved as far as the file or its folder exists,
+// so that two names of one file compare equal.
+QString canonicalPath(const QString &path);
+
+// What closing the main window would throw away: the jobs not yet ended and the movies not yet
+// added. Empty when there is nothing.
+QString discardedWorkMessage(qsizetype converting, qsizetype paused, qsizetype queued, qsizetype movies);
 
 } // namespace tavrel

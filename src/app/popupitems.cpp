@@ -1,5 +1,9 @@
 #include "app/popupitems.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 namespace tavrel {
 
 PopUpItems fixedDestinationItems(int chooseFolderTag)
@@ -49,6 +53,17 @@ qint64 repairedDefaultDestination(qint64 defaultDestination, qsizetype folderCou
     if (value == 1)
         value = 0;
     return qint64(value);
+}
+
+qint64 defaultDestinationAfterDropping(qint64 defaultDestination, qsizetype folderCount,
+                                       const QList<qsizetype> &dropped)
+{
+    const QSet<qsizetype> gone(dropped.cbegin(), dropped.cend());
+    const std::optional<int> folder = folderForDestinationIndex(defaultDestination, folderCount);
+    if (!folder || gone.contains(*folder))
+        return repairedDefaultDestination(defaultDestination, folderCount - gone.size());
+    const auto before = std::count_if(gone.cbegin(), gone.cend(), [&](qsizetype index) { return index < *folder; });
+    return qint64(*folder - before) + 2;
 }
 
 } // namespace tavrel

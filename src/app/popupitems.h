@@ -46,6 +46,11 @@ std::optional<int> folderForDestinationIndex(qint64 index, qsizetype folderCount
 // past the last folder moves to the last folder, and the separator (1) becomes 0.
 qint64 repairedDefaultDestination(qint64 defaultDestination, qsizetype folderCount);
 
+// DefaultDestination after the folders at the `dropped` positions (of `folderCount`) are removed:
+// a default folder that stays is followed to its new index; otherwise the repair above applies.
+qint64 defaultDestinationAfterDropping(qint64 defaultDestination, qsizetype folderCount,
+                                       const QList<qsizetype> &dropped);
+
 } // namespace tavrel
 
 Q_DECLARE_METATYPE(tavrel::PopUpItem)

@@ -71,7 +71,7 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
         setState(Finished);
         if (settings::defaultInt(settings::kAutoCleanKey))
             remove();
-        if (info && settings::defaultInt(settings::kAutoRemoveKey)) {
+        if (info && settings::defaultInt(settings::kAutoRemoveKey) && !(host && host->isSourceInUse(this))) {
             const QString source = info->fileURL.toLocalFile();
             if (settings::defaultInt(settings::kAutoRemoveTypeKey))
                 QFile::remove(source);

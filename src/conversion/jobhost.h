@@ -20,6 +20,13 @@ public:
     virtual void pauseContinueClicked(QObject *sender) = 0; // nullptr: no sender
     // QuitAfterConversion: ask the application to terminate (the controller's quit handling applies).
     virtual void terminateApplication() = 0;
+    // Whether another listed job that has not ended yet reads the same source file, which
+    // AutoRemove must then leave in place.
+    virtual bool isSourceInUse(const ConversionJob *job) const
+    {
+        Q_UNUSED(job)
+        return false;
+    }
 };
 
 } // namespace tavrel

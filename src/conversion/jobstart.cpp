@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 
+#include "app/settings.h"
 #include "conversion/argumentlist.h"
 #include "conversion/audioplan.h"
 #include "conversion/conversionsettings.h"
@@ -52,6 +54,15 @@ void ConversionJob::start()
         m_finishedError = true;
         setState(Failed);
         releaseSleepAssertion();
+        // The batch goes on without this movie. On the next turn of the loop: a run of vanished
+        // sources must not nest one start inside another.
+        QTimer::singleShot(0, this, [host = m_host] {
+            if (!host || host->jobCountWithState(Converting) != 0)
+                return;
+            host->startNextJobInQueue();
+            if (settings::defaultInt(settings::kQuitAfterConversionKey) && host->jobCountWithState(Converting) == 0)
+                host->terminateApplication();
+        });
         return;
     }
 

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include "inspection/runningtools.h"
 #include "support/ossorylib.h"
 
 namespace tavrel {
@@ -49,6 +50,10 @@ TaskResult runTask(const QStringList &argv)
         return result;
     }
 
+    if (!mayStartTools()) {
+        result.startError = QStringLiteral("The application is quitting.");
+        return result;
+    }
     QProcess process;
     process.setProgram(argv.first());
     process.setArguments(argv.mid(1));
@@ -59,6 +64,10 @@ TaskResult runTask(const QStringList &argv)
         return result;
     }
     result.started = true;
+    // Quitting ends the child; a quit that came between start and here is seen as a refusal.
+    const qint64 pid = process.processId();
+    if (!registerRunningTool(pid))
+        process.kill();
     // The child gets an empty standard input rather than ours: a tool that reads the terminal
     // the application was started from would take the user's keystrokes, change the terminal's
     // modes, or be stopped for good (SIGTTIN) when the application runs as a background job.
@@ -70,6 +79,7 @@ TaskResult runTask(const QStringList &argv)
     while (process.waitForReadyRead(-1))
         bytes += process.readAll();
     process.waitForFinished(-1);
+    unregisterRunningTool(pid);
     bytes += process.readAll();
 
     result.exitStatus = process.exitCode();

@@ -2,13 +2,17 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
+
+#include <utility>
 
 namespace tavrel::platform {
 namespace {
@@ -114,8 +118,28 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
         field->setFocus();
     }
 
+    if (isShowing()) {
+        QEventLoop turn;
+        m_waiting.append(&turn);
+        turn.exec();
+        // A quit that ended every event loop also ended this wait: the alert is not shown.
+        if (m_waiting.removeAll(&turn) > 0) {
+            AlertAnswer skipped;
+            if (field)
+                skipped.text = field->text();
+            return skipped;
+        }
+    }
+
+    ++m_open;
     activateApplication();
-    box.exec();
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.show();
+    // The loop also ends when the application quits; the box is then closed without a button.
+    loop.exec();
+    box.hide();
+    alertClosed();
 
     AlertAnswer answer;
     const QAbstractButton *clicked = box.clickedButton();
@@ -126,10 +150,32 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
     else if (clicked && clicked == otherButton)
         answer.code = -1;
     else
-        answer.code = alternateButton ? 0 : 1; // closed without a button: as a refusal where there is one
+        answer.code = 1; // closed without a button: never a choice such as "Don't warn again"
     if (field)
         answer.text = field->text();
     return answer;
+}
+
+void MessageBoxAlerts::alertClosed()
+{
+    --m_open;
+    if (!m_waiting.isEmpty()) {
+        m_waiting.takeLast()->quit();
+        return;
+    }
+    if (m_open == 0 && !m_whenIdle.isEmpty()) {
+        const QList<std::function<void()>> actions = std::exchange(m_whenIdle, {});
+        for (const auto &action : actions)
+            QTimer::singleShot(0, qApp, action);
+    }
+}
+
+void MessageBoxAlerts::whenNoAlertIsOpen(std::function<void()> action)
+{
+    if (!isShowing())
+        QTimer::singleShot(0, qApp, std::move(action));
+    else
+        m_whenIdle.append(std::move(action));
 }
 
 } // namespace tavrel::platform

@@ -269,18 +269,29 @@ bool MainWindow::requestQuit()
         return true;
     if (!m_delegate->applicationShouldTerminate())
         return false;
+    quitNow();
+    return true;
+}
+
+void MainWindow::quitNow()
+{
     m_quitting = true;
     m_delegate->applicationWillTerminate();
-    QCoreApplication::quit();
-    return true;
+    // exit(), not quit(): quit() first asks every window to close, and an open alert refuses.
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     m_delegate->windowWillClose();
-    if (!m_quitting && !requestQuit()) {
-        event->ignore();
-        return;
+    // Closing the window quits, so it asks about everything that would be lost, not only about
+    // a conversion in progress.
+    if (!m_quitting) {
+        if (!m_delegate->windowShouldClose()) {
+            event->ignore();
+            return;
+        }
+        quitNow();
     }
     QMainWindow::closeEvent(event);
 }

@@ -44,6 +44,8 @@ public:
     // The quit path: the controller's confirmation, then its termination, then the event loop
     // ends. False when the user kept the application running.
     bool requestQuit();
+    // Removes every job and ends the event loops, whatever window is open.
+    void quitNow();
 
     void showPreferences();
     void showAbout();

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QMutex>
+#include <QSet>
+#include <QThreadPool>
+#include <QWaitCondition>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -51,11 +54,22 @@ inline std::shared_ptr<MKVFileInfo> makeRecord(const QString &path,
 
 // Answers records without running a tool, and notes the order in which files were scanned.
 // Runs on the thread pool, hence the lock.
+// A scan of a file name that is held does not end until the name is released.
 class FakeScanner
 {
 public:
     QHash<QString, QStringList> audioByName; // file name -> audio descriptions
     QString toolFailure;                     // set on every record when not empty
+
+    ~FakeScanner()
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_held.clear();
+            m_released.wakeAll();
+        }
+        QThreadPool::globalInstance()->waitForDone();
+    }
 
     AppDelegate::Scanner scanner()
     {
@@ -64,6 +78,8 @@ public:
             info->toolFailure = toolFailure;
             QMutexLocker lock(&m_mutex);
             m_scanned.append(url.fileName());
+            while (m_held.contains(url.fileName()))
+                m_released.wait(&m_mutex);
             return info;
         };
     }
@@ -72,9 +88,22 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_scanned;
     }
+    void hold(const QString &name)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_held.insert(name);
+    }
+    void release(const QString &name)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_held.remove(name);
+        m_released.wakeAll();
+    }
 
 private:
     QMutex m_mutex;
+    QWaitCondition m_released;
+    QSet<QString> m_held;
     QStringList m_scanned;
 };
 

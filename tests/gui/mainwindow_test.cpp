@@ -164,25 +164,62 @@ TEST_F(MainWindowTest, DeleteRemovesTheSelectedJob)
     EXPECT_EQ(delegate->taskArray().first()->fileInfo()->fileName, QStringLiteral("Keep.mkv"));
 }
 
-TEST_F(MainWindowTest, ClosingAsksWhileAJobConvertsAndCancelKeepsTheWindow)
+TEST_F(MainWindowTest, ClosingWithUnfinishedWorkSaysWhatIsDiscardedAndCancelKeepsIt)
 {
     addJobInState(QStringLiteral("Busy"), Converting);
+    addJobInState(QStringLiteral("Waiting"), Queued);
+    addJobInState(QStringLiteral("Held"), Paused);
     platform.alerts.answers.enqueue({0, {}}); // "Cancel"
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.alerts.shown.first().message,
-              QStringLiteral("Conversion is in progresss. Are you sure you want to quit?"));
-    EXPECT_EQ(delegate->taskArray().size(), 1);
+              QStringLiteral("Closing the window quits Tavrel and discards 1 conversion in progress, 1 paused "
+                             "conversion and 1 queued conversion. Unfinished output files are deleted; your movies "
+                             "are kept. Are you sure you want to quit?"));
+    EXPECT_EQ(platform.alerts.shown.first().defaultButton, QStringLiteral("Quit"));
+    EXPECT_EQ(platform.alerts.shown.first().alternateButton, QStringLiteral("Cancel"));
+    EXPECT_EQ(delegate->taskArray().size(), 3);
 }
 
-TEST_F(MainWindowTest, ClosingWithNothingConvertingQuitsWithoutAsking)
+TEST_F(MainWindowTest, ClosingWithAQueuedJobAsksAndQuitRemovesEveryJob)
 {
     addJobInState(QStringLiteral("Waiting"), Queued);
+    platform.alerts.answers.enqueue({1, {}}); // "Quit"
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_TRUE(platform.alerts.shown.first().message.contains(QStringLiteral("1 queued conversion")));
+    EXPECT_TRUE(delegate->taskArray().isEmpty());
+}
+
+TEST_F(MainWindowTest, ClosingWhileMoviesWaitToBeAddedAsks)
+{
+    QSignalSpy scanned(delegate.get(), &AppDelegate::scanFinished);
+    delegate->application_openFiles({dir.filePath(QStringLiteral("A.mkv")), dir.filePath(QStringLiteral("B.mkv"))});
+    ASSERT_TRUE(scanned.wait(5000));
+    platform.alerts.answers.enqueue({0, {}}); // "Cancel"
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    // The movie in the panel and the one after it.
+    EXPECT_TRUE(platform.alerts.shown.first().message.contains(QStringLiteral("discards 2 movies not yet added")))
+        << platform.alerts.shown.first().message.toStdString();
+    EXPECT_EQ(delegate->fileName(), QStringLiteral("A.mkv"));
+}
+
+TEST_F(MainWindowTest, ClosingWithOnlyEndedJobsQuitsWithoutAsking)
+{
+    addJobInState(QStringLiteral("Done"), Finished);
+    addJobInState(QStringLiteral("Broken"), Failed);
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(platform.alerts.shown.isEmpty());
-    // The controller's termination removed every job.
     EXPECT_TRUE(delegate->taskArray().isEmpty());
+}
+
+TEST_F(MainWindowTest, TheQuitCommandAsksOnlyWhileAJobConverts)
+{
+    addJobInState(QStringLiteral("Waiting"), Queued);
+    EXPECT_TRUE(window->requestQuit());
+    EXPECT_TRUE(platform.alerts.shown.isEmpty());
 }
 
 } // namespace

@@ -284,5 +284,93 @@ TEST(QueueWindowTitle, Composition)
     EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), true, 1, 0), QStringLiteral("Tavrel (Paused) [1 Job(s), 0 Queued]"));
 }
 
+TEST_F(QueueTest, AVanishedSourceFailsItsJobAndTheQueueGoesOn)
+{
+    ConversionJob *first = add(QStringLiteral("one.mkv"));
+    ConversionJob *second = add(QStringLiteral("two.mkv"));
+    ConversionJob *third = add(QStringLiteral("three.mkv"));
+    ASSERT_TRUE(QFile::remove(tools.path(QStringLiteral("two.mkv"))));
+
+    FakeTools::end(destination(QStringLiteral("one.mkv")));
+    ASSERT_TRUE(waitUntil([&] { return third->state() == Converting; }));
+    EXPECT_EQ(first->state(), Finished);
+    EXPECT_EQ(second->state(), Failed);
+    EXPECT_TRUE(second->jobOutput().contains(QStringLiteral("USER_REMOVED")));
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("It seems you've removed the file two.mkv or unmounted it's volume so conversion can't "
+                             "proceed."));
+}
+
+TEST_F(QueueTest, AutoRemoveKeepsASourceThatAnotherJobStillReads)
+{
+    settings::setDefaultInt(settings::kAutoRemoveKey, 1);
+    settings::setDefaultInt(settings::kAutoRemoveTypeKey, 1); // delete at once
+    const QString source = tools.movie(QStringLiteral("same.mkv"));
+    QList<ConversionJob *> jobs;
+    for (const QString &output : {QStringLiteral("same.mp4"), QStringLiteral("same-0.mp4")}) {
+        auto info = makeRecord(source);
+        info->destinationURL = QUrl::fromLocalFile(tools.path(output));
+        auto *job = new ConversionJob(&app, &app);
+        job->setFileInfo(info);
+        app.addJob(job);
+        jobs.append(job);
+    }
+
+    FakeTools::end(tools.path(QStringLiteral("same.mp4")));
+    ASSERT_TRUE(waitUntil([&] { return jobs.at(1)->state() == Converting; }));
+    EXPECT_TRUE(QFile::exists(source)); // the second job reads it now
+
+    FakeTools::end(tools.path(QStringLiteral("same-0.mp4")));
+    ASSERT_TRUE(waitUntil([&] { return jobs.at(1)->state() == Finished; }));
+    EXPECT_FALSE(QFile::exists(source));
+}
+
+TEST_F(QueueTest, QuitAfterConversionWaitsForTheMoviesStillComingIn)
+{
+    settings::setDefaultInt(settings::kAutoAddKey, 1);
+    settings::setDefaultInt(settings::kQuitAfterConversionKey, 1);
+    FakeScanner scanner;
+    app.setScanner(scanner.scanner());
+    QSignalSpy quit(&app, &AppDelegate::quitRequested);
+    const QString fake = tools.movie(QStringLiteral("fake.mkv"));
+    const QString good = tools.movie(QStringLiteral("good.mkv"));
+    platform.panels.saveAnswers.enqueue(destination(QStringLiteral("fake.mkv")));
+    platform.panels.saveAnswers.enqueue(destination(QStringLiteral("good.mkv")));
+    scanner.hold(QStringLiteral("good.mkv"));
+
+    app.application_openFiles({fake, good});
+    ASSERT_TRUE(waitUntil([&] { return app.jobCountWithState(Converting) == 1 && scanner.scanned().size() == 2; }));
+    // The first movie fails while the second is still being read: no quit yet.
+    FakeTools::end(destination(QStringLiteral("fake.mkv")), 1);
+    ASSERT_TRUE(waitUntil([&] { return app.taskArray().first()->state() == Failed; }));
+    EXPECT_EQ(quit.size(), 0);
+
+    scanner.release(QStringLiteral("good.mkv"));
+    ASSERT_TRUE(waitUntil([&] { return app.taskArray().size() == 2 && app.jobCountWithState(Converting) == 1; }));
+    EXPECT_EQ(quit.size(), 0);
+    FakeTools::end(destination(QStringLiteral("good.mkv")));
+    ASSERT_TRUE(waitUntil([&] { return quit.size() == 1; }));
+    EXPECT_TRUE(QFile::exists(destination(QStringLiteral("good.mkv"))));
+}
+
+TEST_F(QueueTest, QuitAfterConversionQuitsOnceTheLastWaitingMovieIsCancelled)
+{
+    settings::setDefaultInt(settings::kQuitAfterConversionKey, 1);
+    FakeScanner scanner;
+    app.setScanner(scanner.scanner());
+    QSignalSpy quit(&app, &AppDelegate::quitRequested);
+    QSignalSpy scanned(&app, &AppDelegate::scanFinished);
+    ConversionJob *job = add(QStringLiteral("one.mkv"));
+    app.application_openFiles({tools.movie(QStringLiteral("shown.mkv"))});
+    ASSERT_TRUE(waitUntil([&] { return scanned.size() == 1; }));
+
+    FakeTools::end(destination(QStringLiteral("one.mkv")));
+    ASSERT_TRUE(waitUntil([&] { return job->state() == Finished; }));
+    EXPECT_EQ(quit.size(), 0); // the movie in the panel waits for the user
+    app.cancelAdd();
+    EXPECT_EQ(quit.size(), 1);
+}
+
 } // namespace
 } // namespace tavrel::test

@@ -13,6 +13,14 @@
 #include <QTest>
 #include <QtConcurrent>
 
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "scriptedplatform.h"
@@ -36,6 +44,64 @@ public:
     }
     void pauseContinueClicked(QObject *) override {}
     void terminateApplication() override {}
+};
+
+// Writes a file into a named pipe in pieces, pausing between them for longer than ffmpeg's
+// half-second reporting period: every piece then yields a progress report, on any machine.
+class PacedFeeder
+{
+public:
+    PacedFeeder(const QString &source, const QString &pipe)
+        : m_thread([this, source, pipe] { feed(source, pipe); })
+    {
+    }
+    ~PacedFeeder() { join(); }
+    void join()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    void feed(const QString &source, const QString &pipe)
+    {
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly))
+            return;
+        const QByteArray data = in.readAll();
+        // Opening blocks until ffmpeg reads; without a reader (it failed) the test must not hang.
+        int fd = -1;
+        while (fd < 0 && !m_stop) {
+            fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (fd < 0)
+            return;
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        constexpr int pieces = 8;
+        const qsizetype piece = data.size() / pieces + 1;
+        for (qsizetype at = 0; at < data.size(); at += piece) {
+            if (at > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            const char *p = data.constData() + at;
+            qsizetype left = std::min(piece, data.size() - at);
+            while (left > 0) {
+                const ssize_t n = ::write(fd, p, size_t(left));
+                if (n <= 0) { // the reader has gone
+                    ::close(fd);
+                    return;
+                }
+                p += n;
+                left -= n;
+            }
+        }
+        ::close(fd);
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 QString run(const QString &program, const QStringList &args)
@@ -68,6 +134,7 @@ class RealConversionTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        ::signal(SIGPIPE, SIG_IGN); // a feeder whose ffmpeg has gone gets an error, not the signal
         movies = new QTemporaryDir;
         const QString d = movies->path();
         const QStringList h264{"-c:v", "libx264", "-pix_fmt", "yuv420p"};
@@ -271,6 +338,12 @@ TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
 {
     auto info = probe("long.mkv");
     ASSERT_EQ(info->runtimeSeconds, 900);
+    // The real ffmpeg reads the movie from a pipe that is fed piece by piece, so the remux
+    // cannot end between two progress readings however fast the machine is.
+    const QString pipe = output.filePath("paced.mkv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    info->fileURL = QUrl::fromLocalFile(pipe);
+    info->fileName = QStringLiteral("paced.mkv");
     info->destinationURL = QUrl::fromLocalFile(output.filePath("long.mp4"));
     ConversionJob job(&host);
     job.setFileInfo(info);
@@ -282,12 +355,14 @@ TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
         lines.append(job.stateInfoString());
     });
     job.start();
+    PacedFeeder feeder(movies->filePath("long.mkv"), pipe);
     ASSERT_TRUE(QTest::qWaitFor([&] { return job.state() != Converting; }, 180000));
+    feeder.join();
     ASSERT_EQ(job.state(), Finished) << job.jobOutput().toStdString();
-    ASSERT_GE(seen.size(), 2);
+    ASSERT_FALSE(seen.isEmpty());
     EXPECT_EQ(seen.last(), 100.0f);
     EXPECT_GT(seen.first(), 0.0f);
-    EXPECT_LT(seen.first(), 100.0f);
+    EXPECT_GE(std::count_if(seen.cbegin(), seen.cend(), [](float p) { return p > 0.0f && p < 100.0f; }), 2);
     EXPECT_TRUE(std::is_sorted(seen.cbegin(), seen.cend()));
     EXPECT_TRUE(lines.first().startsWith("Status: Converting   Audio:  unk (pcm_s16le)   ETA: "))
         << lines.first().toStdString();

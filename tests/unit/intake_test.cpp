@@ -223,7 +223,8 @@ TEST_F(IntakeTest, AutoAddAskingEachTimeShowsASavePanelPerMovie)
     ASSERT_TRUE(waitForScans(2));
 
     ASSERT_EQ(platform.panels.requests.size(), 2);
-    EXPECT_EQ(platform.panels.requests.at(0).proposedName, QStringLiteral("A.mp4"));
+    // Proposed names are unique in the folder; an existing file is replaced only when chosen.
+    EXPECT_EQ(platform.panels.requests.at(0).proposedName, QStringLiteral("A-0.mp4"));
     EXPECT_EQ(platform.panels.requests.at(1).proposedName, QStringLiteral("B.mp4"));
     ASSERT_EQ(app.taskArray().size(), 2);
     EXPECT_FALSE(QFile::exists(existing));
@@ -313,11 +314,13 @@ TEST_F(IntakeTest, AudioTrackIsPreselectedByLanguage)
 
     // Out of range counts as the system languages.
     settings::setDefaultInt(settings::kDefaultAudioKey, 9);
+    app.cancelAdd();
     app.application_openFiles({file(QStringLiteral("A.mkv"))});
     ASSERT_TRUE(waitForScans(3));
     EXPECT_EQ(app.audioPopUpIndex(), 2);
 
     // No audio: an empty pop-up, and the job is still made.
+    app.cancelAdd();
     app.application_openFiles({file(QStringLiteral("Silent.mkv"))});
     ASSERT_TRUE(waitForScans(4));
     EXPECT_TRUE(app.audioPopUpItems().isEmpty());
@@ -340,6 +343,111 @@ TEST(IntakeRules, ExtensionsAndKeys)
               (QStringList{QStringLiteral("/m.d/Movie"), QStringLiteral("/m.d/Movie")}));
     EXPECT_EQ(outputFileName(QStringLiteral("-odd name 100%.mkv")), QStringLiteral("-odd name 100%.mp4"));
     EXPECT_EQ(outputFileName(QStringLiteral("noext")), QStringLiteral("noext.mp4"));
+}
+
+TEST_F(IntakeTest, ASaveChoiceNeverReplacesAMovieThatIsConverted)
+{
+    const QString movie = file(QStringLiteral("Movie.mp4"), "the movie");
+    app.application_openFiles({movie});
+    ASSERT_TRUE(waitForScans(1));
+    // An mp4 source is not offered as its own output.
+    const QString linked = dir.path() + QStringLiteral("/link.mp4");
+    ASSERT_TRUE(QFile::link(movie, linked));
+    for (const QString &answer : QStringList{movie, linked, dir.path() + QStringLiteral("/./Movie.mp4")})
+        platform.panels.saveAnswers.enqueue(answer);
+    for (int i = 0; i < 3; ++i)
+        app.addToQueue();
+    ASSERT_EQ(platform.panels.requests.size(), 3);
+    EXPECT_EQ(platform.panels.requests.first().proposedName, QStringLiteral("Movie-0.mp4"));
+    ASSERT_EQ(platform.alerts.shown.size(), 3);
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("“Movie.mp4” is a movie that Tavrel converts. Please choose another name for the MP4 file."));
+    EXPECT_TRUE(app.taskArray().isEmpty());
+    EXPECT_EQ(app.fileName(), QStringLiteral("Movie.mp4")); // the panel stays
+    QFile kept(movie);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("the movie"));
+
+    // The source of another listed job is refused the same way.
+    platform.panels.saveAnswers.enqueue(dir.path() + QStringLiteral("/Movie out.mp4"));
+    app.addToQueue();
+    ASSERT_EQ(app.taskArray().size(), 1);
+    const QString other = file(QStringLiteral("Other.mkv"));
+    app.application_openFiles({other});
+    ASSERT_TRUE(waitForScans(2));
+    platform.panels.saveAnswers.enqueue(movie);
+    app.addToQueue();
+    EXPECT_EQ(app.taskArray().size(), 1);
+    EXPECT_EQ(platform.alerts.shown.size(), 4);
+    EXPECT_TRUE(QFile::exists(movie));
+
+    // A typed name with another extension gets "mp4": the source it names stays.
+    platform.panels.saveAnswers.enqueue(other);
+    app.addToQueue();
+    ASSERT_EQ(app.taskArray().size(), 2);
+    EXPECT_EQ(app.taskArray().at(1)->fileInfo()->destinationURL.toLocalFile(), other + QStringLiteral(".mp4"));
+    EXPECT_TRUE(QFile::exists(other));
+}
+
+TEST_F(IntakeTest, MoviesArrivingWhileOneIsReadOrShownWaitTheirTurn)
+{
+    const QString a = file(QStringLiteral("A.mkv"));
+    const QString b = file(QStringLiteral("B.mkv"));
+    const QString c = file(QStringLiteral("C.mkv"));
+    scanner.hold(QStringLiteral("A.mkv"));
+    app.application_openFiles({a});
+    ASSERT_TRUE(waitUntil([&] { return !scanner.scanned().isEmpty(); }));
+    app.application_openFiles({b});
+    scanner.release(QStringLiteral("A.mkv"));
+    ASSERT_TRUE(waitForScans(1));
+    EXPECT_EQ(scanner.scanned(), QStringList{QStringLiteral("A.mkv")});
+    EXPECT_EQ(app.fileName(), QStringLiteral("A.mkv"));
+
+    // A movie shown in the panel is not replaced by a later drop either.
+    app.application_openFiles({c});
+    EXPECT_EQ(app.fileName(), QStringLiteral("A.mkv"));
+    EXPECT_FALSE(app.isScanning());
+    EXPECT_EQ(app.importFiles(), (QStringList{b, c}));
+
+    app.cancelAdd();
+    ASSERT_TRUE(waitForScans(2));
+    app.cancelAdd();
+    ASSERT_TRUE(waitForScans(3));
+    EXPECT_EQ(scanner.scanned().size(), 3);
+    EXPECT_EQ(QSet<QString>(scanner.scanned().cbegin(), scanner.scanned().cend()),
+              (QSet<QString>{QStringLiteral("A.mkv"), QStringLiteral("B.mkv"), QStringLiteral("C.mkv")}));
+}
+
+TEST_F(IntakeTest, CancelDuringAScanDropsThatMovieAlsoWithAutoAdd)
+{
+    settings::setDefaultInt(settings::kAutoAddKey, 1);
+    const QString a = file(QStringLiteral("A.mkv"));
+    const QString b = file(QStringLiteral("B.mkv"));
+    scanner.hold(QStringLiteral("A.mkv"));
+    app.application_openFiles({a, b});
+    ASSERT_TRUE(waitUntil([&] { return !scanner.scanned().isEmpty(); }));
+    ASSERT_TRUE(app.isScanning());
+    app.cancelAdd();
+    scanner.release(QStringLiteral("A.mkv"));
+
+    // B is read next and asks for its output file; A never did.
+    ASSERT_TRUE(waitUntil([&] { return scanner.scanned().size() == 2 && !platform.panels.requests.isEmpty(); }));
+    ASSERT_EQ(platform.panels.requests.size(), 1);
+    EXPECT_EQ(platform.panels.requests.first().proposedName, QStringLiteral("B.mp4"));
+    EXPECT_EQ(app.fileName(), QStringLiteral("B.mkv"));
+    EXPECT_TRUE(app.taskArray().isEmpty());
+
+    // Cancelled with nothing after it, the panel closes.
+    scanner.hold(QStringLiteral("A.mkv"));
+    app.cancelAdd();
+    app.application_openFiles({a});
+    ASSERT_TRUE(waitUntil([&] { return scanner.scanned().size() == 3; }));
+    app.cancelAdd();
+    EXPECT_EQ(app.filePanelHeight(), 0);
+    scanner.release(QStringLiteral("A.mkv"));
+    ASSERT_TRUE(waitUntil([&] { return !app.isScanning(); }));
+    EXPECT_EQ(app.filePanelHeight(), 0);
+    EXPECT_EQ(platform.panels.requests.size(), 1);
 }
 
 } // namespace

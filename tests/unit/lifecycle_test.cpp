@@ -123,6 +123,7 @@ TEST_F(LifecycleTest, AToolThatCannotRunIsReportedOnceAndTheFileStillShown)
 
     // A record whose tools ran raises nothing.
     scanner.toolFailure.clear();
+    app.cancelAdd();
     app.application_openFiles({movie});
     ASSERT_TRUE(waitUntil([&] { return scanned.size() == 2; }));
     EXPECT_EQ(platform.alerts.shown.size(), 1);
