@@ -134,12 +134,22 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
     ++m_open;
     activateApplication();
     QEventLoop loop;
-    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    bool closed = false;
+    // The next alert goes on screen as soon as this one is answered, even while this loop still
+    // waits under the loops of alerts that arrived meanwhile.
+    QObject::connect(&box, &QDialog::finished, &loop, [&] {
+        closed = true;
+        alertClosed();
+        loop.quit();
+    });
     box.show();
     // The loop also ends when the application quits; the box is then closed without a button.
     loop.exec();
+    if (!closed) {
+        closed = true;
+        alertClosed();
+    }
     box.hide();
-    alertClosed();
 
     AlertAnswer answer;
     const QAbstractButton *clicked = box.clickedButton();

@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 
 #include "controllertesting.h"
+#include "moviemaker.h"
+#include "pacedfeeder.h"
+
+#include <sys/stat.h>
 
 namespace tavrel::test {
 namespace {
@@ -87,6 +91,55 @@ TEST(ControllerWithRealTools, OpenedMovieAndSubtitleConvertToADestinationFolder)
     EXPECT_TRUE(app.taskArray().isEmpty());
     EXPECT_TRUE(QFile::exists(output));
     EXPECT_EQ(platform.bookmarks.openAccess.value(out), 0);
+}
+
+TEST(ControllerWithRealTools, TheQueueGoesOnWhenTheSecondSourceVanishes)
+{
+    resetSettingsStore();
+    QTemporaryDir dir;
+    const QString out = dir.path() + QStringLiteral("/out");
+    QDir().mkpath(out);
+    for (const QString &name : {QStringLiteral("first-data"), QStringLiteral("second"), QStringLiteral("third")})
+        ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("160x120"), 25)
+                                  + QStringList{"-t", "1", "-c:a", "ac3"},
+                              dir.path() + u'/' + name + QStringLiteral(".mkv")));
+    // The first movie reaches ffmpeg through a pipe, so it converts until the test feeds it.
+    const QString pipe = dir.path() + QStringLiteral("/first.mkv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+    ScriptedPlatform platform;
+    platform.volumes.byPrefix.insert(QStringLiteral("/"), platform::VolumeFigures{quint64(1) << 40, std::nullopt});
+    settings::setDefaultObject(settings::kDestinationBookmarksKey, QVariantList{out.toUtf8()});
+    settings::setDefaultObject(settings::kDestinationNamesKey, QVariantList{QStringLiteral("out")});
+    settings::setDefaultInt(settings::kDefaultDestinationKey, 2);
+    settings::setDefaultInt(settings::kAutoAddKey, 1);
+    AppDelegate app;
+    app.setScanner([&dir](const QUrl &url) {
+        if (url.fileName() != QStringLiteral("first.mkv"))
+            return MKVFileInfo::initWithURL(url);
+        auto info = MKVFileInfo::initWithURL(QUrl::fromLocalFile(dir.path() + QStringLiteral("/first-data.mkv")));
+        info->fileURL = url;
+        info->fileName = url.fileName();
+        return info;
+    });
+    app.applicationDidFinishLaunching();
+    const QString second = dir.path() + QStringLiteral("/second.mkv");
+    app.application_openFiles({pipe, second, dir.path() + QStringLiteral("/third.mkv")});
+    ASSERT_TRUE(waitUntil([&] { return app.taskArray().size() == 3 && app.filePanelHeight() == 0; }, 60000));
+    const MutableConversionJobArray jobs = app.taskArray();
+    ASSERT_EQ(jobs.first()->state(), Converting);
+
+    ASSERT_TRUE(QFile::remove(second));
+    PacedFeeder feeder(dir.path() + QStringLiteral("/first-data.mkv"), pipe, 1);
+    ASSERT_TRUE(waitUntil([&] { return jobs.at(2)->state() == Finished || jobs.at(2)->state() == Failed; }, 120000));
+    EXPECT_EQ(jobs.at(0)->state(), Finished) << jobs.at(0)->jobOutput().toStdString();
+    EXPECT_EQ(jobs.at(1)->state(), Failed);
+    EXPECT_EQ(jobs.at(2)->state(), Finished) << jobs.at(2)->jobOutput().toStdString();
+    EXPECT_GT(QFileInfo(out + QStringLiteral("/third.mp4")).size(), 0);
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/second.mp4")));
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_TRUE(platform.alerts.shown.first().message.contains(QStringLiteral("second.mkv")));
+    app.applicationWillTerminate();
 }
 
 } // namespace

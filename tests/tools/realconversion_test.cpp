@@ -13,18 +13,15 @@
 #include <QTest>
 #include <QtConcurrent>
 
-#include <atomic>
 #include <csignal>
-#include <thread>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
+#include "pacedfeeder.h"
 #include "testenvironment.h"
 
 using namespace tavrel;
@@ -44,64 +41,6 @@ public:
     }
     void pauseContinueClicked(QObject *) override {}
     void terminateApplication() override {}
-};
-
-// Writes a file into a named pipe in pieces, pausing between them for longer than ffmpeg's
-// half-second reporting period: every piece then yields a progress report, on any machine.
-class PacedFeeder
-{
-public:
-    PacedFeeder(const QString &source, const QString &pipe)
-        : m_thread([this, source, pipe] { feed(source, pipe); })
-    {
-    }
-    ~PacedFeeder() { join(); }
-    void join()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-private:
-    void feed(const QString &source, const QString &pipe)
-    {
-        QFile in(source);
-        if (!in.open(QIODevice::ReadOnly))
-            return;
-        const QByteArray data = in.readAll();
-        // Opening blocks until ffmpeg reads; without a reader (it failed) the test must not hang.
-        int fd = -1;
-        while (fd < 0 && !m_stop) {
-            fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (fd < 0)
-            return;
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        constexpr int pieces = 8;
-        const qsizetype piece = data.size() / pieces + 1;
-        for (qsizetype at = 0; at < data.size(); at += piece) {
-            if (at > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(700));
-            const char *p = data.constData() + at;
-            qsizetype left = std::min(piece, data.size() - at);
-            while (left > 0) {
-                const ssize_t n = ::write(fd, p, size_t(left));
-                if (n <= 0) { // the reader has gone
-                    ::close(fd);
-                    return;
-                }
-                p += n;
-                left -= n;
-            }
-        }
-        ::close(fd);
-    }
-
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
 };
 
 QString run(const QString &program, const QStringList &args)
@@ -355,7 +294,7 @@ TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
         lines.append(job.stateInfoString());
     });
     job.start();
-    PacedFeeder feeder(movies->filePath("long.mkv"), pipe);
+    test::PacedFeeder feeder(movies->filePath("long.mkv"), pipe, 8);
     ASSERT_TRUE(QTest::qWaitFor([&] { return job.state() != Converting; }, 180000));
     feeder.join();
     ASSERT_EQ(job.state(), Finished) << job.jobOutput().toStdString();

@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 
 #include "controllertesting.h"
+#include "platform/jsonbookmarks.h"
 
 namespace tavrel::test {
 namespace {
@@ -62,6 +63,23 @@ TEST(DestinationPopUp, IndexRules)
     EXPECT_EQ(selectableDestinationIndex(two, 5), 0);  // choose folder
     EXPECT_EQ(selectableDestinationIndex(two, 6), 0);  // past the end
     EXPECT_EQ(selectableDestinationIndex(two, -2), 0);
+}
+
+TEST(DestinationPopUp, TheDefaultFollowsItsFolderWhenOthersAreDropped)
+{
+    struct Row { qint64 stored; qsizetype folders; QList<qsizetype> dropped; qint64 after; };
+    const Row rows[] = {
+        {4, 3, {0}, 3},    // the third folder moves up to index 3 with it
+        {4, 3, {0, 1}, 2}, // and to index 2
+        {2, 3, {1, 2}, 2}, // folders behind it do not move it
+        {3, 2, {1}, 2},    // the default itself dropped: the repair moves it to the last folder
+        {2, 1, {0}, 0},    // no folder left: ask each time
+        {0, 2, {0}, 0},
+        {9, 2, {0}, 2},    // past the end, as the repair reads it
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(defaultDestinationAfterDropping(row.stored, row.folders, row.dropped), row.after)
+            << row.stored << " " << row.folders;
 }
 
 class DestinationTest : public ControllerTest
@@ -209,6 +227,58 @@ TEST_F(DestinationTest, FolderAccessIsHeldWhileItsJobExists)
     EXPECT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.bookmarks.openAccess.value(QStringLiteral("/proc")), 0);
     EXPECT_EQ(platform.bookmarks.starts, platform.bookmarks.stops);
+}
+
+TEST_F(DestinationTest, TheLaunchCheckKeepsTheDefaultOnItsFolder)
+{
+    const QString a = folder(QStringLiteral("a"));
+    const QString b = folder(QStringLiteral("b"));
+    const QString c = folder(QStringLiteral("c"));
+    settings::setDefaultObject(settings::kDestinationBookmarksKey, QVariantList{a.toUtf8(), b.toUtf8(), c.toUtf8()});
+    settings::setDefaultObject(settings::kDestinationNamesKey,
+                               QVariantList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    settings::setDefaultInt(settings::kDefaultDestinationKey, 4); // c
+    QDir(a).removeRecursively();
+
+    app.applicationDidFinishLaunching();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(defaultDestination(), 3);
+    EXPECT_EQ(app.preferencesDestinationPopUpItems().at(3).title, QStringLiteral("c"));
+    EXPECT_EQ(app.preferencesDestinationPopUpIndex(), 3);
+}
+
+TEST_F(DestinationTest, AHandWrittenSettingsFileKeepsItsFolder)
+{
+    platform::JsonBookmarks json;
+    platform::services().bookmarks = &json;
+    const QString movies = folder(QStringLiteral("Movies"));
+    // As the README shows it: one folder, its bookmark the JSON text of its path.
+    const QString conf = dir.path() + QStringLiteral("/Tavrel.conf");
+    writeFile(conf, QStringLiteral("[General]\nDestinationBookmarks=\"{\\\"path\\\": \\\"%1\\\"}\"\n"
+                                   "DestinationNames=Movies\nDefaultDestination=2\n")
+                        .arg(movies)
+                        .toUtf8());
+    settings::useStoreFile(conf);
+
+    app.applicationDidFinishLaunching();
+    EXPECT_EQ(defaultDestination(), 2);
+    ASSERT_EQ(app.preferencesDestinationPopUpItems().size(), 5);
+    EXPECT_EQ(app.preferencesDestinationPopUpItems().at(2).title, QStringLiteral("Movies"));
+
+    // A movie added now goes into that folder.
+    FakeScanner scanner;
+    app.setScanner(scanner.scanner());
+    QSignalSpy scanned(&app, &AppDelegate::scanFinished);
+    app.pauseContinueClicked(&app);
+    const QString movie = dir.path() + QStringLiteral("/Film.mkv");
+    writeFile(movie, "movie");
+    app.application_openFiles({movie});
+    ASSERT_TRUE(waitUntil([&] { return scanned.size() == 1; }));
+    app.addToQueue();
+    ASSERT_EQ(app.taskArray().size(), 1);
+    EXPECT_EQ(app.taskArray().first()->fileInfo()->destinationURL.toLocalFile(), movies + QStringLiteral("/Film.mp4"));
+    app.applicationWillTerminate();
+    platform::services().bookmarks = &platform.bookmarks;
 }
 
 } // namespace

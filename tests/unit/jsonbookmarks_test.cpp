@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/jsonbookmarks.h"
@@ -105,31 +106,75 @@ TEST(JsonBookmarks, JunkDataDoesNotResolve)
     EXPECT_EQ(bookmarks.resolve("{\"path\": \"" + folder + "\"}"), std::optional<QString>(dir.path()));
 }
 
-TEST(JsonBookmarks, AccessNeedsAWritableSearchableFolder)
+// startAccess as an ordinary user would get it: asked in a child that gave up root.
+int startAccessAsOrdinaryUser(const QString &folder)
+{
+    if (::geteuid() != 0)
+        return JsonBookmarks().startAccess(folder) ? 1 : 0;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        ::_exit(JsonBookmarks().startAccess(folder) ? 1 : 0);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return 3;
+    return WEXITSTATUS(status);
+}
+
+TEST(JsonBookmarks, AccessNeedsAnExistingSearchableFolderNotAWritableOne)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
     JsonBookmarks bookmarks;
 
-    // A file is never a folder to write into, even for root.
     const QString file = dir.filePath(QStringLiteral("file"));
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     EXPECT_FALSE(bookmarks.startAccess(file));
     EXPECT_FALSE(bookmarks.startAccess(dir.filePath(QStringLiteral("missing"))));
+    EXPECT_EQ(bookmarks.startCount(), 2);
+    EXPECT_EQ(bookmarks.stopCount(), 0);
 
-    // A read-only folder: refused for ordinary users. Root may write anywhere, and access(2)
-    // says so; the answer must follow access(2) either way.
+    // A share mounted read-only or a folder whose permission changed is still the user's folder:
+    // whether it can be written is the write test's question when a job is added.
     const QString readOnly = dir.filePath(QStringLiteral("ro"));
     ASSERT_TRUE(QDir().mkpath(readOnly));
     ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
-    const bool writable = ::access(QFile::encodeName(readOnly).constData(), W_OK | X_OK) == 0;
-    if (::geteuid() != 0)
-        EXPECT_FALSE(writable);
-    EXPECT_EQ(bookmarks.startAccess(readOnly), writable);
+    EXPECT_EQ(startAccessAsOrdinaryUser(readOnly), 1);
+    // A folder that cannot be searched cannot hold anything for us.
+    const QString closed = dir.filePath(QStringLiteral("closed"));
+    ASSERT_TRUE(QDir().mkpath(closed));
+    ASSERT_EQ(::chmod(QFile::encodeName(closed).constData(), 0644), 0);
+    EXPECT_EQ(startAccessAsOrdinaryUser(closed), 0);
     ::chmod(QFile::encodeName(readOnly).constData(), 0755);
+    ::chmod(QFile::encodeName(closed).constData(), 0755);
+}
 
-    EXPECT_EQ(bookmarks.startCount(), 3);
-    EXPECT_EQ(bookmarks.stopCount(), 0);
+TEST(JsonBookmarks, AFolderNowOnAnotherFileSystemDoesNotResolve)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    JsonBookmarks bookmarks;
+    const auto data = bookmarks.create(dir.path());
+    ASSERT_TRUE(data.has_value());
+    const QJsonObject object = parsed(*data);
+    const QString volume = object.value(QStringLiteral("volume")).toString();
+    EXPECT_FALSE(volume.isEmpty());
+    EXPECT_EQ(volume, JsonBookmarks::fileSystemIdentity(dir.path()));
+    EXPECT_EQ(bookmarks.resolve(*data), std::optional<QString>(dir.path()));
+
+    // The disk is unplugged: the same path is now an empty folder on another file system.
+    QJsonObject moved = object;
+    moved.insert(QStringLiteral("volume"), QStringLiteral("uuid 0000-DISK"));
+    EXPECT_EQ(bookmarks.resolve(QJsonDocument(moved).toJson()), std::nullopt);
+    // Plugged in again (under whatever device name): the identity matches and it resolves.
+    EXPECT_EQ(bookmarks.resolve(QJsonDocument(object).toJson()), std::optional<QString>(dir.path()));
+
+    // Two file systems of this machine tell apart.
+    EXPECT_NE(JsonBookmarks::fileSystemIdentity(QStringLiteral("/proc")), volume);
+    EXPECT_EQ(JsonBookmarks::fileSystemIdentity(dir.filePath(QStringLiteral("missing"))), QString());
 }
