@@ -434,7 +434,8 @@ void AppDelegate::cancelAdd()
     }
     setFilePanelHeight(kFilePanelHiddenHeight);
     // A quit that QuitAfterConversion asked for while movies were still coming in.
-    if (m_quitWhenIntakeIdle && jobCountWithState(Converting) == 0) {
+    if (m_quitWhenIntakeIdle && settings::defaultInt(settings::kQuitAfterConversionKey)
+        && jobCountWithState(Converting) == 0) {
         m_quitWhenIntakeIdle = false;
         terminateApplication();
     }
