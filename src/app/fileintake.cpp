@@ -91,6 +91,22 @@ QString withMp4Extension(const QString &path)
     return lowerExtension(path) == QLatin1String("mp4") ? path : path + QStringLiteral(".mp4");
 }
 
+bool hasUndecodableName(const QString &path)
+{
+    // A byte that is not UTF-8 reaches us as U+FFFD, and that name opens no file.
+    return path.contains(QChar::ReplacementCharacter) && !QFileInfo(path).exists();
+}
+
+QString undecodableNamesMessage(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names.append(QStringLiteral("“%1”").arg(QFileInfo(path).fileName()));
+    return QStringLiteral("%1 cannot open %2: the name holds characters that are not UTF-8 text (shown as �). "
+                          "Please rename the file and add it again.")
+        .arg(appName(), names.join(QStringLiteral(", ")));
+}
+
 QString canonicalPath(const QString &path)
 {
     const QFileInfo file(path);
@@ -140,13 +156,21 @@ void AppDelegate::application_openFiles(const QStringList &paths)
     for (const QString &path : paths)
         if (lowerExtension(path) == kSubType && !isMpegProgramStream(path))
             registerSubtitle(path);
-    for (qsizetype i = paths.size() - 1; i >= 0; --i)
-        if (hasExtensionIn(paths.at(i), m_movieFileTypes))
+    QStringList unreadable;
+    for (qsizetype i = paths.size() - 1; i >= 0; --i) {
+        if (!hasExtensionIn(paths.at(i), m_movieFileTypes))
+            continue;
+        if (hasUndecodableName(paths.at(i)))
+            unreadable.prepend(paths.at(i));
+        else
             m_importFiles.append(paths.at(i));
+    }
     // One movie at a time: while one is read or waits in the panel for the user, the new ones
     // wait their turn, which comes when it is added or cancelled.
     if (wasEmpty && !isIntakeBusyBesidesPending())
         addNextFile();
+    if (!unreadable.isEmpty())
+        alert(appName(), undecodableNamesMessage(unreadable), QStringLiteral("OK"));
 }
 
 bool AppDelegate::draggingEntered(const QStringList &paths) const

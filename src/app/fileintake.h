@@ -25,6 +25,10 @@ bool isMpegProgramStream(const QString &path);
 QString outputFileName(const QString &fileName);
 // A save-panel choice with the "mp4" extension (any letter case) added when it has another.
 QString withMp4Extension(const QString &path);
+// A movie name that came through a QString with bytes that are not UTF-8 (common on disks copied
+// from old systems): it cannot be opened, and the user is asked to rename it.
+bool hasUndecodableName(const QString &path);
+QString undecodableNamesMessage(const QStringList &paths);
 // The path with symbolic links, "." and ".." resolved as far as the file or its folder exists,
 // so that two names of one file compare equal.
 QString canonicalPath(const QString &path);

@@ -10,7 +10,11 @@
 #include "moviemaker.h"
 #include "pacedfeeder.h"
 
+#include <QSignalSpy>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrel::test {
 namespace {
@@ -140,6 +144,37 @@ TEST(ControllerWithRealTools, TheQueueGoesOnWhenTheSecondSourceVanishes)
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_TRUE(platform.alerts.shown.first().message.contains(QStringLiteral("second.mkv")));
     app.applicationWillTerminate();
+}
+
+TEST(ControllerWithRealTools, AMovieNamedInBytesThatAreNotUtf8IsNamedInOneAlertAndTheOthersGoOn)
+{
+    resetSettingsStore();
+    QTemporaryDir dir;
+    const QString good = dir.path() + QStringLiteral("/Good.mkv");
+    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"},
+                          good));
+    // The file exists under its raw bytes; the program receives its name as the desktop gives it.
+    const QByteArray raw = QFile::encodeName(dir.path()) + "/bad\xffname.mkv";
+    const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QString bad = QFile::decodeName(raw);
+
+    ScriptedPlatform platform;
+    AppDelegate app;
+    QSignalSpy scanned(&app, &AppDelegate::scanFinished);
+    app.applicationDidFinishLaunching();
+    app.application_openFiles({bad, good});
+    ASSERT_TRUE(waitUntil([&] { return scanned.size() == 1; }, 60000));
+    EXPECT_EQ(app.fileName(), QStringLiteral("Good.mkv"));
+    EXPECT_FALSE(app.fileInfo()->audioTrackInformation.isEmpty());
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("Tavrel cannot open “bad\uFFFDname.mkv”: the name holds characters that are not UTF-8 "
+                             "text (shown as \uFFFD). Please rename the file and add it again."));
+    EXPECT_TRUE(app.importFiles().isEmpty());
+    app.cancelAdd();
+    EXPECT_EQ(app.filePanelHeight(), 0);
 }
 
 } // namespace
