@@ -43,15 +43,17 @@ bool isDigit(QChar c)
 QStringList reportLines(const QString &text)
 {
     QStringList result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\n' || c == u'\r') {
-            result.append(text.mid(start, i - start));
-            start = i + 1;
+    result.reserve(text.size() / 32 + 1);
+    const QChar *const begin = text.constData();
+    const QChar *const end = begin + text.size();
+    const QChar *start = begin;
+    for (const QChar *c = begin; c != end; ++c) {
+        if (*c == u'\n' || *c == u'\r') {
+            result.append(QString(start, c - start));
+            start = c + 1;
         }
     }
-    result.append(text.mid(start));
+    result.append(QString(start, end - start));
     return result;
 }
 
