@@ -27,7 +27,10 @@ QString audioCodecWord(const QString &description)
 
 bool hasSurroundSuffix(const QString &description)
 {
-    return contains(description, QStringLiteral("5.1"));
+    // The suffix follows the codec word: "#1: eng (truehd) [7.1]". Looking for "5.1" anywhere
+    // would take a language text such as "Dub_5.1" for a surround track, and miss 7.1.
+    const QString suffix = split(description, QStringLiteral(" ")).value(3);
+    return suffix.size() > 2 && suffix.startsWith(u'[') && suffix.endsWith(u']');
 }
 
 AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix)

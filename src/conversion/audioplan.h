@@ -12,7 +12,7 @@ struct AudioPlan
     bool hasAudio = false;  // false: no description at the chosen index, nothing is mapped
     int streamId = 0;       // from "#<id>: ..."
     QString codecWord;      // "aac", "ac3", "dts", ...
-    bool surround = false;  // the description carries the " [5.1]" suffix
+    bool surround = false;  // the description carries a layout suffix (" [5.1]", " [7.1]", ...)
     bool slowmode = false;  // re-encode to AC3
 
     QString outputCodec() const { return slowmode ? QStringLiteral("ac3") : QStringLiteral("copy"); }
@@ -23,7 +23,8 @@ struct AudioPlan
 // The description at the index, none when the index lies outside the list.
 std::optional<QString> descriptionAt(const QStringList &descriptions, quint64 index);
 
-// Pieces of one description "#<id>: <language> (<codec>)[ [5.1]]".
+// Pieces of one description "#<id>: <language> (<codec>)[ [<layout>]]"; a layout suffix
+// marks a track of more than two channels.
 int audioStreamId(const QString &description);
 QString audioCodecWord(const QString &description);
 bool hasSurroundSuffix(const QString &description);

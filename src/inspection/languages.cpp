@@ -62,6 +62,30 @@ const QHash<QString, QString> &languageTable()
     return table;
 }
 
+std::optional<QString> languageCodeForName(const QString &name)
+{
+    // Container tags are meant to hold codes, but real files carry names too. The names come
+    // from Qt's locale data for each language of the table.
+    static const QHash<QString, QString> byName = [] {
+        QHash<QString, QString> names;
+        for (const CodePair &pair : kCodes) {
+            const QString code = QString::fromLatin1(pair.threeLetter);
+            const QLocale::Language language = QLocale::codeToLanguage(QString::fromLatin1(pair.twoLetter));
+            if (language == QLocale::AnyLanguage)
+                continue;
+            names.insert(QLocale::languageToString(language).toCaseFolded(), code);
+            const QLocale locale(language);
+            if (locale.language() == language && !locale.nativeLanguageName().isEmpty())
+                names.insert(locale.nativeLanguageName().toCaseFolded(), code);
+        }
+        return names;
+    }();
+    const auto it = byName.constFind(name.toCaseFolded());
+    if (it == byName.cend())
+        return std::nullopt;
+    return it.value();
+}
+
 QStringList preferredLanguages3Letter(const QStringList &systemLanguages)
 {
     const QHash<QString, QString> &table = languageTable();

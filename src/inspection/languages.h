@@ -15,6 +15,10 @@ const QHash<QString, QString> &languageTable();
 // Each identifier replaced by its three-letter code when the whole identifier is a table key;
 // anything else ("en-GB", "zh-Hans") passes through unchanged. Order and duplicates are kept.
 QStringList preferredLanguages3Letter(const QStringList &systemLanguages);
+
+// The table's three-letter code of a language named in English or in its own language
+// ("German", "Deutsch" -> "ger"), ignoring case; none for any other text.
+std::optional<QString> languageCodeForName(const QString &name);
 // The same over the system's preferred languages (QLocale::system().uiLanguages()).
 QStringList preferredLanguages3Letter();
 

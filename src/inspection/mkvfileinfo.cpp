@@ -19,7 +19,7 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)
     const TaskResult probe = runTask({toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), path});
     if (!probe.started)
         info->toolFailure = probe.startError;
-    const StreamReport report = parseStreamReport(probe.output.value_or(QString()));
+    const StreamReport report = parseStreamReport(probe.output.value_or(QString()), path);
 
     for (const QString &line : report.videoLines)
         for (const QString &warning : codecWarnings(line))

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QStringDecoder>
 
 #include "inspection/runningtools.h"
 #include "support/ossorylib.h"
@@ -31,16 +30,15 @@ QString startFailure(const QString &program, const QString &processError)
     return QStringLiteral("The program '%1' could not be started: %2.").arg(info.fileName(), reason);
 }
 
-std::optional<QString> strictUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
 } // namespace
+
+QString decodeToolOutput(const QByteArray &bytes)
+{
+    // Tools print titles and tags as the file holds them, Latin-1 included. Refusing the whole
+    // report for one such byte would lose every stream; the words the parsers look for are
+    // ASCII, so a replacement character in a title costs nothing.
+    return QString::fromUtf8(bytes);
+}
 
 TaskResult runTask(const QStringList &argv)
 {
@@ -83,7 +81,7 @@ TaskResult runTask(const QStringList &argv)
     bytes += process.readAll();
 
     result.exitStatus = process.exitCode();
-    result.output = strictUtf8(bytes);
+    result.output = decodeToolOutput(bytes);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Running a tool as a child process: argument vector, standard output and error merged, read to
-// the end before the wait, strict UTF-8.
+// the end before the wait, decoded as UTF-8 with replacement characters.
 #include <QString>
 #include <QStringList>
 
@@ -10,11 +10,14 @@ namespace tavrel {
 
 struct TaskResult
 {
-    std::optional<QString> output; // none when the bytes are not valid UTF-8 or nothing ran
+    std::optional<QString> output; // none when nothing ran
     int exitStatus = -1;
     bool started = false;
     QString startError;            // why the program could not be started, when it could not
 };
+
+// Bytes that are not UTF-8 become U+FFFD; the rest of the text is kept.
+QString decodeToolOutput(const QByteArray &bytes);
 
 // argv[0] is the program, the rest its arguments.
 TaskResult runTask(const QStringList &argv);

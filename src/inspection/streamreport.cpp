@@ -1,6 +1,10 @@
 #include "inspection/streamreport.h"
 
-#include "support/fileops.h"
+#include <QSet>
+
+#include <limits>
+
+#include "inspection/languages.h"
 #include "support/format.h"
 #include "support/strings.h"
 
@@ -33,64 +37,229 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// The part between the first and second ":" of a stream line: "1(eng)" in
-// "Stream #0:1(eng): Audio: ...". MP4, MOV and MPEG-TS inputs add the container's own id in
-// brackets ("1[0x2](eng)"); that group is dropped, or it would end up in the language.
-QString streamPiece(const QString &line)
+// ffmpeg ends its lines with LF, and CR for lines it rewrites; nothing else. Metadata values
+// and file names are printed as they are, so any other break character (U+2028, NEL, VT) in
+// them must stay inside its line or it would start a line the tool never wrote.
+QStringList reportLines(const QString &text)
 {
-    const QStringList pieces = split(line, QStringLiteral(":"));
-    QString piece = safeStringAtIndex(pieces, 1);
-    const qsizetype open = piece.indexOf(u'[');
-    if (open >= 0) {
-        const qsizetype close = piece.indexOf(u']', open);
-        if (close >= 0)
-            piece.remove(open, close - open + 1);
+    QStringList result;
+    result.reserve(text.size() / 32 + 1);
+    const QChar *const begin = text.constData();
+    const QChar *const end = begin + text.size();
+    const QChar *start = begin;
+    for (const QChar *c = begin; c != end; ++c) {
+        if (*c == u'\n' || *c == u'\r') {
+            result.append(QString(start, c - start));
+            start = c + 1;
+        }
     }
-    return piece;
+    result.append(QString(start, end - start));
+    return result;
 }
 
-QString languageOf(const QString &piece)
+// The digits at `at`, as a number; none when there are none or they do not fit an int.
+std::optional<int> digitsAt(const QString &text, qsizetype &at)
 {
-    const QString language = strippedAtEnds(piece, [](QChar c) {
-        return isDigit(c) || c == u'(' || c == u')';
-    });
-    return language.isEmpty() ? QStringLiteral("unk") : language;
+    qint64 value = 0;
+    const qsizetype begin = at;
+    while (at < text.size() && isDigit(text.at(at))) {
+        value = value * 10 + (text.at(at).unicode() - u'0');
+        if (value > std::numeric_limits<int>::max())
+            return std::nullopt;
+        ++at;
+    }
+    if (at == begin)
+        return std::nullopt;
+    return int(value);
 }
 
-int streamIdOf(const QString &piece)
+enum class StreamKind { Video, Audio, Subtitle, Other };
+
+// One stream line taken apart: "Stream #0:1[0x2](eng): Audio: ac3, 48000 Hz, 5.1(side), ...".
+struct StreamLine
 {
-    return int(integerValue(strippedAtEnds(piece, [](QChar c) { return !isDigit(c); })));
+    int input = 0;
+    int index = 0;
+    QString languageTag;  // between the parentheses after the index; empty when there are none
+    StreamKind kind = StreamKind::Other;
+    QString codecText;    // from the kind word on: "Audio: ac3, 48000 Hz, ..."
+};
+
+// The kinds ffmpeg prints after the stream header.
+struct KindMarker
+{
+    QString text;
+    StreamKind kind;
+};
+const KindMarker kKindMarkers[] = {
+    {QStringLiteral(": Video: "), StreamKind::Video},
+    {QStringLiteral(": Audio: "), StreamKind::Audio},
+    {QStringLiteral(": Subtitle: "), StreamKind::Subtitle},
+    {QStringLiteral(": Data: "), StreamKind::Other},
+    {QStringLiteral(": Attachment: "), StreamKind::Other},
+    {QStringLiteral(": Unknown: "), StreamKind::Other},
+};
+
+// Only a line in the tool's own shape is a stream: "Stream #<input>:<index>", an optional
+// "[container id]" and "(language)", then the kind. The language tag is printed as it is, so
+// the kind is the last marker on the line: a tag reading "x): Audio: ac3" stays a tag.
+std::optional<StreamLine> streamLine(const QString &trimmedLine)
+{
+    static const QString head = QStringLiteral("Stream #");
+    if (!trimmedLine.startsWith(head))
+        return std::nullopt;
+    StreamLine stream;
+    qsizetype at = head.size();
+    const auto input = digitsAt(trimmedLine, at);
+    if (!input || at >= trimmedLine.size() || trimmedLine.at(at) != u':')
+        return std::nullopt;
+    ++at;
+    const auto index = digitsAt(trimmedLine, at);
+    if (!index)
+        return std::nullopt;
+    stream.input = *input;
+    stream.index = *index;
+
+    qsizetype markerAt = -1;
+    for (const KindMarker &marker : kKindMarkers) {
+        const qsizetype found = trimmedLine.lastIndexOf(marker.text);
+        if (found >= at && found > markerAt) {
+            markerAt = found;
+            stream.kind = marker.kind;
+        }
+    }
+    if (markerAt < 0)
+        return std::nullopt;
+    stream.codecText = trimmedLine.mid(markerAt + 2);
+
+    // MP4, MOV and MPEG-TS inputs add the container's own id in brackets ("1[0x2](eng)"); it
+    // is not part of the language.
+    QString rest = trimmedLine.mid(at, markerAt - at);
+    if (rest.startsWith(u'[')) {
+        const qsizetype close = rest.indexOf(u']');
+        rest = close < 0 ? QString() : rest.mid(close + 1);
+    }
+    if (rest.startsWith(u'(')) {
+        const qsizetype close = rest.lastIndexOf(u')');
+        if (close > 0)
+            stream.languageTag = rest.mid(0, close + 1);
+    }
+    return stream;
 }
 
-// The last blank-separated piece holding an "x", cut down to digits and "x" at both ends
-// ("1920x1080," gives "1920x1080"; it wins over an earlier "0x31637661").
-std::optional<QString> resolutionIn(const QString &line)
+// The language as the other parts of the program read it: a single word, the second piece of
+// the description. Codes stay as they are; a language name the table knows ("English",
+// "Deutsch") becomes its code; any other free text keeps its words, joined so that it never
+// splits the description, and matches no preference.
+QString languageOf(const QString &tag)
+{
+    const QString language = strippedAtEnds(tag, [](QChar c) { return isDigit(c) || c == u'(' || c == u')'; });
+    if (language.isEmpty())
+        return QStringLiteral("unk");
+    if (const auto code = languageCodeForName(language))
+        return *code;
+    QString word = language;
+    for (QChar &c : word) {
+        if (c.isSpace() || c == u':')
+            c = u'_';
+    }
+    return word;
+}
+
+// The resolution: the last blank-separated piece holding an "x", cut down to digits and "x"
+// at both ends ("1920x1080," gives "1920x1080"; it wins over an earlier "0x31637661").
+std::optional<QString> resolutionIn(const QString &codecText)
 {
     std::optional<QString> resolution;
-    for (const QString &piece : split(line, QStringLiteral(" "))) {
+    for (const QString &piece : split(codecText, QStringLiteral(" "))) {
         if (piece.contains(u'x'))
             resolution = strippedAtEnds(piece, [](QChar c) { return !isDigit(c) && c != u'x'; });
     }
     return resolution;
 }
 
-QString audioDescription(const QString &line, int streamId, const QString &language)
+// The codec word after the kind: "ac3" in "Audio: ac3, 48000 Hz" or "subrip" in
+// "Subtitle: subrip (default)".
+QString codecWordOf(const QString &codecText)
 {
-    static const QString marker = QStringLiteral("Audio: ");
-    const QString codec = upTo(upTo(line.mid(line.indexOf(marker) + marker.size()), u','), u' ');
-    const bool surround = contains(line, QStringLiteral("5.1(side)")) || contains(line, QStringLiteral("6.1,"));
-    return u'#' + QString::number(streamId) + QStringLiteral(": ") + language + QStringLiteral(" (") + codec
-        + u')' + (surround ? QStringLiteral(" [5.1]") : QString());
+    return upTo(upTo(codecText.mid(codecText.indexOf(u' ') + 1), u','), u' ');
 }
 
-bool isTextSubtitle(const QString &line)
+// The channels of one layout as ffmpeg names it: "mono", "stereo", "5.1(side)", "7.1(wide)",
+// "22.2", "8 channels", or a list of channel names ("FL+FR+LFE"). 0 when it is none of these.
+int channelCount(const QString &layout)
+{
+    static const QHash<QString, int> named = {
+        {QStringLiteral("mono"), 1},       {QStringLiteral("stereo"), 2},     {QStringLiteral("downmix"), 2},
+        {QStringLiteral("quad"), 4},       {QStringLiteral("hexagonal"), 6},  {QStringLiteral("octagonal"), 8},
+        {QStringLiteral("cube"), 8},       {QStringLiteral("hexadecagonal"), 16},
+    };
+    const QString base = upTo(layout, u'(');
+    if (const auto it = named.constFind(base); it != named.cend())
+        return it.value();
+    static const QString channels = QStringLiteral(" channels");
+    if (const qsizetype at = layout.indexOf(channels); at > 0) {
+        qsizetype from = 0;
+        const auto count = digitsAt(layout, from);
+        return count && from == at ? *count : 0;
+    }
+    // "5.1", "7.1", "5.1.2": the groups add up. Every group must be a small number.
+    const QStringList groups = split(base, QStringLiteral("."));
+    if (groups.size() >= 2) {
+        int sum = 0;
+        for (const QString &group : groups) {
+            qsizetype from = 0;
+            const auto value = digitsAt(group, from);
+            if (!value || from != group.size() || *value > 64)
+                return 0;
+            sum += *value;
+        }
+        return sum;
+    }
+    if (layout.contains(u'+') && !layout.contains(u' '))
+        return int(split(layout, QStringLiteral("+")).size());
+    return 0;
+}
+
+// The channel suffix: empty up to two channels. More make a surround track, which the
+// conversion re-encodes with the surround settings; the suffix names the layout. 5.1 and 6.1
+// have always read " [5.1]".
+QString channelSuffix(const QString &codecText)
+{
+    const QStringList fields = split(codecText, QStringLiteral(", "));
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        const QString &layout = fields.at(i);
+        const int channels = channelCount(layout);
+        if (channels == 0)
+            continue;
+        if (channels <= 2)
+            return QString();
+        if (layout == QLatin1String("5.1") || layout == QLatin1String("5.1(side)") || layout == QLatin1String("6.1"))
+            return QStringLiteral(" [5.1]");
+        // "8 channels (FL+FR+...)" must not add blanks to the description.
+        if (layout.contains(u' ') || layout.contains(u'+'))
+            return QStringLiteral(" [") + QString::number(channels) + QStringLiteral("ch]");
+        return QStringLiteral(" [") + layout + u']';
+    }
+    return QString();
+}
+
+QString audioDescription(const StreamLine &stream)
+{
+    return u'#' + QString::number(stream.index) + QStringLiteral(": ") + languageOf(stream.languageTag)
+        + QStringLiteral(" (") + codecWordOf(stream.codecText) + u')' + channelSuffix(stream.codecText);
+}
+
+// Looks at the subtitle codec alone: a language tag "ssa" (a real ISO 639-2 code) on a
+// picture subtitle must not make it text.
+bool isTextSubtitle(const QString &codecWord)
 {
     static const QStringList kinds = {
         QStringLiteral("ssa"), QStringLiteral("subrip"), QStringLiteral("srt"),
         QStringLiteral("sami"), QStringLiteral("subviewer"), QStringLiteral("microdvd"),
     };
     for (const QString &kind : kinds)
-        if (contains(line, kind))
+        if (contains(codecWord, kind))
             return true;
     return false;
 }
@@ -112,43 +281,66 @@ void readDurationLine(const QString &line, StreamReport &report)
     if (parts.size() < 3)
         return;
 
+    // Whole seconds; the fraction is dropped. A text whose runtime does not fit 64 bits
+    // ("00:1111111111111111111111:01") is no duration.
+    qint64 runtime = 0;
+    qint64 minutes = 0;
+    if (__builtin_mul_overflow(integerValue(parts.at(0)), qint64(3600), &runtime)
+        || __builtin_mul_overflow(integerValue(parts.at(1)), qint64(60), &minutes)
+        || __builtin_add_overflow(runtime, minutes, &runtime)
+        || __builtin_add_overflow(runtime, integerValue(parts.at(2)), &runtime))
+        return;
     report.durationText = duration;
-    // Whole seconds; the fraction is dropped. 64-bit, so no absurd text can overflow.
-    report.runtimeSeconds = integerValue(parts.at(0)) * 3600 + integerValue(parts.at(1)) * 60
-                            + integerValue(parts.at(2));
+    report.runtimeSeconds = runtime;
     report.bitRateText = line.mid(bitRateAt + bitRateMarker.size());
 }
 
 } // namespace
 
-StreamReport parseStreamReport(const QString &text)
+StreamReport parseStreamReport(const QString &text, const QString &inputPath)
 {
-    StreamReport report;
-    for (const QString &line : lines(text)) {
+    // ffmpeg echoes the input's path as it is ("from '<path>':", error messages); a path holding
+    // a line feed could otherwise add lines of its own.
+    QString report = text;
+    if (!inputPath.isEmpty())
+        report.replace(inputPath, QString());
+
+    StreamReport result;
+    // MPEG-TS lists a stream once per program that holds it; it is still one track.
+    QSet<QPair<int, int>> seen;
+    for (const QString &line : reportLines(report)) {
         const QString trimmedLine = trimmed(line);
-        if (trimmedLine.startsWith(QStringLiteral("Stream"))) {
-            const QString piece = streamPiece(line);
-            const int streamId = streamIdOf(piece);
-            if (contains(line, QStringLiteral("Video: "))) {
+        if (const auto stream = streamLine(trimmedLine)) {
+            if (seen.contains({stream->input, stream->index}))
+                continue;
+            seen.insert({stream->input, stream->index});
+            switch (stream->kind) {
+            case StreamKind::Video:
                 // A cover picture is listed as a video stream; it is not the movie's video.
-                if (!contains(line, QStringLiteral("(attached pic)"))) {
-                    if (auto resolution = resolutionIn(line))
-                        report.resolutionText = resolution;
-                    report.videoLines.append(line);
-                    report.videoTrackID = streamId;
+                if (!contains(stream->codecText, QStringLiteral("(attached pic)"))) {
+                    if (auto resolution = resolutionIn(stream->codecText))
+                        result.resolutionText = resolution;
+                    result.videoLines.append(stream->codecText);
+                    result.videoTrackID = stream->index;
                 }
-            } else if (contains(line, QStringLiteral("Audio: "))) {
-                report.audioTrackInformation.append(audioDescription(line, streamId, languageOf(piece)));
-            } else if (contains(line, QStringLiteral("Subtitle: "))) {
-                ++report.subtitleCount;
-                if (isTextSubtitle(line))
-                    report.subtitleTrackIDs.append(streamId);
+                break;
+            case StreamKind::Audio:
+                result.audioTrackInformation.append(audioDescription(*stream));
+                break;
+            case StreamKind::Subtitle:
+                ++result.subtitleCount;
+                if (isTextSubtitle(codecWordOf(stream->codecText)))
+                    result.subtitleTrackIDs.append(stream->index);
+                break;
+            case StreamKind::Other:
+                break;
             }
+            continue;
         }
         if (trimmedLine.startsWith(QStringLiteral("Duration")))
-            readDurationLine(line, report);
+            readDurationLine(line, result);
     }
-    return report;
+    return result;
 }
 
 QString informationString(const StreamReport &report)

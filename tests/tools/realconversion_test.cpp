@@ -91,6 +91,18 @@ protected:
                                           "-filter_complex", kSurround, "-map", "0:v", "-map", "[a]"}
                           + h264 + QStringList{"-c:a", "ac3", d + "/ac3.mkv"});
         run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-t", "2"} + h264 + QStringList{d + "/silent.mkv"});
+        // A title and a track name in Latin-1: the bytes reach ffmpeg through a metadata file,
+        // since arguments are passed as UTF-8.
+        makeFile(d + "/latin1.txt", ";FFMETADATA1\ntitle=Caf\xe9 au lait\n");
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-i", d + "/latin1.txt",
+                                          "-t", "2", "-map", "0:v", "-map", "1:a", "-map_metadata", "2"}
+                          + h264 + QStringList{"-c:a", "ac3", "-metadata:s:a:0", "language=fre", d + "/latin1.mkv"});
+        // A 7.1 FLAC track, as Blu-ray copies carry them.
+        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2",
+                                          "-filter_complex",
+                                          "[1:a]pan=7.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0|c6=c0|c7=c0[a]",
+                                          "-map", "0:v", "-map", "[a]"}
+                          + h264 + QStringList{"-c:a", "flac", "-metadata:s:a:0", "language=ger", d + "/flac71.mkv"});
         // Long enough (15 minutes of a tiny picture and PCM sound, re-encoded) for the
         // once-a-second progress reading to see the conversion under way.
         run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", "testsrc=size=64x48:rate=1", "-f", "lavfi", "-i",
@@ -307,4 +319,40 @@ TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
         << lines.first().toStdString();
     expectVideoCopied("long.mkv", "long.mp4");
     job.remove();
+}
+
+TEST_F(RealConversionTest, LatinOneTitleConvertsWithItsAudio)
+{
+    auto info = probe("latin1.mkv");
+    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: fre (ac3)"});
+    ConversionJob *job = convert(info, "latin1.mp4");
+    const QJsonArray list = streams(output.filePath("latin1.mp4"));
+    EXPECT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
+    expectVideoCopied("latin1.mkv", "latin1.mp4");
+    job->remove();
+}
+
+TEST_F(RealConversionTest, SevenOneFlacHonoursTheSurroundSettings)
+{
+    settings::setDefaultInt(settings::kAC3SurroundBitrateKey, 2);
+    settings::setDefaultInt(settings::kAC3StereoBitrateKey, 3);
+    auto info = probe("flac71.mkv");
+    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: ger (flac) [7.1]"});
+
+    settings::setDefaultInt(settings::kDTSDownmixKey, 0);
+    ConversionJob *surround = convert(info, "flac surround.mp4");
+    QJsonArray list = streams(output.filePath("flac surround.mp4"));
+    ASSERT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
+    EXPECT_EQ(list.at(1).toObject().value("channels").toInt(), 6);
+    EXPECT_EQ(list.at(1).toObject().value("bit_rate").toString(), "512000");
+    surround->remove();
+
+    settings::setDefaultInt(settings::kDTSDownmixKey, 1);
+    ConversionJob *stereo = convert(info, "flac stereo.mp4");
+    list = streams(output.filePath("flac stereo.mp4"));
+    ASSERT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
+    EXPECT_EQ(list.at(1).toObject().value("channels").toInt(), 2);
+    EXPECT_EQ(list.at(1).toObject().value("bit_rate").toString(), "256000");
+    expectVideoCopied("flac71.mkv", "flac stereo.mp4");
+    stereo->remove();
 }

@@ -58,11 +58,13 @@ TEST(RunTask, ReportsExitStatus)
     EXPECT_EQ(runAsTaskWithTerminationStatus(shell(QStringLiteral("exit 0")), nullptr), QStringLiteral(""));
 }
 
-TEST(RunTask, InvalidUtf8IsNoOutput)
+TEST(RunTask, BytesThatAreNotUtf8BecomeReplacementCharacters)
 {
-    const TaskResult result = runTask(shell(QStringLiteral("printf 'Stream #0:0: Video: h264 \\377\\n'")));
+    // A Latin-1 title must not cost the report its streams.
+    const TaskResult result =
+        runTask(shell(QStringLiteral("printf 'title: Caf\\351\\nStream #0:0: Video: h264 \\377\\n'")));
     EXPECT_TRUE(result.started);
-    EXPECT_FALSE(result.output);
+    EXPECT_EQ(result.output, QStringLiteral("title: Caf\uFFFD\nStream #0:0: Video: h264 \uFFFD\n"));
 }
 
 TEST(RunTask, LongOutputDoesNotBlockTheChild)

@@ -41,6 +41,11 @@ TEST(AudioPlan, TakesThePiecesOfADescription)
     EXPECT_EQ(audioCodecWord(QStringLiteral("#12: eng (dts) [5.1]")), QStringLiteral("dts"));
     EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#12: eng (dts) [5.1]")));
     EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: unk (aac)")));
+    // Every layout suffix counts; "5.1" inside a free-text language does not.
+    EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#2: ger (flac) [7.1]")));
+    EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#2: jpn (pcm_s16le) [6.1(back)]")));
+    EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: Dub_5.1 (aac)")));
+    EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: eng (aac) []")));
     // A malformed description gives an empty codec word (re-encoded), never a crash.
     EXPECT_EQ(audioCodecWord(QStringLiteral("#3")), QString());
     EXPECT_EQ(audioStreamId(QString()), 0);
@@ -84,6 +89,12 @@ TEST(ArgumentList, AudioPlanTable)
         {"#1: eng (dts)", 0, 0, "ac3", {"-ar", "48000"}},
         {"#1: eng (dts) [5.1]", 0, 1, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
         {"#1: eng (dts) [5.1]", 0, 0, "ac3", {"-ar", "48000", "-ac", "6", "-ab", "448k"}},
+        // Tracks of more than two channels in any layout honour the surround settings.
+        {"#1: ger (flac) [7.1]", 0, 0, "ac3", {"-ar", "48000", "-ac", "6", "-ab", "448k"}},
+        {"#1: ger (flac) [7.1]", 0, 1, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
+        {"#1: eng (truehd) [7.1(wide)]", 0, 0, "ac3", {"-ar", "48000", "-ac", "6", "-ab", "448k"}},
+        {"#1: eng (eac3) [6.1(back)]", 1, 1, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
+        {"#1: Dub_5.1 (dts)", 0, 0, "ac3", {"-ar", "48000"}},
         // Case-sensitive codec words: "AAC" is some other codec and is re-encoded.
         {"#1: eng (AAC)", 0, 0, "ac3", {"-ar", "48000"}},
     };

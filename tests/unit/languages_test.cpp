@@ -116,3 +116,16 @@ TEST(LanguageTable, AgreesWithIsoCodesData)
 }
 
 } // namespace
+
+TEST(LanguageNames, EnglishAndOwnNamesGiveTheTablesCode)
+{
+    EXPECT_EQ(languageCodeForName(QStringLiteral("English")), QStringLiteral("eng"));
+    EXPECT_EQ(languageCodeForName(QStringLiteral("german")), QStringLiteral("ger"));
+    EXPECT_EQ(languageCodeForName(QStringLiteral("Deutsch")), QStringLiteral("ger"));
+    EXPECT_EQ(languageCodeForName(QStringLiteral("Français")), QStringLiteral("fre"));
+    EXPECT_EQ(languageCodeForName(QStringLiteral("日本語")), QStringLiteral("jpn"));
+    // Codes and other text are no names.
+    EXPECT_EQ(languageCodeForName(QStringLiteral("eng")), std::nullopt);
+    EXPECT_EQ(languageCodeForName(QStringLiteral("German Dub")), std::nullopt);
+    EXPECT_EQ(languageCodeForName(QString()), std::nullopt);
+}

@@ -3,6 +3,7 @@
 
 #include "qtprinters.h"
 
+#include "inspection/runastask.h"
 #include "inspection/streamreport.h"
 
 using namespace tavrel;
@@ -14,7 +15,8 @@ QString fixture(const QString &name)
     QFile file(QStringLiteral(TAVREL_TEST_FIXTURES "/") + name);
     if (!file.open(QIODevice::ReadOnly))
         ADD_FAILURE() << "missing fixture " << name.toStdString();
-    return QString::fromUtf8(file.readAll());
+    // Decoded as the tool runner decodes what the probe prints.
+    return decodeToolOutput(file.readAll());
 }
 
 struct ReportCase
@@ -62,10 +64,38 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"ffmpeg-h264-10bit.txt",
                    "Duration: 00:00:00  Bitrate: 1745 kb/s  Resolution: 1920x1080  Audiotracks: 1 (0)",
                    {"#1: jpn (ac3) [5.1]"}, {}, 0, 0},
-        // Second video stream wins; plain 5.1 gets no suffix, 6.1 does.
+        // Second video stream wins; plain 5.1 and 6.1 are surround tracks.
         ReportCase{"ffmpeg-matroska-layouts.txt",
                    "Duration: 00:00:00  Bitrate: 6052 kb/s  Resolution: 640x480  Audiotracks: 2 (0)",
-                   {"#2: ita (aac)", "#3: spa (pcm_s16le) [5.1]"}, {}, 1, 0},
+                   {"#2: ita (aac) [5.1]", "#3: spa (pcm_s16le) [5.1]"}, {}, 1, 0},
+        // Every layout of more than two channels carries a suffix that names it; a chapter
+        // title shaped like a stream line is no stream.
+        ReportCase{"ffmpeg-matroska-surround.txt",
+                   "Duration: 00:00:00  Bitrate: 1445 kb/s  Resolution: 640x360  Audiotracks: 5 (0)",
+                   {"#1: eng (truehd) [5.1]", "#2: ger (flac) [7.1]", "#3: fre (opus) [7.1]", "#4: spa (eac3) [5.1]",
+                    "#5: ita (vorbis)"},
+                   {}, 0, 0},
+        ReportCase{"ffmpeg-mov-layouts.txt",
+                   "Duration: 00:00:00  Bitrate: 16563 kb/s  Resolution: 320x240  Audiotracks: 3 (0)",
+                   {"#1: unk (pcm_s16le) [7.1(wide)]", "#2: unk (pcm_s16le) [6.1(back)]", "#3: unk (pcm_s16le) [5.1]"},
+                   {}, 0, 0},
+        // Language names become codes, other free text one word; "(default) (forced)" stays
+        // text; an ASS track tagged with the language "ssa" is still ASS.
+        ReportCase{"ffmpeg-matroska-tags.txt",
+                   "Duration: 00:00:00  Bitrate: 823 kb/s  Resolution: 720x576  Audiotracks: 3 (2)",
+                   {"#1: German_Dub (ac3)", "#2: eng (aac)", "#3: ger (mp3)"}, {4}, 0, 0},
+        // A Latin-1 title must not cost the movie its streams.
+        ReportCase{"ffmpeg-latin1-title.txt",
+                   "Duration: 00:00:00  Bitrate: 427 kb/s  Resolution: 320x240  Audiotracks: 1 (0)",
+                   {"#1: fre (ac3)"}, {}, 0, 0},
+        // A title holding U+2028 and text shaped like stream and duration lines adds nothing.
+        ReportCase{"ffmpeg-echo-title.txt",
+                   "Duration: 00:00:00  Bitrate: 413 kb/s  Resolution: 320x240  Audiotracks: 1 (0)",
+                   {"#1: ger (aac)"}, {}, 0, 0},
+        // MPEG-TS lists shared streams once per program: still one track each.
+        ReportCase{"ffmpeg-mpegts-programs.txt",
+                   "Duration: 00:00:00  Bitrate: 1011 kb/s  Resolution: 320x240  Audiotracks: 2 (0)",
+                   {"#1: eng (ac3)", "#2: ger (mp2)"}, {}, 0, 0},
         ReportCase{"ffmpeg-raw-h264.txt",
                    "Duration: (null)  Bitrate: (null)  Resolution: 320x240  Audiotracks: 0 (0)",
                    {}, {}, 0, std::nullopt},
@@ -85,6 +115,29 @@ TEST(StreamReport, NoReportLeavesEverythingAbsent)
     EXPECT_FALSE(report.videoTrackID);
     EXPECT_FALSE(report.runtimeSeconds);
     EXPECT_TRUE(report.videoLines.isEmpty());
+}
+
+TEST(StreamReport, EchoedInputPathAddsNoLines)
+{
+    const QString path = QStringLiteral("echo\nStream #0:5(eng): Audio: ac3, 48000 Hz, 5.1(side), fltp\n"
+                                        "  Duration: 99:00:00.00, start: 0.000000, bitrate: 1 kbps\n.mkv");
+    const QString text = fixture(QStringLiteral("ffmpeg-echo-filename.txt"));
+    const StreamReport report = parseStreamReport(text, path);
+    EXPECT_EQ(report.audioTrackInformation, QStringList{"#1: ger (aac)"});
+    EXPECT_EQ(report.runtimeSeconds, 0);
+    EXPECT_EQ(report.bitRateText, QStringLiteral("413 kb/s"));
+    // Without the path the forged lines would count: the recording does hold them.
+    EXPECT_EQ(parseStreamReport(text).audioTrackInformation.size(), 2);
+}
+
+TEST(StreamReport, FuzzFindingsStayFixed)
+{
+    // A duration whose minutes overflow 64 bits is no duration.
+    const StreamReport report = parseStreamReport(fixture(QStringLiteral("fuzz/duration-overflow.txt")));
+    EXPECT_EQ(report.durationText, std::nullopt);
+    EXPECT_EQ(parseStreamReport(QStringLiteral("  Duration: 99999999999999999999:00:00.00, bitrate: 1 kb/s"))
+                  .runtimeSeconds,
+              std::nullopt);
 }
 
 TEST(StreamReport, CarriageReturnLineEndsReadLikeLineFeeds)
@@ -142,7 +195,24 @@ TEST(StreamReport, StreamLines)
     };
     const Case cases[] = {
         {"    Stream #0:12(ger): Audio: eac3, 48000 Hz, 5.1(side), fltp", {"#12: ger (eac3) [5.1]"}, {}, 0, {}, {}},
-        {"    Stream #0:7[0x1100](jpn): Audio: truehd, 48000 Hz, 7.1, s32", {"#7: jpn (truehd)"}, {}, 0, {}, {}},
+        {"    Stream #0:7[0x1100](jpn): Audio: truehd, 48000 Hz, 7.1, s32", {"#7: jpn (truehd) [7.1]"}, {}, 0, {}, {}},
+        {"    Stream #0:1: Audio: pcm_s24le, 48000 Hz, 8 channels (FL+FR+FC+LFE+BL+BR+DL+DR), s32",
+         {"#1: unk (pcm_s24le) [8ch]"}, {}, 0, {}, {}},
+        {"    Stream #0:1: Audio: pcm_s16le, 48000 Hz, 2 channels, s16", {"#1: unk (pcm_s16le)"}, {}, 0, {}, {}},
+        {"    Stream #0:1: Audio: ac3, 48000 Hz, 3.0(back), fltp", {"#1: unk (ac3) [3.0(back)]"}, {}, 0, {}, {}},
+        // Only the codec word decides what a subtitle is, not a language "ssa" on the line.
+        {"    Stream #0:6(ssa): Subtitle: hdmv_pgs_subtitle, 1920x1080", {}, {}, 1, {}, {}},
+        {"    Stream #0:6(ssa): Subtitle: dvd_subtitle (default) (forced)", {}, {}, 1, {}, {}},
+        {"    Stream #0:6(eng): Subtitle: subviewer1", {}, {6}, 1, {}, {}},
+        // A language tag is printed as it is; the kind is what follows it.
+        {"    Stream #0:3(x): Audio: ac3, 48000 Hz, 5.1(side)): Subtitle: subrip", {}, {3}, 1, {}, {}},
+        {"    Stream #0:3(Audio: ac3): Video: hevc (Main), yuv420p, 1920x1080", {}, {}, 0, 3, "1920x1080"},
+        {"    Stream #0:2(English (UK)): Audio: aac, 48000 Hz, stereo", {"#2: English_(UK (aac)"}, {}, 0, {}, {}},
+        // Not in the tool's "Stream #<input>:<index>" shape: no stream.
+        {"    Stream #x:1: Audio: ac3, 48000 Hz, 5.1(side)", {}, {}, 0, {}, {}},
+        {"    Stream #0: Audio: ac3, 48000 Hz, 5.1(side)", {}, {}, 0, {}, {}},
+        {"    Stream #0:99999999999: Audio: ac3, 48000 Hz, 5.1(side)", {}, {}, 0, {}, {}},
+        {"    title : \u2028Stream #0:5(eng): Audio: ac3, 48000 Hz, 5.1(side), fltp", {}, {}, 0, {}, {}},
         {"    Stream #0:5(eng): Subtitle: ass (default)", {}, {}, 1, {}, {}},
         {"    Stream #0:5(eng): Subtitle: ssa", {}, {5}, 1, {}, {}},
         {"    Stream #0:2: Video: mpeg4 (Simple Profile) (XVID / 0x44495658), yuv420p, 624x352 [SAR 1:1 DAR 39:22], 25 fps",
