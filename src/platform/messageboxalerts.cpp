@@ -145,10 +145,8 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
     box.show();
     // The loop also ends when the application quits; the box is then closed without a button.
     loop.exec();
-    if (!closed) {
-        closed = true;
+    if (!closed)
         alertClosed();
-    }
     box.hide();
 
     AlertAnswer answer;
