@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             (void)tavrel::hasTooManyReferenceFrames(*count, picture);
     }
     (void)tavrel::referenceFrameCount(text);
+    const tavrel::VideoHeaderFacts facts = tavrel::videoHeaderFacts(text);
+    if (report.resolutionText)
+        (void)tavrel::fitsLevel41(tavrel::pictureSize(*report.resolutionText), 4, facts.frameRate);
 
     (void)tavrel::keptOutput(text);
     (void)tavrel::progressFromText(text, report.runtimeSeconds);

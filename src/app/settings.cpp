@@ -168,6 +168,7 @@ QVariantMap registeredDefaults()
         {kDisableBuiltinSubtitlesKey, 1},
         {kAC3StereoBitrateKey, 1},
         {kAC3SurroundBitrateKey, 1},
+        {kMarkLevel41Key, 1},
     };
 }
 

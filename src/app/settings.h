@@ -24,8 +24,10 @@ inline const QString kDefaultDestinationKey = QStringLiteral("DefaultDestination
 inline const QString kAutoRemoveKey = QStringLiteral("AutoRemove");
 inline const QString kAutoRemoveTypeKey = QStringLiteral("AutoRemoveType");
 inline const QString kQuitAfterConversionKey = QStringLiteral("QuitAfterConversion");
+// Marks copied H.264 video flagged above level 4.1 as 4.1 when it fits that level.
+inline const QString kMarkLevel41Key = QStringLiteral("MarkH264Level41");
 
-// The ten registered defaults, as one map.
+// The registered defaults, as one map.
 QVariantMap registeredDefaults();
 // Hands a map of defaults to the store in one call; later calls add to / replace earlier ones.
 void registerDefaults(const QVariantMap &defaults);

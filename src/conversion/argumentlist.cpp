@@ -64,12 +64,28 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
         args.insert(2, info.subtitleFileURL.toLocalFile());
         args.insert(2, QStringLiteral("-i"));
     }
+    if (marksLevel41(info, settings)) {
+        // Rewrites the level in the parameter sets only; the picture data stay as they are.
+        const qsizetype afterCopy = args.indexOf(QStringLiteral("-vcodec")) + 2;
+        args.insert(afterCopy, QStringLiteral("h264_metadata=level=4.1"));
+        args.insert(afterCopy, QStringLiteral("-bsf:v"));
+    }
     if (!plan.hasAudio) {
         // No audio track to map: video and subtitles still convert.
         const qsizetype audioMap = external ? 7 : 5;
         args.remove(audioMap, 2);
     }
+    if (external && !info.subtitleFileEncoding.isEmpty()) {
+        // The option belongs to the input that follows it: the subtitle file's.
+        args.insert(2, info.subtitleFileEncoding);
+        args.insert(2, QStringLiteral("-sub_charenc"));
+    }
     return args;
+}
+
+bool marksLevel41(const MKVFileInfo &info, const ConversionSettings &settings)
+{
+    return settings.markLevel41 != 0 && info.fitsLevel41 && info.videoLevel && *info.videoLevel > 4.1 + 1e-9;
 }
 
 QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId)

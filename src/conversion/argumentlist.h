@@ -14,6 +14,10 @@ namespace tavrel {
 QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup,
                                 const QString &progressFile, const ConversionSettings &settings);
 
+// Whether the copied video gets the level 4.1 flag: the setting is on, and the video is H.264
+// flagged above 4.1 that fits 4.1.
+bool marksLevel41(const MKVFileInfo &info, const ConversionSettings &settings);
+
 // The fix-up test: program path first, then its 15 arguments.
 QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId);
 

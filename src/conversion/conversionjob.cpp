@@ -201,6 +201,7 @@ void ConversionJob::showFailureExplanation()
     context.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
     context.hasSubtitleTracks = m_fileInfo && !m_fileInfo->subtitleTrackIDs.isEmpty();
     context.hasSubtitleFile = m_fileInfo && !m_fileInfo->subtitleFileURL.isEmpty();
+    context.outputProblem = m_outputProblem;
     explainFailure(context);
 }
 

@@ -11,6 +11,7 @@
 
 #include "conversion/jobhost.h"
 #include "conversion/jobstate.h"
+#include "conversion/outputcheck.h"
 #include "inspection/mkvfileinfo.h"
 
 class QProcess;
@@ -58,6 +59,7 @@ public:
 
     // Read-only views for the window and tests.
     QString jobOutput() const { return m_jobOutput; }
+    QString outputProblem() const { return m_outputProblem; }
     QStringList arguments() const { return m_arguments; }
     QString progressFile() const { return m_progressFile; }
     qint64 processId() const;
@@ -72,6 +74,8 @@ private:
     void progressTimer();
     void outputReceived();
     void conversionFinished(int exitCode, bool crashed);
+    void checkOutput();
+    void endConversion(bool succeeded);
     void launchFailed(const QString &reason);
     void showFailureExplanation();
     void launch();
@@ -92,6 +96,8 @@ private:
     bool m_slowmode = false;
 
     QString m_jobOutput;
+    ExpectedOutput m_expectedOutput;
+    QString m_outputProblem; // what the finished file lacks, when ffmpeg said success
     QStringList m_arguments;
     QProcess *m_task = nullptr;
     QDateTime m_startDate;

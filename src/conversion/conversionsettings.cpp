@@ -27,6 +27,7 @@ ConversionSettings ConversionSettings::fromStore()
     s.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
     s.ac3StereoBitrate = settings::defaultInt(settings::kAC3StereoBitrateKey);
     s.ac3SurroundBitrate = settings::defaultInt(settings::kAC3SurroundBitrateKey);
+    s.markLevel41 = settings::defaultInt(settings::kMarkLevel41Key);
     return s;
 }
 

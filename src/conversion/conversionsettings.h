@@ -12,8 +12,9 @@ struct ConversionSettings
     qint64 disableBuiltinSubtitles = 1;
     qint64 ac3StereoBitrate = 1;
     qint64 ac3SurroundBitrate = 1;
+    qint64 markLevel41 = 1;
 
-    // Reads the five values from the settings store now.
+    // Reads the values from the settings store now.
     static ConversionSettings fromStore();
 };
 

@@ -58,8 +58,10 @@ void explainFailure(const FailureContext &context)
         break;
     }
     const QString commandLine = commandLineText(context.arguments);
-    const QString hint = failureHint(context.disableBuiltinSubtitles, context.hasSubtitleTracks,
-                                     context.hasSubtitleFile);
+    const QString hint = !context.outputProblem.isEmpty()
+                             ? context.outputProblem
+                             : failureHint(context.disableBuiltinSubtitles, context.hasSubtitleTracks,
+                                           context.hasSubtitleFile);
     const int answer = alert(QStringLiteral("Information"),
                              failureInformationMessage(hint, commandLine, context.jobOutput),
                              QStringLiteral("Send to support"), QStringLiteral("Cancel"));

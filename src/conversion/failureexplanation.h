@@ -31,6 +31,7 @@ struct FailureContext
     qint64 disableBuiltinSubtitles = 1;
     bool hasSubtitleTracks = false;
     bool hasSubtitleFile = false;
+    QString outputProblem; // what a file that ffmpeg called finished lacks; replaces the hint
 };
 
 // Shows the alert that fits the failure; "Send to support" opens the problem-report mail.

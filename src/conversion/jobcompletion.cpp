@@ -2,11 +2,16 @@
 #include "conversion/conversionjob.h"
 
 #include <QFile>
+#include <QFutureWatcher>
 #include <QPointer>
 #include <QProcess>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "app/settings.h"
 #include "conversion/failureexplanation.h"
+#include "conversion/outputcheck.h"
+#include "inspection/runastask.h"
+#include "inspection/streamreport.h"
 #include "conversion/progressmonitor.h"
 #include "platform/services.h"
 #include "support/alerts.h"
@@ -55,13 +60,46 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
         m_jobOutput += m_outputDecoder.decode(QByteArray()); // flush a cut-off sequence
     }
     asl_NSLog_debug(QStringLiteral("conversionFinished %@"), m_jobOutput);
+    if (crashed || exitCode != 0 || !m_fileInfo) {
+        endConversion(false);
+        return;
+    }
+    detachChild(false);
+    checkOutput();
+}
 
+void ConversionJob::checkOutput()
+{
+    // The probe runs off the main thread, like a scan; the job stays Converting until it is done,
+    // so the next job waits. A job removed meanwhile takes the watcher with it.
+    const QString output = m_fileInfo->destinationURL.toLocalFile();
+    auto *watcher = new QFutureWatcher<TaskResult>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, output] {
+        watcher->deleteLater();
+        const TaskResult probe = watcher->result();
+        std::optional<QString> problem;
+        if (!probe.started)
+            problem = QStringLiteral("The converted file could not be checked. ") + probe.startError;
+        else
+            problem = tavrel::outputProblem(m_expectedOutput, parseStreamReport(probe.output.value_or(QString()), output));
+        if (problem) {
+            m_outputProblem = *problem;
+            m_jobOutput += u'\n' + appName() + QStringLiteral(": ") + *problem + u'\n';
+        }
+        endConversion(!problem);
+    });
+    const QStringList argv{toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), output};
+    watcher->setFuture(QtConcurrent::run([argv] { return runTask(argv); }));
+}
+
+void ConversionJob::endConversion(bool succeeded)
+{
     // Everything the steps after a possible self-removal need, held outside the job.
     QPointer<ConversionJob> self(this);
     JobHost *host = m_host;
     const std::shared_ptr<MKVFileInfo> info = m_fileInfo;
 
-    if (crashed || exitCode != 0) {
+    if (!succeeded) {
         m_finishedError = true;
         setState(Failed);
         if (contains(m_jobOutput, QStringLiteral("No space left on device")))

@@ -13,7 +13,9 @@
 #include "conversion/conversionsettings.h"
 #include "conversion/failureexplanation.h"
 #include "conversion/freespace.h"
+#include "conversion/outputcheck.h"
 #include "inspection/runastask.h"
+#include "inspection/subtitleencoding.h"
 #include "platform/services.h"
 #include "support/alerts.h"
 #include "support/fileops.h"
@@ -73,9 +75,18 @@ void ConversionJob::start()
     bool fixup = false;
     if (plan.wantsFixupTest())
         fixup = needFixup(plan.streamId);
-    if (!m_fileInfo->subtitleFileURL.isEmpty())
-        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(m_fileInfo->subtitleFileURL.toLocalFile());
+    if (!m_fileInfo->subtitleFileURL.isEmpty()) {
+        const QString subtitlePath = m_fileInfo->subtitleFileURL.toLocalFile();
+        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(subtitlePath);
+        m_fileInfo->subtitleFileEncoding = subtitleFileEncoding(subtitlePath);
+        if (!m_fileInfo->subtitleFileEncoding.isEmpty())
+            m_jobOutput += appName() + QStringLiteral(": reading the subtitle file as %1.\n").arg(m_fileInfo->subtitleFileEncoding);
+    }
+    if (marksLevel41(*m_fileInfo, settings))
+        m_jobOutput += appName() + QStringLiteral(": the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.\n")
+                           .arg(*m_fileInfo->videoLevel);
     m_arguments = conversionArguments(*m_fileInfo, plan, fixup, m_progressFile, settings);
+    m_expectedOutput = expectedOutput(*m_fileInfo, plan, settings);
     launch();
 }
 

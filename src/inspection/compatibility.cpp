@@ -76,6 +76,58 @@ std::optional<qint64> referenceFrameCount(const QString &mediainfoXml)
     return std::nullopt;
 }
 
+namespace {
+
+// "<track type=\"Video\"> ... </track>" of the first video track; empty when there is none.
+QString firstVideoTrack(const QString &xml)
+{
+    const qsizetype start = xml.indexOf(QStringLiteral("<track type=\"Video\""));
+    if (start < 0)
+        return {};
+    const qsizetype end = xml.indexOf(QStringLiteral("</track>"), start);
+    return end < 0 ? xml.mid(start) : xml.mid(start, end - start);
+}
+
+std::optional<double> leadingNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = split(text.trimmed(), QStringLiteral(" ")).first().toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+} // namespace
+
+VideoHeaderFacts videoHeaderFacts(const QString &mediainfoXml)
+{
+    const QString track = firstVideoTrack(mediainfoXml);
+    VideoHeaderFacts facts;
+    facts.isAvc = elementText(track, QStringLiteral("Format")) == QStringLiteral("AVC");
+    if (const auto level = elementText(track, QStringLiteral("Format_Level")))
+        facts.level = leadingNumber(*level);
+    else if (const auto profile = elementText(track, QStringLiteral("Format_profile"))) {
+        const qsizetype at = profile->indexOf(QStringLiteral("@L"));
+        if (at >= 0)
+            facts.level = leadingNumber(profile->mid(at + 2));
+    }
+    for (const QString &name : {QStringLiteral("FrameRate"), QStringLiteral("Frame_rate")}) {
+        if (const auto rate = elementText(track, name)) {
+            facts.frameRate = leadingNumber(*rate);
+            break;
+        }
+    }
+    return facts;
+}
+
+bool fitsLevel41(const PictureSize &size, qint64 referenceFrames, std::optional<double> frameRate)
+{
+    if (size.width <= 0 || size.height <= 0 || referenceFrames <= 0)
+        return false;
+    const double macroblocks = std::ceil(double(size.width) / 16.0) * std::ceil(double(size.height) / 16.0);
+    if (macroblocks > 8192.0 || hasTooManyReferenceFrames(referenceFrames, size))
+        return false;
+    return !frameRate || macroblocks * *frameRate <= 245760.0;
+}
+
 QString warningMessage(const QString &identifier, const QString &fileName)
 {
     QString format;

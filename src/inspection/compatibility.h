@@ -35,6 +35,21 @@ bool hasTooManyReferenceFrames(qint64 count, const PictureSize &size);
 // element in the old spelling, else the current one. None when neither element is there.
 std::optional<qint64> referenceFrameCount(const QString &mediainfoXml);
 
+// The first video track's H.264 facts in "mediainfo --Output=XML" text, from the current element
+// names or the old ones ("<Format_profile>High@L5.1</Format_profile>", "25.000 fps").
+struct VideoHeaderFacts
+{
+    bool isAvc = false;
+    std::optional<double> level;     // 5.1
+    std::optional<double> frameRate; // frames per second
+};
+VideoHeaderFacts videoHeaderFacts(const QString &mediainfoXml);
+
+// Whether a picture of this size, with this many reference frames and this frame rate, stays
+// within H.264 level 4.1: 8192 macroblocks a frame, the reference-frame limit above, 245760
+// macroblocks a second. An unknown frame rate is not held against it.
+bool fitsLevel41(const PictureSize &size, qint64 referenceFrames, std::optional<double> frameRate);
+
 // The warning's message filled with the source file's name.
 QString warningMessage(const QString &identifier, const QString &fileName);
 

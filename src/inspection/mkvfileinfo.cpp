@@ -8,6 +8,12 @@
 
 namespace tavrel {
 
+QStringList mediainfoArguments(const QString &path)
+{
+    // The counts come from the stream headers, which mediainfo reads even at parse speed 0.
+    return {toolPath(QStringLiteral("mediainfo")), QStringLiteral("--ParseSpeed=0"), QStringLiteral("--Output=XML"), path};
+}
+
 std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)
 {
     auto info = std::make_shared<MKVFileInfo>();
@@ -41,13 +47,18 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)
         if (isTooWide(size))
             raiseWarningLater(kTooHighResWarning, fileName);
 
-        const TaskResult refFrames =
-            runTask({toolPath(QStringLiteral("mediainfo")), QStringLiteral("--Output=XML"), path});
-        if (!refFrames.started && info->toolFailure.isEmpty())
-            info->toolFailure = refFrames.startError;
-        const auto count = referenceFrameCount(refFrames.output.value_or(QString()));
+        const TaskResult headers = runTask(mediainfoArguments(path));
+        if (!headers.started && info->toolFailure.isEmpty())
+            info->toolFailure = headers.startError;
+        const QString xml = headers.output.value_or(QString());
+        const auto count = referenceFrameCount(xml);
         if (count && hasTooManyReferenceFrames(*count, size))
             raiseWarningLater(kTooManyRefFramesWarning, fileName);
+        const VideoHeaderFacts facts = videoHeaderFacts(xml);
+        if (facts.isAvc) {
+            info->videoLevel = facts.level;
+            info->fitsLevel41 = count && tavrel::fitsLevel41(size, *count, facts.frameRate);
+        }
     }
     return info;
 }

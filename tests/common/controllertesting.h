@@ -109,7 +109,8 @@ private:
 
 // A folder of the test's own with a resources folder holding a fake "ffmpeg": it runs until a
 // file "<destination>.end" appears, then writes the destination (status 0) and exits with the
-// status written in that file.
+// status written in that file. Its probe of an output ("-i FILE") reports a complete movie of
+// makeRecord's length.
 class FakeTools
 {
 public:
@@ -119,6 +120,12 @@ public:
         QDir().mkpath(resources());
         writeFile(resources() + QStringLiteral("/ffmpeg"),
                   "#!/bin/sh\n"
+                  "if [ \"$#\" = 2 ] && [ \"$1\" = -i ]; then\n"
+                  "  printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
+                  "  printf '  Stream #0:0(und): Video: h264 (High), yuv420p, 320x240, 25 fps\\n'\n"
+                  "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo, fltp, 192 kb/s\\n'\n"
+                  "  exit 1\n"
+                  "fi\n"
                   "for a in \"$@\"; do dest=\"$a\"; done\n"
                   "echo \"fake ffmpeg writing $dest\"\n"
                   "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"

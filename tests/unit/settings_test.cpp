@@ -56,7 +56,8 @@ TEST_F(SettingsTest, FreshStoreAnswersRegisteredDefaultsAndZero)
         ASSERT_TRUE(array.has_value()) << key.toStdString();
         EXPECT_TRUE(array->isEmpty());
     }
-    EXPECT_EQ(registeredDefaults().size(), 10);
+    EXPECT_EQ(registeredDefaults().size(), 11);
+    EXPECT_EQ(registeredDefaults().value(kMarkLevel41Key), 1);
 }
 
 TEST_F(SettingsTest, WrongKindsAndMissingKeys)

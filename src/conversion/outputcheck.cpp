@@ -1,0 +1,61 @@
+#include "conversion/outputcheck.h"
+
+#include <QStringList>
+
+namespace tavrel {
+
+ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings)
+{
+    ExpectedOutput expected;
+    expected.video = info.videoTrackID.has_value();
+    expected.audio = plan.hasAudio;
+    if (settings.disableBuiltinSubtitles == 0)
+        expected.subtitles = int(info.subtitleTrackIDs.size());
+    if (!info.subtitleFileURL.isEmpty())
+        ++expected.subtitles;
+    expected.runtimeSeconds = info.runtimeSeconds;
+    return expected;
+}
+
+namespace {
+
+QString clockText(qint64 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+std::optional<QString> outputProblem(const ExpectedOutput &expected, const StreamReport &output)
+{
+    QStringList missing;
+    if (expected.video && !output.videoTrackID)
+        missing.append(QStringLiteral("the video track"));
+    if (expected.audio && output.audioTrackInformation.isEmpty())
+        missing.append(QStringLiteral("the audio track"));
+    if (output.subtitleCount < expected.subtitles)
+        missing.append(QStringLiteral("%1 of its %2 subtitle tracks").arg(expected.subtitles - output.subtitleCount).arg(expected.subtitles));
+
+    QStringList problems;
+    if (!missing.isEmpty())
+        problems.append(QStringLiteral("The converted file lacks %1.").arg(missing.join(QStringLiteral(" and "))));
+
+    if (expected.runtimeSeconds && *expected.runtimeSeconds > 0) {
+        const qint64 source = *expected.runtimeSeconds;
+        const qint64 converted = output.runtimeSeconds.value_or(0);
+        const qint64 shortfall = source - converted;
+        if (shortfall > kAllowedShortfallSeconds && double(shortfall) > kAllowedShortfallShare * double(source))
+            problems.append(QStringLiteral("The converted file runs %1, the movie %2: the movie file is probably cut "
+                                           "short or damaged.")
+                                .arg(output.runtimeSeconds ? clockText(converted) : QStringLiteral("no time at all"),
+                                     clockText(source)));
+    }
+    if (problems.isEmpty())
+        return std::nullopt;
+    return problems.join(u' ');
+}
+
+} // namespace tavrel

@@ -1,0 +1,33 @@
+#pragma once
+// The check of a finished conversion's MP4 file: ffmpeg exits 0 on a source that is cut short,
+// so the output is probed like a source before the job counts as finished.
+#include <QString>
+
+#include <optional>
+
+#include "conversion/audioplan.h"
+#include "conversion/conversionsettings.h"
+#include "inspection/mkvfileinfo.h"
+#include "inspection/streamreport.h"
+
+namespace tavrel {
+
+// What the argument list maps into the output, and how long the source runs.
+struct ExpectedOutput
+{
+    bool video = false;
+    bool audio = false;
+    int subtitles = 0;
+    std::optional<qint64> runtimeSeconds;
+};
+
+ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings);
+
+// A runtime shorter than the source's by more than both of these counts as cut short.
+constexpr qint64 kAllowedShortfallSeconds = 2;
+constexpr double kAllowedShortfallShare = 0.02;
+
+// What the output lacks, as a sentence for the failure explanation; none when it is complete.
+std::optional<QString> outputProblem(const ExpectedOutput &expected, const StreamReport &output);
+
+} // namespace tavrel

@@ -1,0 +1,78 @@
+#include "inspection/subtitleencoding.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <langinfo.h>
+#include <uchardet/uchardet.h>
+
+#include <clocale>
+#include <memory>
+
+namespace tavrel {
+
+namespace {
+
+// Subtitle files are small; a longer file is judged by its first part.
+constexpr qint64 kSampleLength = 4 * 1024 * 1024;
+
+bool isUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    (void)decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+bool hasUtf16ByteOrderMark(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+QString detectedEncoding(const QByteArray &bytes)
+{
+    const std::unique_ptr<std::remove_pointer_t<uchardet_t>, decltype(&uchardet_delete)> detector(uchardet_new(),
+                                                                                                   &uchardet_delete);
+    if (!detector || uchardet_handle_data(detector.get(), bytes.constData(), size_t(bytes.size())) != 0)
+        return {};
+    uchardet_data_end(detector.get());
+    return QString::fromLatin1(uchardet_get_charset(detector.get()));
+}
+
+bool isUtf8Name(const QString &name)
+{
+    return name.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0
+           || name.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEncoding)
+{
+    if (hasUtf16ByteOrderMark(bytes) || isUtf8(bytes))
+        return {};
+    const QString detected = detectedEncoding(bytes);
+    // The bytes are not UTF-8, so a detector that says UTF-8 or ASCII has not placed them.
+    if (!detected.isEmpty() && !isUtf8Name(detected) && detected.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) != 0)
+        return detected;
+    const QString locale = QString::fromLatin1(localeEncoding);
+    if (!locale.isEmpty() && !isUtf8Name(locale) && locale != QLatin1String("ANSI_X3.4-1968"))
+        return locale;
+    return QStringLiteral("WINDOWS-1252");
+}
+
+QString subtitleFileEncoding(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.read(kSampleLength);
+    // The encoding of LC_CTYPE as the session sets it, without changing this process's locale.
+    QByteArray locale;
+    if (locale_t session = newlocale(LC_CTYPE_MASK, "", locale_t(0))) {
+        locale = nl_langinfo_l(CODESET, session);
+        freelocale(session);
+    }
+    return subtitleEncodingFor(bytes, locale);
+}
+
+} // namespace tavrel
