@@ -6,6 +6,7 @@
 #include <langinfo.h>
 #include <uchardet/uchardet.h>
 
+#include <algorithm>
 #include <clocale>
 #include <memory>
 
@@ -19,7 +20,7 @@ constexpr qint64 kSampleLength = 4 * 1024 * 1024;
 bool isUtf8(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
-    (void)decoder.decode(bytes);
+    const QString text = decoder.decode(bytes); // decodes only when it becomes a QString
     return !decoder.hasError();
 }
 
@@ -38,6 +39,24 @@ QString detectedEncoding(const QByteArray &bytes)
     return QString::fromLatin1(uchardet_get_charset(detector.get()));
 }
 
+bool hasC1Bytes(const QByteArray &bytes)
+{
+    return std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return quint8(c) >= 0x80 && quint8(c) <= 0x9F; });
+}
+
+// The detector confuses the ISO-8859 encodings with their Windows relatives. ISO-8859 holds
+// control characters at 0x80-0x9F, which text never uses: Windows-1252 reads everything that
+// Latin-1 text holds, and Central European text without such a byte is ISO-8859-2, where it
+// differs from Windows-1250 (ą, ś, ź).
+QString refined(const QString &detected, const QByteArray &bytes)
+{
+    if (detected.compare(QLatin1String("ISO-8859-1"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("WINDOWS-1252");
+    if (detected.compare(QLatin1String("WINDOWS-1250"), Qt::CaseInsensitive) == 0 && !hasC1Bytes(bytes))
+        return QStringLiteral("ISO-8859-2");
+    return detected;
+}
+
 bool isUtf8Name(const QString &name)
 {
     return name.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0
@@ -53,7 +72,7 @@ QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEnc
     const QString detected = detectedEncoding(bytes);
     // The bytes are not UTF-8, so a detector that says UTF-8 or ASCII has not placed them.
     if (!detected.isEmpty() && !isUtf8Name(detected) && detected.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) != 0)
-        return detected;
+        return refined(detected, bytes);
     const QString locale = QString::fromLatin1(localeEncoding);
     if (!locale.isEmpty() && !isUtf8Name(locale) && locale != QLatin1String("ANSI_X3.4-1968"))
         return locale;

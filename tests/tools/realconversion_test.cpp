@@ -17,58 +17,20 @@
 
 #include <sys/stat.h>
 
-#include "app/settings.h"
-#include "conversion/conversionjob.h"
-#include "scriptedplatform.h"
-#include "support/ossorylib.h"
+#include "conversionfixture.h"
 #include "pacedfeeder.h"
-#include "testenvironment.h"
 
 using namespace tavrel;
+using test::makeFile;
+using test::run;
 
 namespace {
-
-class SingleJobHost final : public JobHost
-{
-public:
-    ConversionJob *job = nullptr;
-    qint64 jobCountWithState(qint32 state) const override { return job && job->state() == state ? 1 : 0; }
-    void startNextJobInQueue() override {}
-    void removeJob(ConversionJob *removed) override
-    {
-        if (removed == job)
-            job = nullptr;
-    }
-    void pauseContinueClicked(QObject *) override {}
-    void terminateApplication() override {}
-};
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, args);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString() << " " << args.join(u' ').toStdString() << "\n"
-                      << process.readAll().toStdString();
-        return QString();
-    }
-    return QString::fromUtf8(process.readAll());
-}
-
-void makeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(text);
-}
 
 const QString kVideo = QStringLiteral("testsrc=size=160x120:rate=25");
 const QString kSine = QStringLiteral("sine=frequency=440:sample_rate=48000");
 const QString kSurround = QStringLiteral("[1:a]pan=5.1(side)|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0[a]");
 
-class RealConversionTest : public ::testing::Test
+class RealConversionTest : public test::ConversionFixture
 {
 protected:
     static void SetUpTestSuite()
@@ -115,65 +77,9 @@ protected:
         movies = nullptr;
     }
 
-    void SetUp() override
-    {
-        test::resetSettingsStore();
-        settings::registerAppDefaults();
-        platform.volumes.byPrefix.insert(QStringLiteral("/"), {quint64(1) << 40, std::nullopt});
-    }
-
-    static std::shared_ptr<MKVFileInfo> probe(const QString &name)
-    {
-        const QUrl url = QUrl::fromLocalFile(movies->filePath(name));
-        // The scan blocks, so it runs off the main thread as the controller runs it.
-        QFuture<std::shared_ptr<MKVFileInfo>> scan = QtConcurrent::run([url] { return MKVFileInfo::initWithURL(url); });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return scan.isFinished(); }, 60000));
-        return scan.result();
-    }
-
-    // Converts into the output folder and waits for the end; the job is removed afterwards.
-    ConversionJob *convert(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)
-    {
-        info->destinationURL = QUrl::fromLocalFile(output.filePath(outputName));
-        auto *job = new ConversionJob(&host, &owner);
-        job->setFileInfo(info);
-        host.job = job;
-        job->start();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return job->state() == Finished || job->state() == Failed; }, 120000));
-        EXPECT_EQ(job->state(), Finished) << job->jobOutput().toStdString() << "\n"
-                                          << job->arguments().join(u' ').toStdString();
-        return job;
-    }
-
-    static QJsonArray streams(const QString &path)
-    {
-        const QString json = run("ffprobe", {"-v", "error", "-show_streams", "-of", "json", path});
-        return QJsonDocument::fromJson(json.toUtf8()).object().value(QStringLiteral("streams")).toArray();
-    }
-    static QStringList codecs(const QJsonArray &list)
-    {
-        QStringList names;
-        for (const QJsonValue &stream : list)
-            names.append(stream.toObject().value(QStringLiteral("codec_name")).toString());
-        return names;
-    }
-    static QString videoHash(const QString &path)
-    {
-        return run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-c", "copy", "-f", "streamhash", "-"});
-    }
-    void expectVideoCopied(const QString &sourceName, const QString &outputName)
-    {
-        const QString source = videoHash(movies->filePath(sourceName));
-        EXPECT_FALSE(source.isEmpty());
-        EXPECT_EQ(source, videoHash(output.filePath(outputName)));
-    }
+    QString moviePath(const QString &name) const override { return movies->filePath(name); }
 
     static QTemporaryDir *movies;
-    QTemporaryDir output;
-    OssoryLib lib;
-    test::ScriptedPlatform platform;
-    SingleJobHost host;
-    QObject owner;
 };
 
 QTemporaryDir *RealConversionTest::movies = nullptr;

@@ -1,0 +1,133 @@
+#pragma once
+// What the tests that convert with the real ffmpeg share: running a tool, a one-job host, and a
+// fixture that probes a movie, converts it and reads the output's streams with ffprobe.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtConcurrent>
+
+#include "app/settings.h"
+#include "conversion/conversionjob.h"
+#include "scriptedplatform.h"
+#include "support/ossorylib.h"
+#include "testenvironment.h"
+
+namespace tavrel::test {
+
+class SingleJobHost final : public JobHost
+{
+public:
+    ConversionJob *job = nullptr;
+    qint64 jobCountWithState(qint32 state) const override { return job && job->state() == state ? 1 : 0; }
+    void startNextJobInQueue() override {}
+    void removeJob(ConversionJob *removed) override
+    {
+        if (removed == job)
+            job = nullptr;
+    }
+    void pauseContinueClicked(QObject *) override {}
+    void terminateApplication() override {}
+};
+
+inline QString run(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, args);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << args.join(u' ').toStdString() << "\n"
+                      << process.readAll().toStdString();
+        return QString();
+    }
+    return QString::fromUtf8(process.readAll());
+}
+
+inline void makeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(text);
+}
+
+// Converts movies from a folder the test suite fills; each test gets its own output folder and
+// a fresh settings store.
+class ConversionFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        resetSettingsStore();
+        settings::registerAppDefaults();
+        platform.volumes.byPrefix.insert(QStringLiteral("/"), {quint64(1) << 40, std::nullopt});
+    }
+
+    virtual QString moviePath(const QString &name) const = 0;
+
+    // Runs the job to its end, whatever that is; the job stays listed.
+    ConversionJob *runJob(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)
+    {
+        info->destinationURL = QUrl::fromLocalFile(output.filePath(outputName));
+        auto *job = new ConversionJob(&host, &owner);
+        job->setFileInfo(info);
+        host.job = job;
+        job->start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return job->state() == Finished || job->state() == Failed; }, 120000));
+        return job;
+    }
+
+    std::shared_ptr<MKVFileInfo> probe(const QString &name)
+    {
+        const QUrl url = QUrl::fromLocalFile(moviePath(name));
+        // The scan blocks, so it runs off the main thread as the controller runs it.
+        QFuture<std::shared_ptr<MKVFileInfo>> scan = QtConcurrent::run([url] { return MKVFileInfo::initWithURL(url); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scan.isFinished(); }, 60000));
+        return scan.result();
+    }
+
+    // Converts into the output folder and waits for the end; the job is removed afterwards.
+    ConversionJob *convert(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)
+    {
+        ConversionJob *job = runJob(info, outputName);
+        EXPECT_EQ(job->state(), Finished) << job->jobOutput().toStdString() << "\n"
+                                          << job->arguments().join(u' ').toStdString();
+        return job;
+    }
+
+    static QJsonArray streams(const QString &path)
+    {
+        const QString json = run("ffprobe", {"-v", "error", "-show_streams", "-of", "json", path});
+        return QJsonDocument::fromJson(json.toUtf8()).object().value(QStringLiteral("streams")).toArray();
+    }
+    static QStringList codecs(const QJsonArray &list)
+    {
+        QStringList names;
+        for (const QJsonValue &stream : list)
+            names.append(stream.toObject().value(QStringLiteral("codec_name")).toString());
+        return names;
+    }
+    static QString videoHash(const QString &path)
+    {
+        return run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-c", "copy", "-f", "streamhash", "-"});
+    }
+    void expectVideoCopied(const QString &sourceName, const QString &outputName)
+    {
+        const QString source = videoHash(moviePath(sourceName));
+        EXPECT_FALSE(source.isEmpty());
+        EXPECT_EQ(source, videoHash(output.filePath(outputName)));
+    }
+
+    QTemporaryDir output;
+    OssoryLib lib;
+    ScriptedPlatform platform;
+    SingleJobHost host;
+    QObject owner;
+};
+
+} // namespace tavrel::test
