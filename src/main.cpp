@@ -1,12 +1,15 @@
 // Tavrel's entry: the command line (--version, --demo, files), one instance per session, the
 // real platform services, the controller and its window.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
 #include "app/appdelegate.h"
+#include "batch/batchoptions.h"
+#include "batch/batchrun.h"
 #include "inspection/runastask.h"
 #include "platform/realservices.h"
 #include "support/ossorylib.h"
@@ -106,6 +109,7 @@ void printUsage()
                            "Subtitle files (srt, ass, ssa, smi, sub) named like a movie are added to it.\n\n"
                            "  --version        print the version, the resources folder and the tools found\n"
                            "  --demo FOLDER    convert unattended into FOLDER and quit (used by scripts/demo)\n"
+                           "  --batch ...      convert without a window: tavrel --batch --help\n"
                            "  --               treat the rest as file names\n";
 }
 
@@ -119,6 +123,24 @@ bool hasDisplay()
 
 int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    if (isBatchCommandLine(arguments)) {
+        if (arguments.contains(QStringLiteral("--help"))) {
+            QTextStream(stdout) << batchUsage();
+            return 0;
+        }
+        const BatchOptions options = parseBatchOptions(arguments, QDir::currentPath());
+        if (!options.error.isEmpty()) {
+            QTextStream(stderr) << "tavrel: " << options.error << "\n" << batchUsage();
+            return 2;
+        }
+        QCoreApplication app(argc, argv);
+        setIdentity();
+        return runBatch(options);
+    }
+
     const CommandLine line = parse(argc, argv);
     if (!line.error.isEmpty()) {
         QTextStream(stderr) << "tavrel: " << line.error << "\n";

@@ -44,7 +44,7 @@ std::optional<QString> CancellingPanels::chooseFolder(platform::PanelParent)
     return std::nullopt;
 }
 
-bool presetDemoSettings(const QString &destinationFolder)
+bool presetDestinationFolder(const QString &destinationFolder)
 {
     using namespace settings;
     const QString folder = QDir::cleanPath(QFileInfo(destinationFolder).absoluteFilePath());
@@ -54,14 +54,22 @@ bool presetDemoSettings(const QString &destinationFolder)
         err() << "Cannot use " << folder << " as the destination folder." << Qt::endl;
         return false;
     }
+    setDefaultObject(kDestinationBookmarksKey, QVariantList{*data});
+    setDefaultObject(kDestinationNamesKey, QVariantList{QFileInfo(folder).fileName()});
+    setDefaultInt(kDefaultDestinationKey, 2);
+    return true;
+}
+
+bool presetDemoSettings(const QString &destinationFolder)
+{
+    using namespace settings;
+    if (!presetDestinationFolder(destinationFolder))
+        return false;
     setDefaultInt(kAutoAddKey, 1);
     setDefaultInt(kQuitAfterConversionKey, 1);
     // English, whatever the session's languages: the sample's English track is the DTS one
     // that shows the re-encoding to AC3.
     setDefaultInt(kDefaultAudioKey, 2);
-    setDefaultObject(kDestinationBookmarksKey, QVariantList{*data});
-    setDefaultObject(kDestinationNamesKey, QVariantList{QFileInfo(folder).fileName()});
-    setDefaultInt(kDefaultDestinationKey, 2);
     synchronize();
     return true;
 }

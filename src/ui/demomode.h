@@ -22,6 +22,10 @@ public:
     std::optional<QString> chooseFolder(platform::PanelParent parent) override;
 };
 
+// The folder as the only destination folder, chosen by default. False (with a message on the
+// error stream) when the folder cannot be remembered.
+bool presetDestinationFolder(const QString &destinationFolder);
+
 // AutoAdd and QuitAfterConversion on, English audio preferred, and the folder as the only destination folder, chosen by
 // default. False (with a message on the error stream) when the folder cannot be remembered.
 bool presetDemoSettings(const QString &destinationFolder);

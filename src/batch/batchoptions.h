@@ -1,0 +1,34 @@
+#pragma once
+// The command line of a headless batch run:
+//   tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix]
+//          [--subtitles] FILES...
+#include <QString>
+#include <QStringList>
+
+namespace tavrel {
+
+struct BatchOptions
+{
+    QString outputFolder;  // absolute
+    QString audioLanguage; // three-letter code, empty: the settings' choice
+    bool ac3Downmix = false;
+    bool dtsDownmix = false;
+    bool subtitles = false; // convert embedded subtitles
+    QStringList files;      // absolute
+    QString error;          // why the line is refused; empty when it is usable
+};
+
+// Whether the arguments (program name excluded) ask for a batch run: "--batch" before any "--".
+bool isBatchCommandLine(const QStringList &arguments);
+
+// Reads the whole line ("--batch" included, program name excluded), relative paths against
+// `workingFolder`. The output folder must exist.
+BatchOptions parseBatchOptions(const QStringList &arguments, const QString &workingFolder);
+
+// The language as the probe reports it: "de", "ger" and "German" all give "ger"; empty when
+// the text names no language.
+QString batchLanguageCode(const QString &text);
+
+QString batchUsage();
+
+} // namespace tavrel

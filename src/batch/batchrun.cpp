@@ -1,0 +1,240 @@
+#include "batch/batchrun.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include "app/appdelegate.h"
+#include "app/fileintake.h"
+#include "app/settings.h"
+#include "conversion/conversionjob.h"
+#include "conversion/failureexplanation.h"
+#include "conversion/statusline.h"
+#include "platform/dbussleepinhibitor.h"
+#include "platform/jsonbookmarks.h"
+#include "platform/services.h"
+#include "platform/storagevolumes.h"
+#include "support/fileops.h"
+#include "ui/demomode.h"
+#include "ui/terminationsignals.h"
+
+namespace tavrel {
+
+QString batchProgressLine(const QString &fileName, float progress, double elapsedSeconds)
+{
+    const QString line = QStringLiteral("%1: %2%").arg(fileName).arg(qBound(0, int(progress), 100));
+    // Before the first reading there is nothing to estimate from.
+    if (!(progress > 0.0f))
+        return line;
+    return line + QStringLiteral(" (ETA: %1)").arg(formattedTimeFromTimeInterval(estimatedSecondsLeft(progress, elapsedSeconds)));
+}
+
+QString batchFailureReason(const ConversionJob &job)
+{
+    if (!job.outputProblem().isEmpty())
+        return job.outputProblem();
+    switch (failureKind(job.jobOutput())) {
+    case FailureKind::FullDisk: return kFullDiskMessage;
+    case FailureKind::SourceRemoved: return kSourceRemovedMessage;
+    case FailureKind::ToolProblem: break;
+    }
+    // The job keeps ffmpeg's lines run together; its fatal error names the input it failed on.
+    const QString output = job.jobOutput().trimmed();
+    const QString source = job.fileInfo() ? job.fileInfo()->fileURL.toLocalFile() + QStringLiteral(": ") : QString();
+    const qsizetype named = source.isEmpty() ? -1 : output.lastIndexOf(source);
+    if (named >= 0)
+        return output.mid(named + source.size());
+    if (output.isEmpty())
+        return QStringLiteral("ffmpeg failed without saying why");
+    return QStringLiteral("ffmpeg: ") + output.right(200);
+}
+
+BatchMonitor::BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal)
+    : m_delegate(delegate)
+    , m_movies(movies)
+    , m_terminal(terminal)
+    , m_out(stdout)
+    , m_err(stderr)
+{
+    connect(&delegate, &AppDelegate::jobsInserted, this, [this](int row) {
+        if (row >= 0 && row < m_delegate.taskArray().size())
+            follow(m_delegate.taskArray().at(row));
+    });
+    connect(&delegate, &AppDelegate::scanFinished, this, &BatchMonitor::scheduleEndCheck);
+    connect(&delegate, &AppDelegate::isScanningChanged, this, &BatchMonitor::scheduleEndCheck);
+    connect(&delegate, &AppDelegate::jobRemoved, this, &BatchMonitor::scheduleEndCheck);
+}
+
+void BatchMonitor::follow(ConversionJob *job)
+{
+    connect(job, &ConversionJob::stateChanged, this, [this, job] { jobStateChanged(job); });
+    if (m_terminal) {
+        connect(job, &ConversionJob::progressChanged, this, [this, job] {
+            if (job->state() != Converting || !m_started.contains(job))
+                return;
+            const double elapsed = double(m_started.value(job).elapsed()) / 1000.0;
+            m_out << "\r\x1b[K" << batchProgressLine(job->fileInfo()->fileName, job->progress(), elapsed) << Qt::flush;
+        });
+    }
+    jobStateChanged(job);
+}
+
+void BatchMonitor::jobStateChanged(ConversionJob *job)
+{
+    const QString name = job->fileInfo() ? job->fileInfo()->fileName : QString();
+    const QString clearLine = m_terminal ? QStringLiteral("\r\x1b[K") : QString();
+    switch (job->state()) {
+    case Converting:
+        if (!m_started.contains(job)) {
+            m_started[job].start();
+            if (m_terminal)
+                m_out << clearLine << batchProgressLine(name, 0.0f, 0.0) << Qt::flush;
+        }
+        break;
+    case Finished:
+        m_finishedSources.insert(canonicalPath(job->fileInfo()->fileURL.toLocalFile()));
+        m_out << clearLine << "Finished: " << name << " -> " << job->fileInfo()->destinationURL.toLocalFile()
+              << Qt::endl;
+        break;
+    case Failed:
+        m_out << clearLine << Qt::flush;
+        m_err << "Failed: " << name << ": " << batchFailureReason(*job) << Qt::endl;
+        break;
+    default:
+        break;
+    }
+    scheduleEndCheck();
+}
+
+void BatchMonitor::scheduleEndCheck()
+{
+    // Once the controller has finished its own step: a job that has just ended starts the next
+    // one right after announcing its state.
+    if (m_checkScheduled || m_ended)
+        return;
+    m_checkScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_checkScheduled = false;
+        checkEnd();
+    });
+}
+
+void BatchMonitor::checkEnd()
+{
+    if (m_ended || m_delegate.isIntakeBusy())
+        return;
+    for (qint32 state : {Queued, Converting, Paused})
+        if (m_delegate.jobCountWithState(state) != 0)
+            return;
+    m_ended = true;
+    for (const QString &movie : m_movies)
+        if (!m_finishedSources.contains(canonicalPath(movie)))
+            m_err << "Not converted: " << movie << Qt::endl;
+    Q_EMIT batchEnded();
+}
+
+int BatchMonitor::exitStatus() const
+{
+    for (const QString &movie : m_movies)
+        if (!m_finishedSources.contains(canonicalPath(movie)))
+            return 1;
+    return 0;
+}
+
+namespace {
+
+// The user's settings, copied into a store of this run's own: the options change the copy only.
+bool usePrivateCopyOfSettings(const QTemporaryDir &folder)
+{
+    const QString user = QSettings(QStringLiteral("Ossory"), QStringLiteral("Tavrel")).fileName();
+    const QString copy = folder.filePath(QStringLiteral("Tavrel.conf"));
+    if (QFileInfo::exists(user) && !QFile::copy(user, copy))
+        return false;
+    settings::useStoreFile(copy);
+    return true;
+}
+
+void presetBatchSettings(const BatchOptions &options)
+{
+    using namespace settings;
+    setDefaultInt(kAutoAddKey, 1);
+    // The batch ends when its own movies are done; sources are never disposed of unattended.
+    setDefaultInt(kQuitAfterConversionKey, 0);
+    setDefaultInt(kAutoRemoveKey, 0);
+    setDefaultInt(kAutoCleanKey, 0);
+    if (!options.audioLanguage.isEmpty())
+        setDefaultInt(kDefaultAudioKey, 0);
+    if (options.ac3Downmix)
+        setDefaultInt(kAC3DownmixKey, 1);
+    if (options.dtsDownmix)
+        setDefaultInt(kDTSDownmixKey, 1);
+    if (options.subtitles)
+        setDefaultInt(kDisableBuiltinSubtitlesKey, 0);
+}
+
+} // namespace
+
+int runBatch(const BatchOptions &options)
+{
+    QTextStream err(stderr);
+    QTemporaryDir store;
+    if (!store.isValid() || !usePrivateCopyOfSettings(store)) {
+        err << "tavrel: cannot make a private copy of the settings" << Qt::endl;
+        return 1;
+    }
+
+    platform::StorageVolumes volumes;
+    platform::JsonBookmarks bookmarks;
+    platform::DBusSleepInhibitor sleepInhibitor;
+    DefaultAnsweringAlerts alerts;
+    CancellingPanels panels;
+    platform::Services services;
+    services.alerts = &alerts;
+    services.panels = &panels;
+    services.volumes = &volumes;
+    services.bookmarks = &bookmarks;
+    services.sleepInhibitor = &sleepInhibitor;
+    platform::install(services);
+
+    settings::registerAppDefaults();
+    if (!presetDestinationFolder(options.outputFolder))
+        return 1;
+    presetBatchSettings(options);
+
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    if (!options.audioLanguage.isEmpty())
+        delegate.setPreferredLanguages({options.audioLanguage});
+
+    QStringList movies;
+    for (const QString &file : options.files)
+        if (!hasExtensionIn(file, subtitleFileTypes()))
+            movies.append(file);
+    BatchMonitor monitor(delegate, movies, isatty(STDOUT_FILENO) != 0);
+    int status = 0;
+    QObject::connect(&monitor, &BatchMonitor::batchEnded, &delegate, [&] {
+        status = monitor.exitStatus();
+        delegate.applicationWillTerminate();
+        QCoreApplication::exit(status);
+    });
+    // Ctrl+C: the running ffmpeg stops and its partial output goes.
+    onTerminationSignal([&](int signal) {
+        err << "\ntavrel: stopped; unfinished output deleted" << Qt::endl;
+        delegate.applicationWillTerminate();
+        QCoreApplication::exit(128 + signal);
+    });
+    QTimer::singleShot(0, &delegate, [&] {
+        delegate.application_openFiles(options.files);
+        monitor.scheduleEndCheck(); // nothing may have come of them
+    });
+    const int code = QCoreApplication::exec();
+    platform::install({});
+    return code;
+}
+
+} // namespace tavrel

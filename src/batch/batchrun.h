@@ -1,0 +1,58 @@
+#pragma once
+// A headless batch: the controller and its jobs without a window, alerts on the error stream,
+// one line per job, and an exit status that says whether every movie was converted.
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTextStream>
+
+#include "batch/batchoptions.h"
+
+namespace tavrel {
+
+class AppDelegate;
+class ConversionJob;
+
+// "Holiday.mkv: 42% (ETA: 00:03:12)"
+QString batchProgressLine(const QString &fileName, float progress, double elapsedSeconds);
+// Why a failed job failed, in one line: what its output check found, else ffmpeg's last words.
+QString batchFailureReason(const ConversionJob &job);
+
+// Runs under a QCoreApplication; needs no display and no session bus. Returns the exit status.
+int runBatch(const BatchOptions &options);
+
+// Follows the controller's jobs and tells the terminal about them; decides when the batch is over.
+class BatchMonitor final : public QObject
+{
+    Q_OBJECT
+
+public:
+    BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal);
+
+    // 0 when every movie has a finished job, else 1.
+    int exitStatus() const;
+    // Looks, once the controller's current step is done, whether anything is left to do.
+    void scheduleEndCheck();
+
+Q_SIGNALS:
+    void batchEnded();
+
+private:
+    void follow(ConversionJob *job);
+    void jobStateChanged(ConversionJob *job);
+    void checkEnd();
+
+    AppDelegate &m_delegate;
+    QStringList m_movies;
+    bool m_terminal;
+    QTextStream m_out;
+    QTextStream m_err;
+    QSet<QString> m_finishedSources;
+    QHash<ConversionJob *, QElapsedTimer> m_started;
+    bool m_checkScheduled = false;
+    bool m_ended = false;
+};
+
+} // namespace tavrel

@@ -1,0 +1,167 @@
+// The real tavrel program in batch mode, as a cron job starts it: no display, no session bus,
+// the user's settings file in a home of the test's own.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "moviemaker.h"
+
+namespace tavrel::test {
+namespace {
+
+class BatchMode : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        const QString binary = QFileInfo(QStringLiteral(TAVREL_BUILD_RESOURCES)).absolutePath() + QStringLiteral("/tavrel");
+        ASSERT_TRUE(QFileInfo(binary).isExecutable()) << "build the tavrel target first";
+        QDir().mkpath(out());
+        QDir().mkpath(home.path() + QStringLiteral("/.config/Ossory"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
+        app.setProcessEnvironment(env);
+        app.setProgram(binary);
+    }
+
+    QString out() const { return home.path() + QStringLiteral("/out"); }
+    QString settingsFile() const { return home.path() + QStringLiteral("/.config/Ossory/Tavrel.conf"); }
+
+    // Runs to the end; standard output and error apart.
+    int runBatch(const QStringList &arguments)
+    {
+        app.setArguments(arguments);
+        app.start();
+        EXPECT_TRUE(app.waitForFinished(120000));
+        output = QString::fromUtf8(app.readAllStandardOutput());
+        errors = QString::fromUtf8(app.readAllStandardError());
+        return app.exitStatus() == QProcess::NormalExit ? app.exitCode() : -1;
+    }
+
+    QTemporaryDir home;
+    QProcess app;
+    QString output;
+    QString errors;
+};
+
+TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
+{
+    const QString first = home.path() + QStringLiteral("/First Movie.mkv");
+    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 25)
+                              + QStringList{"-t", "1", "-c:a", "ac3", "-metadata:s:a:0", "language=ger"},
+                          first));
+    const QString second = home.path() + QStringLiteral("/-second.mkv");
+    ASSERT_TRUE(QFile::copy(first, second));
+    const QString fake = home.path() + QStringLiteral("/fake.mkv");
+    {
+        QFile f(fake);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is not a movie\n");
+    }
+    const QByteArray userSettings = "[General]\nAC3Downmix=0\nDefaultAudio=4\n";
+    {
+        QFile conf(settingsFile());
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write(userSettings);
+    }
+
+    const int status = runBatch({"--batch", "--output", out(), "--audio-language", "de", "--ac3-downmix", first, fake,
+                                 "--", second});
+    EXPECT_EQ(status, 1) << output.toStdString() << errors.toStdString();
+    QStringList made = QDir(out()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
+    made.sort();
+    EXPECT_EQ(made, (QStringList{"-second.mp4", "First Movie.mp4"}));
+    EXPECT_TRUE(output.contains(QStringLiteral("Finished: First Movie.mkv -> %1/First Movie.mp4").arg(out())))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains("Finished: -second.mkv")) << output.toStdString();
+    // Not a terminal: plain lines, no progress redrawn in place.
+    EXPECT_FALSE(output.contains(u'\r'));
+    EXPECT_TRUE(errors.contains("Failed: fake.mkv: Invalid data found when processing input")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("Not converted: ") + fake)) << errors.toStdString();
+
+    // The options applied to this run only.
+    QFile conf(settingsFile());
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(conf.readAll(), userSettings);
+}
+
+TEST_F(BatchMode, EveryMovieConvertedGivesStatusZero)
+{
+    const QString movie = home.path() + QStringLiteral("/Only.mkv");
+    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "aac"},
+                          movie));
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), movie}), 0) << errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out() + QStringLiteral("/Only.mp4")));
+    // No settings file of the user's appears.
+    EXPECT_FALSE(QFileInfo::exists(settingsFile()));
+}
+
+TEST_F(BatchMode, BadCommandLinesGiveStatusTwo)
+{
+    EXPECT_EQ(runBatch({"--batch", "movie.mkv"}), 2);
+    EXPECT_TRUE(errors.contains("--output DIR is required"));
+    EXPECT_EQ(runBatch({"--batch", "--output", home.path() + "/missing", "movie.mkv"}), 2);
+    EXPECT_TRUE(errors.contains("does not exist"));
+    EXPECT_EQ(runBatch({"--batch", "--output", out()}), 2);
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), "--audio-language", "Klingonese", "m.mkv"}), 2);
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), "--fast", "m.mkv"}), 2);
+    EXPECT_TRUE(errors.contains("unknown option --fast"));
+}
+
+TEST_F(BatchMode, InterruptStopsFfmpegAndDeletesItsPartialOutput)
+{
+    const QString movie = home.path() + QStringLiteral("/Long.mkv");
+    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"},
+                          movie));
+    // An ffmpeg that probes for real but, converting, writes part of the output and waits.
+    const QString tools = home.path() + QStringLiteral("/tools");
+    QDir().mkpath(tools);
+    const QString pidFile = home.path() + QStringLiteral("/ffmpeg.pid");
+    {
+        QFile fake(tools + QStringLiteral("/ffmpeg"));
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write(QStringLiteral("#!/bin/sh\n"
+                                  "if [ \"$#\" = 2 ]; then exec '%1' \"$@\"; fi\n"
+                                  "for a in \"$@\"; do dest=\"$a\"; done\n"
+                                  "echo partial > \"$dest\"\n"
+                                  "echo $$ > '%2.tmp' && mv '%2.tmp' '%2'\n"
+                                  "exec sleep 600\n")
+                       .arg(QStandardPaths::findExecutable(QStringLiteral("ffmpeg")), pidFile)
+                       .toUtf8());
+        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QProcessEnvironment env = app.processEnvironment();
+    env.insert(QStringLiteral("PATH"), tools + u':' + env.value(QStringLiteral("PATH")));
+    app.setProcessEnvironment(env);
+    app.setArguments({"--batch", "--output", out(), movie});
+    app.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(pidFile); }, 60000)) << app.readAllStandardError().toStdString();
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const pid_t ffmpeg = pid_t(pid.readAll().trimmed().toInt());
+    ASSERT_GT(ffmpeg, 0);
+    ASSERT_TRUE(QFileInfo::exists(out() + QStringLiteral("/Long.mp4")));
+
+    ::kill(pid_t(app.processId()), SIGINT);
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 128 + SIGINT);
+    EXPECT_FALSE(QFileInfo::exists(out() + QStringLiteral("/Long.mp4")));
+    EXPECT_TRUE(QFileInfo::exists(movie));
+    // The fake is gone once the parent reaps it; no sleep lingers.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(ffmpeg, 0) != 0; }, 10000));
+}
+
+} // namespace
+} // namespace tavrel::test
