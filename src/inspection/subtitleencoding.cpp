@@ -45,15 +45,16 @@ bool hasC1Bytes(const QByteArray &bytes)
 }
 
 // The detector confuses the ISO-8859 encodings with their Windows relatives. ISO-8859 holds
-// control characters at 0x80-0x9F, which text never uses: Windows-1252 reads everything that
-// Latin-1 text holds, and Central European text without such a byte is ISO-8859-2, where it
-// differs from Windows-1250 (ą, ś, ź).
+// control characters at 0x80-0x9F, which text never uses, so those bytes decide: Windows-1252
+// reads everything that Latin-1 text holds, and Central European text is Windows-1250 with such
+// bytes (ś, š, ž, ź) and ISO-8859-2 without them (where ą and ś differ).
 QString refined(const QString &detected, const QByteArray &bytes)
 {
-    if (detected.compare(QLatin1String("ISO-8859-1"), Qt::CaseInsensitive) == 0)
+    const auto is = [&](const char *name) { return detected.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    if (is("ISO-8859-1"))
         return QStringLiteral("WINDOWS-1252");
-    if (detected.compare(QLatin1String("WINDOWS-1250"), Qt::CaseInsensitive) == 0 && !hasC1Bytes(bytes))
-        return QStringLiteral("ISO-8859-2");
+    if (is("WINDOWS-1250") || is("ISO-8859-2"))
+        return hasC1Bytes(bytes) ? QStringLiteral("WINDOWS-1250") : QStringLiteral("ISO-8859-2");
     return detected;
 }
 
@@ -65,11 +66,8 @@ bool isUtf8Name(const QString &name)
 
 } // namespace
 
-QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEncoding)
+QString encodingFromDetection(const QString &detected, const QByteArray &bytes, const QByteArray &localeEncoding)
 {
-    if (hasUtf16ByteOrderMark(bytes) || isUtf8(bytes))
-        return {};
-    const QString detected = detectedEncoding(bytes);
     // The bytes are not UTF-8, so a detector that says UTF-8 or ASCII has not placed them.
     if (!detected.isEmpty() && !isUtf8Name(detected) && detected.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) != 0)
         return refined(detected, bytes);
@@ -77,6 +75,13 @@ QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEnc
     if (!locale.isEmpty() && !isUtf8Name(locale) && locale != QLatin1String("ANSI_X3.4-1968"))
         return locale;
     return QStringLiteral("WINDOWS-1252");
+}
+
+QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEncoding)
+{
+    if (hasUtf16ByteOrderMark(bytes) || isUtf8(bytes))
+        return {};
+    return encodingFromDetection(detectedEncoding(bytes), bytes, localeEncoding);
 }
 
 QString subtitleFileEncoding(const QString &path)

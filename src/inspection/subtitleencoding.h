@@ -11,6 +11,9 @@ namespace tavrel {
 // place is read in `localeEncoding` unless that is UTF-8, else as Windows-1252.
 QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEncoding);
 
+// The choice for bytes that are not UTF-8, given what the detector said of them (empty: nothing).
+QString encodingFromDetection(const QString &detected, const QByteArray &bytes, const QByteArray &localeEncoding);
+
 // The same for a file, with the session's locale encoding; empty when it cannot be read.
 QString subtitleFileEncoding(const QString &path);
 

@@ -203,3 +203,54 @@ TEST(ArgumentList, FixupTestRunsOneSecondOfVideoAndAudio)
                                "-map",        "0:5", "-vcodec", "copy", "-acodec", "copy", "-y", "/out/My Movie.mp4"};
     EXPECT_EQ(fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 5), expected);
 }
+
+TEST(ArgumentList, SubtitleEncodingPrecedesTheSubtitleInputAlone)
+{
+    // With and without audio, with embedded tracks, with the AC3 options: the encoding option
+    // belongs to the subtitle file's input and nothing else moves.
+    for (const QStringList &descriptions : {QStringList{}, QStringList{QStringLiteral("#1: eng (dts) [5.1]")}}) {
+        MKVFileInfo info = movie(descriptions);
+        info.subtitleTrackIDs = {2};
+        info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/movies/My Movie.srt"));
+        ConversionSettings s;
+        s.disableBuiltinSubtitles = 0;
+        const QStringList plain = build(info, s);
+        info.subtitleFileEncoding = QStringLiteral("WINDOWS-1252");
+        QStringList withEncoding = build(info, s);
+        EXPECT_EQ(withEncoding.mid(0, 6), (QStringList{"-i", "/movies/My Movie.mkv", "-sub_charenc", "WINDOWS-1252", "-i",
+                                                       "/movies/My Movie.srt"}));
+        withEncoding.remove(2, 2);
+        EXPECT_EQ(withEncoding, plain);
+    }
+    // No subtitle file, no option, whatever the record says.
+    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    info.subtitleFileEncoding = QStringLiteral("WINDOWS-1252");
+    EXPECT_FALSE(build(info, ConversionSettings{}).contains(QStringLiteral("-sub_charenc")));
+}
+
+TEST(ArgumentList, LevelIsMarkedOnlyWhenFlaggedAboveAndFitting)
+{
+    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    ConversionSettings s;
+    const auto marks = [&](std::optional<double> level, bool fits, qint64 setting) {
+        info.videoLevel = level;
+        info.fitsLevel41 = fits;
+        s.markLevel41 = setting;
+        return build(info, s).contains(QStringLiteral("h264_metadata=level=4.1"));
+    };
+    EXPECT_TRUE(marks(5.1, true, 1));
+    EXPECT_TRUE(marks(4.2, true, 1));
+    EXPECT_FALSE(marks(4.1, true, 1));
+    EXPECT_FALSE(marks(4.0, true, 1));
+    EXPECT_FALSE(marks(5.1, false, 1));
+    EXPECT_FALSE(marks(std::nullopt, true, 1));
+    EXPECT_FALSE(marks(5.1, true, 0));
+
+    info.videoLevel = 5.1;
+    info.fitsLevel41 = true;
+    s.markLevel41 = 1;
+    const QStringList args = build(info, s);
+    const qsizetype copy = args.indexOf(QStringLiteral("-vcodec"));
+    EXPECT_EQ(args.mid(copy, 4), (QStringList{"-vcodec", "copy", "-bsf:v", "h264_metadata=level=4.1"}));
+    EXPECT_EQ(args.size(), 19 + 2);
+}
