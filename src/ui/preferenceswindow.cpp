@@ -50,6 +50,12 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
     intakeLayout->addRow(addCheckBox(QStringLiteral("disableBuiltinSubtitles"),
                                      QStringLiteral("Leave out the subtitle tracks inside the movie"),
                                      kDisableBuiltinSubtitlesKey));
+    QCheckBox *level = addCheckBox(QStringLiteral("markLevel41"),
+                                   QStringLiteral("Mark H.264 video flagged above level 4.1 as 4.1 when it fits"),
+                                   kMarkLevel41Key);
+    level->setToolTip(QStringLiteral("The PlayStation 3 refuses video flagged above level 4.1. Only the flag "
+                                     "changes; the picture is copied as it is."));
+    intakeLayout->addRow(level);
 
     // Audio
     auto *audio = new QGroupBox(QStringLiteral("Audio"), this);

@@ -63,6 +63,11 @@ TEST_F(PreferencesTest, EveryControlWritesItsKey)
     EXPECT_TRUE(subtitles->isChecked());
     subtitles->click();
     EXPECT_EQ(defaultInt(kDisableBuiltinSubtitlesKey), 0);
+    QCheckBox *level = control<QCheckBox>("markLevel41");
+    ASSERT_NE(level, nullptr);
+    EXPECT_TRUE(level->isChecked());
+    level->click();
+    EXPECT_EQ(defaultInt(kMarkLevel41Key), 0);
 
     const std::tuple<const char *, QString, int> choices[] = {
         {"autoRemoveType", kAutoRemoveTypeKey, 1},

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "batch/batchoptions.h"
+#include "batch/batchrun.h"
+#include "qtprinters.h"
+
+using namespace tavrel;
+
+TEST(BatchOptions, OnlyABatchFlagBeforeTheEndOfOptionsCounts)
+{
+    EXPECT_TRUE(isBatchCommandLine({"--output", "x", "--batch", "a.mkv"}));
+    EXPECT_FALSE(isBatchCommandLine({"a.mkv"}));
+    EXPECT_FALSE(isBatchCommandLine({"--", "--batch"}));
+}
+
+TEST(BatchOptions, ReadsEveryOptionAndResolvesPaths)
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("out"));
+    const BatchOptions options = parseBatchOptions({"--batch", "--output", "out", "--audio-language", "de", "--ac3-downmix",
+                                                    "--dts-downmix", "--subtitles", "a movie.mkv", "-", "--",
+                                                    "--odd.mkv", "/abs/b.mkv"},
+                                                   dir.path());
+    EXPECT_EQ(options.error, QString());
+    EXPECT_EQ(options.outputFolder, dir.filePath("out"));
+    EXPECT_EQ(options.audioLanguage, "ger");
+    EXPECT_TRUE(options.ac3Downmix);
+    EXPECT_TRUE(options.dtsDownmix);
+    EXPECT_TRUE(options.subtitles);
+    EXPECT_EQ(options.files, (QStringList{dir.filePath("a movie.mkv"), dir.filePath("-"), dir.filePath("--odd.mkv"),
+                                          "/abs/b.mkv"}));
+
+    const BatchOptions plain = parseBatchOptions({"--batch", "--output", dir.path(), "m.mkv"}, "/");
+    EXPECT_EQ(plain.error, QString());
+    EXPECT_FALSE(plain.ac3Downmix || plain.dtsDownmix || plain.subtitles);
+    EXPECT_EQ(plain.audioLanguage, QString());
+}
+
+TEST(BatchOptions, RefusesWhatCannotRun)
+{
+    QTemporaryDir dir;
+    const auto error = [&](const QStringList &arguments) { return parseBatchOptions(arguments, dir.path()).error; };
+    EXPECT_EQ(error({"--batch", "m.mkv"}), "--output DIR is required");
+    EXPECT_EQ(error({"--batch", "m.mkv", "--output"}), "--output needs a value");
+    EXPECT_TRUE(error({"--batch", "--output", "missing", "m.mkv"}).contains("does not exist"));
+    EXPECT_EQ(error({"--batch", "--output", "."}), "no movie files given");
+    EXPECT_TRUE(error({"--batch", "--output", ".", "--audio-language", "xx1", "m.mkv"}).contains("no language code"));
+    EXPECT_TRUE(error({"--batch", "--output", ".", "-x", "m.mkv"}).startsWith("unknown option -x"));
+}
+
+TEST(BatchOptions, LanguagesAsCodesOrNames)
+{
+    EXPECT_EQ(batchLanguageCode("de"), "ger");
+    EXPECT_EQ(batchLanguageCode("EN"), "eng");
+    EXPECT_EQ(batchLanguageCode("jpn"), "jpn");
+    EXPECT_EQ(batchLanguageCode("German"), "ger");
+    EXPECT_EQ(batchLanguageCode("Deutsch"), "ger");
+    EXPECT_EQ(batchLanguageCode("e1"), QString());
+    EXPECT_EQ(batchLanguageCode(""), QString());
+}
+
+TEST(BatchProgress, LineShowsPerCentAndTimeLeftOnceKnown)
+{
+    EXPECT_EQ(batchProgressLine("Holiday.mkv", 0.0f, 0.0), "Holiday.mkv: 0%");
+    EXPECT_EQ(batchProgressLine("Holiday.mkv", 25.0f, 60.0), "Holiday.mkv: 25% (ETA: 3m 0s)");
+    EXPECT_EQ(batchProgressLine("Holiday.mkv", 100.0f, 60.0), "Holiday.mkv: 100% (ETA: 0s)");
+}
