@@ -1,12 +1,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "../unit/qtprinters.h"
 
+#include "inspection/compatibility.h"
 #include "inspection/mkvfileinfo.h"
 #include "moviemaker.h"
 #include "scriptedplatform.h"
@@ -175,3 +177,45 @@ TEST_F(ScanTest, MissingMediainfoIsReportedAfterAFullProbe)
 }
 
 } // namespace
+
+// mediainfo reads the reference frames and the level from the stream headers, so parsing only
+// those (--ParseSpeed=0) must give the counts a full parse gives, in every container.
+TEST(MediainfoHeaders, HeaderOnlyParseGivesTheSameCountsAsAFullOne)
+{
+    QTemporaryDir dir;
+    const QString mediainfo = QStandardPaths::findExecutable(QStringLiteral("mediainfo"));
+    ASSERT_FALSE(mediainfo.isEmpty()) << "mediainfo is not installed";
+    const auto read = [&](const QStringList &arguments) {
+        QProcess process;
+        process.start(mediainfo, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    int compared = 0;
+    for (const char *container : {"mkv", "mp4", "mov", "ts"}) {
+        for (int refs : {1, 3, 5, 16}) {
+            const QString movie = dir.filePath(QStringLiteral("ref%1.%2").arg(refs).arg(QLatin1String(container)));
+            ASSERT_TRUE(test::makeMovie(test::h264Video(QStringLiteral("320x240"), 30, QStringLiteral("ref=%1").arg(refs))
+                                            + QStringList{"-level", "5.1"},
+                                        movie));
+            SCOPED_TRACE(movie.toStdString());
+            const QStringList quick = mediainfoArguments(movie);
+            ASSERT_EQ(quick.at(1), QStringLiteral("--ParseSpeed=0"));
+            const QString headers = read(quick.mid(1));
+            const QString full = read({QStringLiteral("--Output=XML"), movie});
+            EXPECT_EQ(referenceFrameCount(headers), refs);
+            EXPECT_EQ(referenceFrameCount(headers), referenceFrameCount(full));
+            EXPECT_EQ(videoHeaderFacts(headers).level, 5.1);
+            EXPECT_EQ(videoHeaderFacts(headers).level, videoHeaderFacts(full).level);
+            EXPECT_EQ(videoHeaderFacts(headers).frameRate, videoHeaderFacts(full).frameRate);
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 16);
+    // The recorded outputs, the old element name among them, read as before.
+    for (const char *name : {"mediainfo-old-refframes.xml", "mediainfo-ref5.xml"}) {
+        QFile file(QStringLiteral(TAVREL_TEST_FIXTURES "/") + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(referenceFrameCount(QString::fromUtf8(file.readAll())).has_value()) << name;
+    }
+}
