@@ -1,5 +1,6 @@
 // libFuzzer target over the readers of tool output: the probe report and its information
-// line, mediainfo's reference-frame count, the progress file and the console-output filter.
+// line, the check of a converted file, mediainfo's reference-frame count and H.264 facts, the
+// progress file and the console-output filter.
 // Input: an optional input path, a NUL byte, then the tool's bytes.
 #include <QByteArray>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <unistd.h>
 
+#include "conversion/outputcheck.h"
 #include "conversion/progressmonitor.h"
 #include "inspection/compatibility.h"
 #include "inspection/runastask.h"
@@ -44,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             (void)tavrel::hasTooManyReferenceFrames(*count, picture);
     }
     (void)tavrel::referenceFrameCount(text);
+    (void)tavrel::outputProblem({true, true, 1, report.runtimeSeconds}, report);
     const tavrel::VideoHeaderFacts facts = tavrel::videoHeaderFacts(text);
     if (report.resolutionText)
         (void)tavrel::fitsLevel41(tavrel::pictureSize(*report.resolutionText), 4, facts.frameRate);
