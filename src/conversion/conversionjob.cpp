@@ -164,6 +164,7 @@ void ConversionJob::remove()
     }
     if (!m_progressFile.isEmpty())
         QFile::remove(m_progressFile);
+    m_subtitleCopy.reset();
     if (m_fileInfo && !m_fileInfo->securityURL.isEmpty()) {
         if (auto *bookmarks = platform::services().bookmarks)
             bookmarks->stopAccess(m_fileInfo->securityURL.toLocalFile());

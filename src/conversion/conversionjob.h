@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -79,6 +80,7 @@ private:
     void launchFailed(const QString &reason);
     void showFailureExplanation();
     void launch();
+    void prepareSubtitleInput(MKVFileInfo &input);
     void detachChild(bool terminate);
     QString documentsFolder() const;
     void takeSleepAssertion();
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<platform::SleepAssertion> m_sleepAssertion;
     // The tool's output as UTF-8 across reads; ASCII passes unchanged, broken bytes become U+FFFD.
     QStringDecoder m_outputDecoder{QStringDecoder::Utf8};
+    std::unique_ptr<QTemporaryDir> m_subtitleCopy; // a UTF-8 copy of a UTF-16 subtitle file
     bool m_wroteOutput = false; // this job has run ffmpeg on its destination
     bool m_removed = false;
 };

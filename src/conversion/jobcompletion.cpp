@@ -94,6 +94,7 @@ void ConversionJob::checkOutput()
 
 void ConversionJob::endConversion(bool succeeded)
 {
+    m_subtitleCopy.reset(); // ffmpeg has done with it
     // Everything the steps after a possible self-removal need, held outside the job.
     QPointer<ConversionJob> self(this);
     JobHost *host = m_host;

@@ -75,18 +75,17 @@ void ConversionJob::start()
     bool fixup = false;
     if (plan.wantsFixupTest())
         fixup = needFixup(plan.streamId);
-    if (!m_fileInfo->subtitleFileURL.isEmpty()) {
-        const QString subtitlePath = m_fileInfo->subtitleFileURL.toLocalFile();
-        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(subtitlePath);
-        m_fileInfo->subtitleFileEncoding = subtitleFileEncoding(subtitlePath);
-        if (!m_fileInfo->subtitleFileEncoding.isEmpty())
-            m_jobOutput += appName() + QStringLiteral(": reading the subtitle file as %1.\n").arg(m_fileInfo->subtitleFileEncoding);
+    // What ffmpeg reads: the record, with the subtitle file's encoding, or a UTF-8 copy of it.
+    MKVFileInfo input = *m_fileInfo;
+    if (!input.subtitleFileURL.isEmpty()) {
+        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(input.subtitleFileURL.toLocalFile());
+        prepareSubtitleInput(input);
     }
-    if (marksLevel41(*m_fileInfo, settings))
+    if (marksLevel41(input, settings))
         m_jobOutput += appName() + QStringLiteral(": the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.\n")
-                           .arg(*m_fileInfo->videoLevel);
-    m_arguments = conversionArguments(*m_fileInfo, plan, fixup, m_progressFile, settings);
-    m_expectedOutput = expectedOutput(*m_fileInfo, plan, settings);
+                           .arg(*input.videoLevel);
+    m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings);
+    m_expectedOutput = expectedOutput(input, plan, settings);
     launch();
 }
 
@@ -122,6 +121,30 @@ void ConversionJob::launch()
     setState(Converting);
     if (m_host)
         m_host->pauseContinueClicked(nullptr);
+}
+
+void ConversionJob::prepareSubtitleInput(MKVFileInfo &input)
+{
+    const QString path = input.subtitleFileURL.toLocalFile();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // ffmpeg says why it cannot read it
+    const QByteArray bytes = file.read(kSubtitleSampleLength);
+    if (const std::optional<QByteArray> utf8 = utf8FromUtf16(bytes + file.readAll())) {
+        // ffmpeg 5.1 garbles UTF-16 lines that begin with a character above U+07FF (most CJK
+        // lines): it reads a UTF-8 copy instead, which goes with the job.
+        m_subtitleCopy = std::make_unique<QTemporaryDir>();
+        const QString copy = m_subtitleCopy->filePath(QFileInfo(path).fileName());
+        QFile out(copy);
+        if (m_subtitleCopy->isValid() && out.open(QIODevice::WriteOnly) && out.write(*utf8) == utf8->size()) {
+            input.subtitleFileURL = QUrl::fromLocalFile(copy);
+            m_jobOutput += appName() + QStringLiteral(": reading the UTF-16 subtitle file through a UTF-8 copy.\n");
+        }
+        return;
+    }
+    input.subtitleFileEncoding = subtitleEncodingFor(bytes, localeEncoding());
+    if (!input.subtitleFileEncoding.isEmpty())
+        m_jobOutput += appName() + QStringLiteral(": reading the subtitle file as %1.\n").arg(input.subtitleFileEncoding);
 }
 
 bool ConversionJob::needFixup(int audioStreamId)

@@ -1,6 +1,5 @@
 #include "inspection/subtitleencoding.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <langinfo.h>
@@ -13,9 +12,6 @@
 namespace tavrel {
 
 namespace {
-
-// Subtitle files are small; a longer file is judged by its first part.
-constexpr qint64 kSampleLength = 4 * 1024 * 1024;
 
 bool isUtf8(const QByteArray &bytes)
 {
@@ -84,19 +80,23 @@ QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEnc
     return encodingFromDetection(detectedEncoding(bytes), bytes, localeEncoding);
 }
 
-QString subtitleFileEncoding(const QString &path)
+QByteArray localeEncoding()
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.read(kSampleLength);
-    // The encoding of LC_CTYPE as the session sets it, without changing this process's locale.
-    QByteArray locale;
+    QByteArray encoding;
     if (locale_t session = newlocale(LC_CTYPE_MASK, "", locale_t(0))) {
-        locale = nl_langinfo_l(CODESET, session);
+        encoding = nl_langinfo_l(CODESET, session);
         freelocale(session);
     }
-    return subtitleEncodingFor(bytes, locale);
+    return encoding;
+}
+
+std::optional<QByteArray> utf8FromUtf16(const QByteArray &bytes)
+{
+    if (!hasUtf16ByteOrderMark(bytes))
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf16); // takes the byte order from the mark, drops it
+    const QString text = decoder.decode(bytes);
+    return text.toUtf8();
 }
 
 } // namespace tavrel

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace tavrel {
 
 // The encoding to name for these bytes; empty when ffmpeg reads them as they are (UTF-8 with or
@@ -14,7 +16,13 @@ QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEnc
 // The choice for bytes that are not UTF-8, given what the detector said of them (empty: nothing).
 QString encodingFromDetection(const QString &detected, const QByteArray &bytes, const QByteArray &localeEncoding);
 
-// The same for a file, with the session's locale encoding; empty when it cannot be read.
-QString subtitleFileEncoding(const QString &path);
+// A subtitle file is judged by its first part.
+constexpr qint64 kSubtitleSampleLength = 4 * 1024 * 1024;
+
+// The session's LC_CTYPE encoding ("UTF-8", "ISO-8859-15"), without changing this process's locale.
+QByteArray localeEncoding();
+
+// The text as UTF-8 when it is UTF-16 with a byte-order mark; none otherwise.
+std::optional<QByteArray> utf8FromUtf16(const QByteArray &bytes);
 
 } // namespace tavrel

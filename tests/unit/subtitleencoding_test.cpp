@@ -51,7 +51,17 @@ TEST(SubtitleEncoding, WhatTheDetectorCannotPlaceFallsBackToTheLocaleThenWindows
     EXPECT_EQ(encodingFromDetection(QStringLiteral("SHIFT_JIS"), text, "ISO-8859-15"), QStringLiteral("SHIFT_JIS"));
 }
 
-TEST(SubtitleEncoding, UnreadableFileGivesNoOption)
+TEST(SubtitleEncoding, Utf16BecomesUtf8WithoutItsMark)
 {
-    EXPECT_EQ(subtitleFileEncoding(QStringLiteral("/nonexistent/movie.srt")), QString());
+    const QString text = QStringLiteral("1\n00:00:00,000 --> 00:00:01,000\n日本語の字幕\n");
+    QByteArray little("\xFF\xFE");
+    QByteArray big("\xFE\xFF");
+    for (const QChar c : text) {
+        little.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        big.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    EXPECT_EQ(utf8FromUtf16(little), text.toUtf8());
+    EXPECT_EQ(utf8FromUtf16(big), text.toUtf8());
+    EXPECT_EQ(utf8FromUtf16(text.toUtf8()), std::nullopt);
+    EXPECT_EQ(utf8FromUtf16("\xEF\xBB\xBF" + text.toUtf8()), std::nullopt);
 }
