@@ -9,6 +9,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "../unit/qtprinters.h"
+
 #include <csignal>
 
 #include "moviemaker.h"
@@ -59,8 +61,10 @@ protected:
 TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
 {
     const QString first = home.path() + QStringLiteral("/First Movie.mkv");
-    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 25)
-                              + QStringList{"-t", "1", "-c:a", "ac3", "-metadata:s:a:0", "language=ger"},
+    // English first, German second: the language option picks the German track.
+    ASSERT_TRUE(makeMovie(testAudio() + testAudio() + h264Video(QStringLiteral("64x48"), 25)
+                              + QStringList{"-t", "1", "-map", "2:v", "-map", "0:a", "-map", "1:a", "-c:a", "ac3",
+                                            "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ger"},
                           first));
     const QString second = home.path() + QStringLiteral("/-second.mkv");
     ASSERT_TRUE(QFile::copy(first, second));
@@ -86,6 +90,11 @@ TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
     EXPECT_TRUE(output.contains(QStringLiteral("Finished: First Movie.mkv -> %1/First Movie.mp4").arg(out())))
         << output.toStdString();
     EXPECT_TRUE(output.contains("Finished: -second.mkv")) << output.toStdString();
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a", "-show_entries", "stream_tags=language",
+                                            "-of", "default=noprint_wrappers=1:nokey=1", out() + QStringLiteral("/First Movie.mp4")});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(probe.readAll()).trimmed(), "ger");
     // Not a terminal: plain lines, no progress redrawn in place.
     EXPECT_FALSE(output.contains(u'\r'));
     EXPECT_TRUE(errors.contains("Failed: fake.mkv: Invalid data found when processing input")) << errors.toStdString();
