@@ -76,6 +76,8 @@ void ConversionJob::checkOutput()
     auto *watcher = new QFutureWatcher<TaskResult>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, output] {
         watcher->deleteLater();
+        if (m_removed)
+            return; // the list no longer holds this job; nothing is announced for it
         const TaskResult probe = watcher->result();
         std::optional<QString> problem;
         if (!probe.started)

@@ -130,13 +130,14 @@ void ConversionJob::prepareSubtitleInput(MKVFileInfo &input)
     if (!file.open(QIODevice::ReadOnly))
         return; // ffmpeg says why it cannot read it
     const QByteArray bytes = file.read(kSubtitleSampleLength);
-    if (const std::optional<QByteArray> utf8 = utf8FromUtf16(bytes + file.readAll())) {
+    if (hasUtf16ByteOrderMark(bytes)) {
+        const QByteArray utf8 = *utf8FromUtf16(bytes + file.readAll());
         // ffmpeg 5.1 garbles UTF-16 lines that begin with a character above U+07FF (most CJK
         // lines): it reads a UTF-8 copy instead, which goes with the job.
         m_subtitleCopy = std::make_unique<QTemporaryDir>();
         const QString copy = m_subtitleCopy->filePath(QFileInfo(path).fileName());
         QFile out(copy);
-        if (m_subtitleCopy->isValid() && out.open(QIODevice::WriteOnly) && out.write(*utf8) == utf8->size()) {
+        if (m_subtitleCopy->isValid() && out.open(QIODevice::WriteOnly) && out.write(utf8) == utf8.size()) {
             input.subtitleFileURL = QUrl::fromLocalFile(copy);
             m_jobOutput += appName() + QStringLiteral(": reading the UTF-16 subtitle file through a UTF-8 copy.\n");
         }

@@ -20,11 +20,6 @@ bool isUtf8(const QByteArray &bytes)
     return !decoder.hasError();
 }
 
-bool hasUtf16ByteOrderMark(const QByteArray &bytes)
-{
-    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-}
-
 QString detectedEncoding(const QByteArray &bytes)
 {
     const std::unique_ptr<std::remove_pointer_t<uchardet_t>, decltype(&uchardet_delete)> detector(uchardet_new(),
@@ -78,6 +73,11 @@ QString subtitleEncodingFor(const QByteArray &bytes, const QByteArray &localeEnc
     if (hasUtf16ByteOrderMark(bytes) || isUtf8(bytes))
         return {};
     return encodingFromDetection(detectedEncoding(bytes), bytes, localeEncoding);
+}
+
+bool hasUtf16ByteOrderMark(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
 }
 
 QByteArray localeEncoding()

@@ -22,6 +22,7 @@ constexpr qint64 kSubtitleSampleLength = 4 * 1024 * 1024;
 // The session's LC_CTYPE encoding ("UTF-8", "ISO-8859-15"), without changing this process's locale.
 QByteArray localeEncoding();
 
+bool hasUtf16ByteOrderMark(const QByteArray &bytes);
 // The text as UTF-8 when it is UTF-16 with a byte-order mark; none otherwise.
 std::optional<QByteArray> utf8FromUtf16(const QByteArray &bytes);
 

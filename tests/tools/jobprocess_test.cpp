@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
@@ -291,4 +292,39 @@ TEST_F(JobProcessTest, RemovingAConvertingJobStartsTheNextOne)
 
     second->remove();
     EXPECT_EQ(platform.sleep.held, 0);
+}
+
+TEST_F(JobProcessTest, JobRemovedWhileItsOutputIsCheckedIsNeverAnnounced)
+{
+    // Converts at once; its probe of the output waits for "<output>.go".
+    QFile fake(dir.filePath(QStringLiteral("res/ffmpeg")));
+    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+    fake.write("#!/bin/sh\n"
+                      "if [ \"$#\" = 2 ]; then\n"
+                      "  : > \"$2.probing\"\n"
+                      "  while [ ! -e \"$2.go\" ]; do sleep 0.02; done\n"
+                      "  printf '  Duration: 00:01:40.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
+                      "  printf '  Stream #0:0(und): Video: h264, yuv420p, 320x240\\n'\n"
+                      "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo\\n'\n"
+                      "  exit 1\n"
+                      "fi\n"
+                      "for a in \"$@\"; do last=\"$a\"; done\n"
+                      "echo movie > \"$last\"\n");
+    fake.close();
+    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ConversionJob *job = addJob(QStringLiteral("checked"));
+    const QString output = job->fileInfo()->destinationURL.toLocalFile();
+    job->start();
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(output + QStringLiteral(".probing")); }));
+    EXPECT_EQ(job->state(), Converting); // not finished before the check
+    job->remove();
+    EXPECT_FALSE(QFile::exists(output)); // unchecked, so not the job's to keep
+    QFile(output + QStringLiteral(".go")).open(QIODevice::WriteOnly);
+    // The probe's result comes back and is delivered, then dropped.
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(job->state(), Converting);
+    EXPECT_TRUE(platform.notifier.delivered.isEmpty());
+    EXPECT_EQ(host.startNextCalls, 1); // from remove() alone
 }
