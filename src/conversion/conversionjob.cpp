@@ -201,7 +201,9 @@ void ConversionJob::showFailureExplanation()
     context.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
     context.hasSubtitleTracks = m_fileInfo && !m_fileInfo->subtitleTrackIDs.isEmpty();
     context.hasSubtitleFile = m_fileInfo && !m_fileInfo->subtitleFileURL.isEmpty();
-    explainFailure(context);
+    context.offerLog = !m_arguments.isEmpty(); // ffmpeg ran, or was tried
+    if (explainFailure(context) == FailureExplanationChoice::ShowLog)
+        Q_EMIT logRequested();
 }
 
 } // namespace tavrel

@@ -59,6 +59,7 @@ public:
     // Read-only views for the window and tests.
     QString jobOutput() const { return m_jobOutput; }
     QStringList arguments() const { return m_arguments; }
+    QString program() const { return m_program; } // the ffmpeg launched; empty before launch
     QString progressFile() const { return m_progressFile; }
     qint64 processId() const;
 
@@ -67,6 +68,9 @@ Q_SIGNALS:
     void audioTrackIndexChanged();
     void progressChanged();
     void stateChanged();
+    void jobOutputChanged();
+    // The failure explanation's "Show Log" was chosen.
+    void logRequested();
 
 private:
     void progressTimer();
@@ -93,6 +97,7 @@ private:
 
     QString m_jobOutput;
     QStringList m_arguments;
+    QString m_program;
     QProcess *m_task = nullptr;
     QDateTime m_startDate;
     QDateTime m_stopDate;

@@ -37,6 +37,7 @@ void ConversionJob::outputReceived()
     if (data.isEmpty())
         return;
     m_jobOutput += keptOutput(m_outputDecoder.decode(data));
+    Q_EMIT jobOutputChanged();
 }
 
 void ConversionJob::launchFailed(const QString &reason)
@@ -54,6 +55,7 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
         m_jobOutput += m_outputDecoder.decode(m_task->readAll());
         m_jobOutput += m_outputDecoder.decode(QByteArray()); // flush a cut-off sequence
     }
+    Q_EMIT jobOutputChanged();
     asl_NSLog_debug(QStringLiteral("conversionFinished %@"), m_jobOutput);
 
     // Everything the steps after a possible self-removal need, held outside the job.

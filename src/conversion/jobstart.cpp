@@ -51,6 +51,7 @@ void ConversionJob::start()
                          m_fileInfo->fileURL.fileName()),
               QStringLiteral("OK"));
         m_jobOutput = kUserRemovedMarker;
+        Q_EMIT jobOutputChanged();
         m_finishedError = true;
         setState(Failed);
         releaseSleepAssertion();
@@ -67,6 +68,7 @@ void ConversionJob::start()
     }
 
     m_jobOutput.clear();
+    Q_EMIT jobOutputChanged();
     m_lastFileSize = 0;
     m_outputDecoder.resetState();
 
@@ -85,7 +87,8 @@ void ConversionJob::launch()
     m_task->setProcessChannelMode(QProcess::MergedChannels);
     // No terminal input for the child: it would otherwise wait on or steal keystrokes.
     m_task->setStandardInputFile(QProcess::nullDevice());
-    m_task->setProgram(toolPath(QStringLiteral("ffmpeg")));
+    m_program = toolPath(QStringLiteral("ffmpeg"));
+    m_task->setProgram(m_program);
     m_task->setArguments(m_arguments);
     connect(m_task, &QProcess::readyRead, this, &ConversionJob::outputReceived);
     connect(m_task, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {

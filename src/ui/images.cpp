@@ -33,6 +33,13 @@ QIcon namedImage(const QString &name)
     return icon;
 }
 
+QIcon themedIcon(const QString &themeName, const QString &fallbackImage)
+{
+    if (QIcon::hasThemeIcon(themeName))
+        return QIcon::fromTheme(themeName);
+    return fallbackImage.isEmpty() ? QIcon() : namedImage(fallbackImage);
+}
+
 QIcon applicationIcon()
 {
     QIcon bundled = namedImage(QStringLiteral("icons/tavrel"));
