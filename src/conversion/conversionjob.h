@@ -60,6 +60,8 @@ public:
     QString jobOutput() const { return m_jobOutput; }
     QStringList arguments() const { return m_arguments; }
     QString program() const { return m_program; } // the ffmpeg launched; empty before launch
+    // ffmpeg's output for reading: as jobOutput, with its line breaks.
+    QString log() const { return m_log; }
     QString progressFile() const { return m_progressFile; }
     qint64 processId() const;
 
@@ -98,6 +100,7 @@ private:
     QString m_jobOutput;
     QStringList m_arguments;
     QString m_program;
+    QString m_log;
     QProcess *m_task = nullptr;
     QDateTime m_startDate;
     QDateTime m_stopDate;

@@ -36,7 +36,9 @@ void ConversionJob::outputReceived()
     const QByteArray data = m_task->readAll();
     if (data.isEmpty())
         return;
-    m_jobOutput += keptOutput(m_outputDecoder.decode(data));
+    const QString text = m_outputDecoder.decode(data);
+    m_jobOutput += keptOutput(text);
+    m_log += keptOutputLines(text);
     Q_EMIT jobOutputChanged();
 }
 
@@ -44,6 +46,7 @@ void ConversionJob::launchFailed(const QString &reason)
 {
     // ffmpeg never ran: end as a failed conversion whose output says why.
     m_jobOutput += QStringLiteral("Could not start ffmpeg: ") + reason;
+    m_log += QStringLiteral("Could not start ffmpeg: ") + reason + QLatin1Char('\n');
     conversionFinished(-1, false);
 }
 
@@ -52,8 +55,10 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
     releaseSleepAssertion();
     stopTimer();
     if (m_task) {
-        m_jobOutput += m_outputDecoder.decode(m_task->readAll());
-        m_jobOutput += m_outputDecoder.decode(QByteArray()); // flush a cut-off sequence
+        QString rest = m_outputDecoder.decode(m_task->readAll());
+        rest += m_outputDecoder.decode(QByteArray());
+        m_jobOutput += rest; // the last of it unfiltered, a cut-off sequence flushed
+        m_log += rest;
     }
     Q_EMIT jobOutputChanged();
     asl_NSLog_debug(QStringLiteral("conversionFinished %@"), m_jobOutput);

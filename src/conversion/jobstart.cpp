@@ -68,6 +68,7 @@ void ConversionJob::start()
     }
 
     m_jobOutput.clear();
+    m_log.clear();
     Q_EMIT jobOutputChanged();
     m_lastFileSize = 0;
     m_outputDecoder.resetState();

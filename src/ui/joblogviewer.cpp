@@ -79,7 +79,7 @@ void JobLogViewer::refresh()
     QScrollBar *bar = m_text->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     const int position = bar->value();
-    m_text->setPlainText(jobLogText(m_job->program(), m_job->arguments(), m_job->jobOutput()));
+    m_text->setPlainText(jobLogText(m_job->program(), m_job->arguments(), m_job->log()));
     // Follows new output unless the reader scrolled back.
     bar->setValue(atEnd ? bar->maximum() : position);
 }
