@@ -1,9 +1,10 @@
 #include "ui/images.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 
-#include "support/fileops.h"
+#include "support/ossorylib.h"
 
 namespace tavrel {
 
@@ -15,11 +16,13 @@ bool svgSupported()
     return supported;
 }
 
+// Not through resourceURL(): the toolbar is built before the launch makes the shared library
+// instance, and its pictures must be there from the start.
 void addIfPresent(QIcon &icon, const QString &fileName)
 {
-    const QUrl url = resourceURL(fileName);
-    if (url.isLocalFile() && QFileInfo::exists(url.toLocalFile()))
-        icon.addFile(url.toLocalFile());
+    const QString path = QDir(OssoryLib::resourceFolder()).filePath(fileName);
+    if (QFileInfo::exists(path))
+        icon.addFile(path);
 }
 
 } // namespace

@@ -149,6 +149,20 @@ TEST_F(MainWindowTest, EveryToolbarItemHasItsIconAndThePauseItemKeepsItsPlace)
     EXPECT_EQ(window->centralWidget()->geometry(), central);
 }
 
+// The program builds its window before the launch sequence runs; the pictures must not wait for it.
+TEST(MainWindowBeforeLaunch, ToolbarPicturesAreThereFromTheStart)
+{
+    test::resetSettingsStore();
+    OssoryLib::setResourceDirOverride(QStringLiteral(TAVREL_BUILD_RESOURCES));
+    test::ScriptedPlatform platform;
+    ASSERT_EQ(OssoryLib::shared(), nullptr);
+    AppDelegate delegate;
+    MainWindow window(&delegate);
+    for (QAction *item : window.findChild<QToolBar *>(QStringLiteral("toolbar"))->actions())
+        EXPECT_FALSE(item->icon().pixmap(32, 32).isNull()) << item->iconText().toStdString();
+    OssoryLib::setResourceDirOverride(QString());
+}
+
 TEST_F(MainWindowTest, QueueCommandsHaveShortcutsShownInTheQueueMenu)
 {
     QMenu *queue = nullptr;
