@@ -147,6 +147,8 @@ public:
     void rebuildDestinationPopUp();
     void rebuildPreferencesDestinationPopUp();
     void launchCheck();
+    // Takes a remembered folder (0-based) out of both lists; jobs already writing there go on.
+    void forgetDestination(int folder);
     PopUpItems destinationPopUpItems() const { return m_destinationItems; }
     int destinationPopUpIndex() const { return m_destinationIndex; }
     // Selecting the choose-folder item runs chooseNewDestination instead of selecting it.
@@ -206,6 +208,7 @@ private:
     void setPreferencesItems(const PopUpItems &items, int index);
     std::optional<QString> resolveDestinationFolder(int folder);
     qsizetype destinationFolderCount() const;
+    PopUpItems withFolderPaths(PopUpItems items) const;
     void installNotificationHandler();
 
     // Queue

@@ -99,15 +99,50 @@ void AppDelegate::chooseNewDestination(int tag)
     }
 }
 
+PopUpItems AppDelegate::withFolderPaths(PopUpItems items) const
+{
+    platform::Bookmarks *bookmarks = platform::services().bookmarks;
+    const QList<QByteArray> stored = storedBookmarks();
+    for (qsizetype folder = 0; bookmarks && folder < destinationFolderCount(); ++folder) {
+        const qsizetype index = folder + 2;
+        if (index >= items.size())
+            break;
+        items[index].detail = bookmarks->resolve(stored.at(folder)).value_or(QString());
+    }
+    return items;
+}
+
+void AppDelegate::forgetDestination(int folder)
+{
+    QList<QByteArray> stored = storedBookmarks();
+    QStringList names = storedNames();
+    const qsizetype count = destinationFolderCount();
+    if (folder < 0 || folder >= count)
+        return;
+    stored.removeAt(folder);
+    names.removeAt(folder);
+    storeFolders(stored, names);
+    const qint64 defaultDestination = settings::defaultInt(settings::kDefaultDestinationKey);
+    settings::setDefaultInt(settings::kDefaultDestinationKey,
+                            destinationIndexAfterForgetting(defaultDestination, count, folder));
+    settings::synchronize();
+
+    rebuildPreferencesDestinationPopUp();
+    // The file panel keeps its own choice, moved along with the folders.
+    const int shown = int(destinationIndexAfterForgetting(m_destinationIndex, count, folder));
+    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_destinationItems, names));
+    setDestinationItems(items, selectableDestinationIndex(items, shown));
+}
+
 void AppDelegate::rebuildDestinationPopUp()
 {
-    const PopUpItems items = rebuiltDestinationItems(m_destinationItems, storedNames());
+    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_destinationItems, storedNames()));
     setDestinationItems(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
 }
 
 void AppDelegate::rebuildPreferencesDestinationPopUp()
 {
-    const PopUpItems items = rebuiltDestinationItems(m_preferencesItems, storedNames());
+    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_preferencesItems, storedNames()));
     setPreferencesItems(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
 }
 

@@ -9,9 +9,9 @@ namespace tavrel {
 PopUpItems fixedDestinationItems(int chooseFolderTag)
 {
     return {
-        {QStringLiteral("Ask Each Time"), PopUpItem::Kind::Item, -1},
-        {QString(), PopUpItem::Kind::Separator, -1},
-        {QStringLiteral("Choose Folder…"), PopUpItem::Kind::ChooseFolder, chooseFolderTag},
+        {QStringLiteral("Ask Each Time"), PopUpItem::Kind::Item, -1, {}},
+        {QString(), PopUpItem::Kind::Separator, -1, {}},
+        {QStringLiteral("Choose Folder…"), PopUpItem::Kind::ChooseFolder, chooseFolderTag, {}},
     };
 }
 
@@ -21,9 +21,9 @@ PopUpItems rebuiltDestinationItems(const PopUpItems &current, const QStringList 
     while (items.size() > 3)
         items.removeAt(1);
     if (!names.isEmpty()) {
-        items.insert(qMin<qsizetype>(1, items.size()), PopUpItem{QString(), PopUpItem::Kind::Separator, -1});
+        items.insert(qMin<qsizetype>(1, items.size()), PopUpItem{QString(), PopUpItem::Kind::Separator, -1, {}});
         for (qsizetype i = names.size() - 1; i >= 0; --i)
-            items.insert(qMin<qsizetype>(2, items.size()), PopUpItem{names.at(i), PopUpItem::Kind::Item, -1});
+            items.insert(qMin<qsizetype>(2, items.size()), PopUpItem{names.at(i), PopUpItem::Kind::Item, -1, {}});
     }
     return items;
 }
@@ -64,6 +64,14 @@ qint64 defaultDestinationAfterDropping(qint64 defaultDestination, qsizetype fold
         return repairedDefaultDestination(defaultDestination, folderCount - gone.size());
     const auto before = std::count_if(gone.cbegin(), gone.cend(), [&](qsizetype index) { return index < *folder; });
     return qint64(*folder - before) + 2;
+}
+
+qint64 destinationIndexAfterForgetting(qint64 index, qsizetype folderCount, qsizetype forgotten)
+{
+    const std::optional<int> folder = folderForDestinationIndex(index, folderCount);
+    if (!folder || *folder == forgotten)
+        return 0;
+    return *folder > forgotten ? index - 1 : index;
 }
 
 } // namespace tavrel

@@ -17,6 +17,7 @@ struct PopUpItem
     QString title;
     Kind kind = Kind::Item;
     int tag = -1; // ChooseFolder: 1 in the main window, 0 in the preferences window
+    QString detail; // a folder's full path, for its tooltip
 
     bool operator==(const PopUpItem &) const = default;
 };
@@ -45,6 +46,10 @@ std::optional<int> folderForDestinationIndex(qint64 index, qsizetype folderCount
 // The repair of DefaultDestination at launch with n reachable folders: read as unsigned, a value
 // past the last folder moves to the last folder, and the separator (1) becomes 0.
 qint64 repairedDefaultDestination(qint64 defaultDestination, qsizetype folderCount);
+
+// A pop-up index after folder `forgotten` (of `folderCount`) is forgotten by the user: the same
+// folder where it stays; ask-each-time when it was the one forgotten or named no folder.
+qint64 destinationIndexAfterForgetting(qint64 index, qsizetype folderCount, qsizetype forgotten);
 
 // DefaultDestination after the folders at the `dropped` positions (of `folderCount`) are removed:
 // a default folder that stays is followed to its new index; otherwise the repair above applies.

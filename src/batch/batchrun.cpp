@@ -43,15 +43,18 @@ QString batchFailureReason(const ConversionJob &job)
     case FailureKind::SourceRemoved: return kSourceRemovedMessage;
     case FailureKind::ToolProblem: break;
     }
-    // The job keeps ffmpeg's lines run together; its fatal error names the input it failed on.
-    const QString output = job.jobOutput().trimmed();
+    // ffmpeg's last words; a fatal error names the input it failed on.
+    const QStringList lines = job.log().split(u'\n', Qt::SkipEmptyParts);
     const QString source = job.fileInfo() ? job.fileInfo()->fileURL.toLocalFile() + QStringLiteral(": ") : QString();
-    const qsizetype named = source.isEmpty() ? -1 : output.lastIndexOf(source);
-    if (named >= 0)
-        return output.mid(named + source.size());
-    if (output.isEmpty())
-        return QStringLiteral("ffmpeg failed without saying why");
-    return QStringLiteral("ffmpeg: ") + output.right(200);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        const QString text = line->trimmed();
+        if (text.isEmpty())
+            continue;
+        if (!source.isEmpty() && text.startsWith(source))
+            return text.mid(source.size());
+        return QStringLiteral("ffmpeg: ") + text;
+    }
+    return QStringLiteral("ffmpeg failed without saying why");
 }
 
 BatchMonitor::BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal)

@@ -203,7 +203,9 @@ void ConversionJob::showFailureExplanation()
     context.hasSubtitleTracks = m_fileInfo && !m_fileInfo->subtitleTrackIDs.isEmpty();
     context.hasSubtitleFile = m_fileInfo && !m_fileInfo->subtitleFileURL.isEmpty();
     context.outputProblem = m_outputProblem;
-    explainFailure(context);
+    context.offerLog = !m_arguments.isEmpty(); // ffmpeg ran, or was tried
+    if (explainFailure(context) == FailureExplanationChoice::ShowLog)
+        Q_EMIT logRequested();
 }
 
 } // namespace tavrel

@@ -62,6 +62,9 @@ public:
     QString jobOutput() const { return m_jobOutput; }
     QString outputProblem() const { return m_outputProblem; }
     QStringList arguments() const { return m_arguments; }
+    QString program() const { return m_program; } // the ffmpeg launched; empty before launch
+    // ffmpeg's output for reading: as jobOutput, with its line breaks.
+    QString log() const { return m_log; }
     QString progressFile() const { return m_progressFile; }
     qint64 processId() const;
 
@@ -70,6 +73,9 @@ Q_SIGNALS:
     void audioTrackIndexChanged();
     void progressChanged();
     void stateChanged();
+    void jobOutputChanged();
+    // The failure explanation's "Show Log" was chosen.
+    void logRequested();
 
 private:
     void progressTimer();
@@ -81,6 +87,8 @@ private:
     void showFailureExplanation();
     void launch();
     void prepareSubtitleInput(MKVFileInfo &input);
+    // A line of Tavrel's own in the job's output and log ("Tavrel: ...").
+    void addNote(const QString &text);
     void detachChild(bool terminate);
     QString documentsFolder() const;
     void takeSleepAssertion();
@@ -101,6 +109,8 @@ private:
     ExpectedOutput m_expectedOutput;
     QString m_outputProblem; // what the finished file lacks, when ffmpeg said success
     QStringList m_arguments;
+    QString m_program;
+    QString m_log;
     QProcess *m_task = nullptr;
     QDateTime m_startDate;
     QDateTime m_stopDate;

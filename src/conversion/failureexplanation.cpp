@@ -45,15 +45,15 @@ QString failureInformationMessage(const QString &hint, const QString &commandLin
                       hint, commandLine, clamp(jobOutput, kExcerptLength));
 }
 
-void explainFailure(const FailureContext &context)
+FailureExplanationChoice explainFailure(const FailureContext &context)
 {
     switch (failureKind(context.jobOutput)) {
     case FailureKind::FullDisk:
         alert(kConversionFailedTitle, kFullDiskMessage, QStringLiteral("OK"));
-        return;
+        return FailureExplanationChoice::Done;
     case FailureKind::SourceRemoved:
         alert(kConversionFailedTitle, kSourceRemovedMessage, QStringLiteral("OK"));
-        return;
+        return FailureExplanationChoice::Done;
     case FailureKind::ToolProblem:
         break;
     }
@@ -64,11 +64,15 @@ void explainFailure(const FailureContext &context)
                                            context.hasSubtitleFile);
     const int answer = alert(QStringLiteral("Information"),
                              failureInformationMessage(hint, commandLine, context.jobOutput),
-                             QStringLiteral("Send to support"), QStringLiteral("Cancel"));
-    if (answer != 1)
-        return;
-    // The mail carries the whole output, not the excerpt.
-    openConversionProblemReport(commandLine, context.jobOutput);
+                             QStringLiteral("Send to support"), QStringLiteral("Cancel"),
+                             context.offerLog ? kShowLogButton : QString());
+    if (answer == -1)
+        return FailureExplanationChoice::ShowLog;
+    if (answer == 1) {
+        // The mail carries the whole output, not the excerpt.
+        openConversionProblemReport(commandLine, context.jobOutput);
+    }
+    return FailureExplanationChoice::Done;
 }
 
 } // namespace tavrel

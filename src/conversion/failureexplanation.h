@@ -32,9 +32,14 @@ struct FailureContext
     bool hasSubtitleTracks = false;
     bool hasSubtitleFile = false;
     QString outputProblem; // what a file that ffmpeg called finished lacks; replaces the hint
+    bool offerLog = false; // the information alert gets a "Show Log" button
 };
 
+inline const QString kShowLogButton = QStringLiteral("Show Log");
+enum class FailureExplanationChoice { Done, ShowLog };
+
 // Shows the alert that fits the failure; "Send to support" opens the problem-report mail.
-void explainFailure(const FailureContext &context);
+// ShowLog: the user asked for the job's log.
+FailureExplanationChoice explainFailure(const FailureContext &context);
 
 } // namespace tavrel

@@ -41,13 +41,28 @@ void ConversionJob::outputReceived()
     const QByteArray data = m_task->readAll();
     if (data.isEmpty())
         return;
-    m_jobOutput += keptOutput(m_outputDecoder.decode(data));
+    const QString text = m_outputDecoder.decode(data);
+    m_jobOutput += keptOutput(text);
+    m_log += keptOutputLines(text);
+    Q_EMIT jobOutputChanged();
+}
+
+void ConversionJob::addNote(const QString &text)
+{
+    // Ends a line ffmpeg may have left open, so the note stands on its own in the log.
+    const QString line = appName() + QStringLiteral(": ") + text + u'\n';
+    if (!m_log.isEmpty() && !m_log.endsWith(u'\n'))
+        m_log += u'\n';
+    m_jobOutput += line;
+    m_log += line;
+    Q_EMIT jobOutputChanged();
 }
 
 void ConversionJob::launchFailed(const QString &reason)
 {
     // ffmpeg never ran: end as a failed conversion whose output says why.
     m_jobOutput += QStringLiteral("Could not start ffmpeg: ") + reason;
+    m_log += QStringLiteral("Could not start ffmpeg: ") + reason + QLatin1Char('\n');
     conversionFinished(-1, false);
 }
 
@@ -56,9 +71,12 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
     releaseSleepAssertion();
     stopTimer();
     if (m_task) {
-        m_jobOutput += m_outputDecoder.decode(m_task->readAll());
-        m_jobOutput += m_outputDecoder.decode(QByteArray()); // flush a cut-off sequence
+        QString rest = m_outputDecoder.decode(m_task->readAll());
+        rest += m_outputDecoder.decode(QByteArray());
+        m_jobOutput += rest; // the last of it unfiltered, a cut-off sequence flushed
+        m_log += rest;
     }
+    Q_EMIT jobOutputChanged();
     asl_NSLog_debug(QStringLiteral("conversionFinished %@"), m_jobOutput);
     if (crashed || exitCode != 0 || !m_fileInfo) {
         endConversion(false);
@@ -86,7 +104,7 @@ void ConversionJob::checkOutput()
             problem = tavrel::outputProblem(m_expectedOutput, parseStreamReport(probe.output.value_or(QString()), output));
         if (problem) {
             m_outputProblem = *problem;
-            m_jobOutput += u'\n' + appName() + QStringLiteral(": ") + *problem + u'\n';
+            addNote(*problem);
         }
         endConversion(!problem);
     });

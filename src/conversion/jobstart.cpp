@@ -53,6 +53,7 @@ void ConversionJob::start()
                          m_fileInfo->fileURL.fileName()),
               QStringLiteral("OK"));
         m_jobOutput = kUserRemovedMarker;
+        Q_EMIT jobOutputChanged();
         m_finishedError = true;
         setState(Failed);
         releaseSleepAssertion();
@@ -69,6 +70,8 @@ void ConversionJob::start()
     }
 
     m_jobOutput.clear();
+    m_log.clear();
+    Q_EMIT jobOutputChanged();
     m_lastFileSize = 0;
     m_outputDecoder.resetState();
 
@@ -82,8 +85,7 @@ void ConversionJob::start()
         prepareSubtitleInput(input);
     }
     if (marksLevel41(input, settings))
-        m_jobOutput += appName() + QStringLiteral(": the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.\n")
-                           .arg(*input.videoLevel);
+        addNote(QStringLiteral("the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.").arg(*input.videoLevel));
     m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings);
     m_expectedOutput = expectedOutput(input, plan, settings);
     launch();
@@ -95,7 +97,8 @@ void ConversionJob::launch()
     m_task->setProcessChannelMode(QProcess::MergedChannels);
     // No terminal input for the child: it would otherwise wait on or steal keystrokes.
     m_task->setStandardInputFile(QProcess::nullDevice());
-    m_task->setProgram(toolPath(QStringLiteral("ffmpeg")));
+    m_program = toolPath(QStringLiteral("ffmpeg"));
+    m_task->setProgram(m_program);
     m_task->setArguments(m_arguments);
     connect(m_task, &QProcess::readyRead, this, &ConversionJob::outputReceived);
     connect(m_task, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
@@ -139,13 +142,13 @@ void ConversionJob::prepareSubtitleInput(MKVFileInfo &input)
         QFile out(copy);
         if (m_subtitleCopy->isValid() && out.open(QIODevice::WriteOnly) && out.write(utf8) == utf8.size()) {
             input.subtitleFileURL = QUrl::fromLocalFile(copy);
-            m_jobOutput += appName() + QStringLiteral(": reading the UTF-16 subtitle file through a UTF-8 copy.\n");
+            addNote(QStringLiteral("reading the UTF-16 subtitle file through a UTF-8 copy."));
         }
         return;
     }
     input.subtitleFileEncoding = subtitleEncodingFor(bytes, localeEncoding());
     if (!input.subtitleFileEncoding.isEmpty())
-        m_jobOutput += appName() + QStringLiteral(": reading the subtitle file as %1.\n").arg(input.subtitleFileEncoding);
+        addNote(QStringLiteral("reading the subtitle file as %1.").arg(input.subtitleFileEncoding));
 }
 
 bool ConversionJob::needFixup(int audioStreamId)

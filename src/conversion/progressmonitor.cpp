@@ -53,4 +53,30 @@ QString keptOutput(const QString &text)
     return kept;
 }
 
+QString keptOutputLines(const QString &text)
+{
+    QString kept;
+    qsizetype start = 0;
+    auto take = [&](qsizetype end, bool lineBreak) {
+        const QString line = text.mid(start, end - start);
+        if (contains(line, QStringLiteral("frame=")) && contains(line, QStringLiteral("bitrate=")))
+            return;
+        kept += line;
+        if (lineBreak)
+            kept += QLatin1Char('\n');
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        take(i, true);
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        take(text.size(), false);
+    return kept;
+}
+
 } // namespace tavrel

@@ -26,5 +26,8 @@ std::optional<float> progressFromText(const QString &text, std::optional<qint64>
 // What of a piece of console output is kept: every line except the statistics lines (those
 // holding both "frame=" and "bitrate="), run together without line breaks.
 QString keptOutput(const QString &text);
+// The same lines for reading: each kept line ends with "\n" as it did with a line break ("\r",
+// "\n" or "\r\n"); a last line without one is kept as it is, for the next piece to continue.
+QString keptOutputLines(const QString &text);
 
 } // namespace tavrel

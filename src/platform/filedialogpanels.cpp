@@ -29,11 +29,16 @@ QString FileDialogPanels::filterPatterns(const QStringList &extensions)
 {
     QStringList patterns;
     for (const QString &extension : extensions) {
-        for (const QString &variant : {extension.toLower(), extension.toUpper()}) {
-            const QString pattern = QStringLiteral("*.") + variant;
-            if (!patterns.contains(pattern))
-                patterns << pattern;
+        QString pattern = QStringLiteral("*.");
+        for (const QChar c : extension) {
+            const QChar lower = c.toLower(), upper = c.toUpper();
+            if (lower == upper)
+                pattern += c;
+            else
+                pattern += QLatin1Char('[') + lower + upper + QLatin1Char(']');
         }
+        if (!patterns.contains(pattern))
+            patterns << pattern;
     }
     return patterns.join(QLatin1Char(' '));
 }
@@ -47,11 +52,12 @@ QString FileDialogPanels::nameWithExtension(const QString &proposedName, const Q
 
 std::optional<QStringList> FileDialogPanels::chooseFiles(PanelParent parent, const QStringList &allowedExtensions)
 {
-    QFileDialog dialog(window(parent));
+    QFileDialog dialog(window(parent), kAddMoviesTitle);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (!allowedExtensions.isEmpty())
-        dialog.setNameFilter(QStringLiteral("Supported files (%1)").arg(filterPatterns(allowedExtensions)));
+        dialog.setNameFilters({QStringLiteral("Movies and subtitles (%1)").arg(filterPatterns(allowedExtensions)),
+                               kAllFilesFilter});
     if (runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles();
@@ -60,13 +66,14 @@ std::optional<QStringList> FileDialogPanels::chooseFiles(PanelParent parent, con
 std::optional<QString> FileDialogPanels::chooseSaveFile(PanelParent parent, const QString &startFolder,
                                                         const QString &proposedName, const QString &extension)
 {
-    QFileDialog dialog(window(parent));
+    QFileDialog dialog(window(parent), kSaveTitle);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The dialog itself asks before an existing file is replaced (the default).
     if (!extension.isEmpty()) {
         dialog.setDefaultSuffix(extension);
-        dialog.setNameFilter(QStringLiteral("%1 files (%2)").arg(extension.toUpper(), filterPatterns({extension})));
+        dialog.setNameFilters({QStringLiteral("%1 files (%2)").arg(extension.toUpper(), filterPatterns({extension})),
+                               kAllFilesFilter});
     }
     if (!startFolder.isEmpty())
         dialog.setDirectory(startFolder);
@@ -79,7 +86,7 @@ std::optional<QString> FileDialogPanels::chooseSaveFile(PanelParent parent, cons
 
 std::optional<QString> FileDialogPanels::chooseFolder(PanelParent parent)
 {
-    QFileDialog dialog(window(parent));
+    QFileDialog dialog(window(parent), kFolderTitle);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);

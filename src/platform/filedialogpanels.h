@@ -18,8 +18,13 @@ public:
                                           const QString &proposedName, const QString &extension) override;
     std::optional<QString> chooseFolder(PanelParent parent) override;
 
-    // "*.mkv *.MKV *.mp4 *.MP4": file dialogs match patterns case-sensitively on Linux.
+    // "*.[mM][kK][vV] *.[mM][pP]4": file dialogs match patterns case-sensitively on Linux, so
+    // each letter matches either case (Movie.Mkv too).
     static QString filterPatterns(const QStringList &extensions);
+    static inline const QString kAllFilesFilter = QStringLiteral("All files (*)");
+    static inline const QString kAddMoviesTitle = QStringLiteral("Add Movies");
+    static inline const QString kSaveTitle = QStringLiteral("Save Converted Movie");
+    static inline const QString kFolderTitle = QStringLiteral("Choose Destination Folder");
     // The proposed name with ".extension" added unless it already ends so (any case).
     static QString nameWithExtension(const QString &proposedName, const QString &extension);
 

@@ -65,6 +65,19 @@ QWidget *frontWindow()
 
 } // namespace
 
+QMessageBox::Icon alertIcon(const AlertRequest &request)
+{
+    if (request.title == QLatin1String("Fatal Error") || request.title == QLatin1String("Conversion Failed"))
+        return QMessageBox::Critical;
+    if (request.title == QLatin1String("Information"))
+        return QMessageBox::Information;
+    if (request.title == QLatin1String("Warning"))
+        return QMessageBox::Warning;
+    if (request.withTextField || !request.alternateButton.isEmpty() || !request.otherButton.isEmpty())
+        return QMessageBox::Question;
+    return QMessageBox::Warning;
+}
+
 void MessageBoxAlerts::activateApplication()
 {
     if (QWidget *window = frontWindow()) {
@@ -81,6 +94,7 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
         box.setWindowTitle(request.title);
     box.setTextFormat(Qt::PlainText);
     box.setText(request.message);
+    box.setIcon(alertIcon(request));
 
     // An alert always has a default button; with none titled it reads "OK".
     const QString defaultTitle = request.defaultButton.isEmpty() ? QStringLiteral("OK") : request.defaultButton;

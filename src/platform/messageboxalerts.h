@@ -5,11 +5,17 @@
 
 #include <functional>
 
+#include <QMessageBox>
+
 #include "platform/alertpresenter.h"
 
 class QEventLoop;
 
 namespace tavrel::platform {
+
+// The standard icon for an alert's kind: a failure is critical, a question offers a way out
+// (Cancel or a second choice), "Information" informs, and a lone "OK" reports a problem.
+QMessageBox::Icon alertIcon(const AlertRequest &request);
 
 // One alert on screen at a time: an alert asked for while another is open (from a scan or a job
 // that ends meanwhile) waits until that one is answered. An alert closed without a button (its

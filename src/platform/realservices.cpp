@@ -1,11 +1,15 @@
 #include "platform/realservices.h"
 
+#include "tavrel_config.h"
+
 namespace tavrel::platform {
 
 RealServices::RealServices()
-    : m_previous(services())
+    : m_launcherEntry(QStringLiteral(TAVREL_BUNDLE_IDENTIFIER ".desktop"))
+    , m_previous(services())
 {
-    install({&m_alerts, &m_panels, &m_notifier, &m_sleepInhibitor, &m_workspace, &m_volumes, &m_bookmarks});
+    install({&m_alerts, &m_panels, &m_notifier, &m_sleepInhibitor, &m_workspace, &m_volumes, &m_bookmarks,
+             &m_launcherEntry});
 }
 
 RealServices::~RealServices()

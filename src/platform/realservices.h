@@ -1,5 +1,6 @@
 #pragma once
 // The real platform services, owned together and installed for the owner's lifetime.
+#include "platform/dbuslauncherentry.h"
 #include "platform/dbusnotifier.h"
 #include "platform/dbussleepinhibitor.h"
 #include "platform/desktopworkspace.h"
@@ -26,6 +27,7 @@ public:
     DesktopWorkspace &workspace() { return m_workspace; }
     StorageVolumes &volumes() { return m_volumes; }
     JsonBookmarks &bookmarks() { return m_bookmarks; }
+    DBusLauncherEntry &launcherEntry() { return m_launcherEntry; }
 
 private:
     MessageBoxAlerts m_alerts;
@@ -35,6 +37,7 @@ private:
     DesktopWorkspace m_workspace;
     StorageVolumes m_volumes;
     JsonBookmarks m_bookmarks;
+    DBusLauncherEntry m_launcherEntry;
     Services m_previous;
 };
 

@@ -3,6 +3,7 @@
 // (scripted ones). Each pointer is non-owning and stays valid while installed.
 #include "platform/alertpresenter.h"
 #include "platform/bookmarks.h"
+#include "platform/launcherentry.h"
 #include "platform/panels.h"
 #include "platform/sleepinhibitor.h"
 #include "platform/usernotifier.h"
@@ -20,6 +21,7 @@ struct Services
     Workspace *workspace = nullptr;
     VolumeInfo *volumes = nullptr;
     Bookmarks *bookmarks = nullptr;
+    LauncherEntry *launcherEntry = nullptr;
 };
 
 inline Services &services()

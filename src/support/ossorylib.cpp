@@ -123,6 +123,11 @@ int OssoryLib::appVersion() const
 
 QString OssoryLib::resDir() const
 {
+    return resourceFolder();
+}
+
+QString OssoryLib::resourceFolder()
+{
     {
         QMutexLocker lock(&overrides().mutex);
         if (!overrides().resourceDir.isEmpty())

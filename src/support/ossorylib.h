@@ -35,6 +35,9 @@ public:
     static void setResourceDirOverride(const QString &path);
     static void setCrashReportDirOverride(const QString &path);
     static QString crashReportDir();
+    // The resources folder resDir() answers; known before any instance exists, so the windows
+    // built before launch finishes find their pictures.
+    static QString resourceFolder();
     // The names in a folder that, after a leading "core.", begin with the given application
     // name, case and diacritics ignored; in listing order.
     static QStringList crashReportsIn(const QString &folder, const QString &name);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -55,6 +56,10 @@ FilePanel::FilePanel(AppDelegate *delegate, QWidget *parent) : QFrame(parent), m
     m_addButton = new QPushButton(this);
     m_addButton->setObjectName(QStringLiteral("addButton"));
     m_addButton->setDefault(true);
+    // Return on a focused button presses that button, as in a dialog; elsewhere in the panel it
+    // presses the add button.
+    m_addButton->setAutoDefault(true);
+    m_cancelButton->setAutoDefault(true);
 
     auto *audioLabel = new QLabel(QStringLiteral("Audio:"), this);
     audioLabel->setBuddy(m_audioPopUp);
@@ -78,8 +83,9 @@ FilePanel::FilePanel(AppDelegate *delegate, QWidget *parent) : QFrame(parent), m
     column->setSpacing(4);
     column->addLayout(top);
     column->addWidget(m_infoLabel);
-    column->addStretch(1);
+    column->addSpacing(4);
     column->addLayout(controls);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     connect(m_cancelButton, &QPushButton::clicked, m_delegate, [this] { m_delegate->cancelAdd(); });
     connect(m_addButton, &QPushButton::clicked, m_delegate, [this] { m_delegate->addToQueue(); });
@@ -101,6 +107,7 @@ FilePanel::FilePanel(AppDelegate *delegate, QWidget *parent) : QFrame(parent), m
     connect(m_delegate, &AppDelegate::destinationPopUpItemsChanged, this, &FilePanel::updateDestinationItems);
     connect(m_delegate, &AppDelegate::destinationPopUpIndexChanged, this, &FilePanel::updateDestinationIndex);
     connect(m_delegate, &AppDelegate::addButtonTitleChanged, this, &FilePanel::updateAddButton);
+    connect(m_delegate, &AppDelegate::scanFinished, this, &FilePanel::focusFirstChoice);
 
     updateFile();
     updateAudioItems();
@@ -109,16 +116,35 @@ FilePanel::FilePanel(AppDelegate *delegate, QWidget *parent) : QFrame(parent), m
     updateHeight();
 }
 
-QSize FilePanel::sizeHint() const
-{
-    return {QFrame::sizeHint().width(), m_delegate->filePanelHeight()};
-}
-
 void FilePanel::updateHeight()
 {
-    const int height = m_delegate->filePanelHeight();
-    setFixedHeight(qMax(0, height));
-    setVisible(height > 0);
+    setVisible(m_delegate->filePanelHeight() > 0);
+}
+
+void FilePanel::keyPressEvent(QKeyEvent *event)
+{
+    // The pop-ups pass these keys on while closed; an open pop-up list takes them itself.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_addButton->isEnabled())
+            m_addButton->click();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        m_cancelButton->click();
+        event->accept();
+        return;
+    default:
+        QFrame::keyPressEvent(event);
+    }
+}
+
+void FilePanel::focusFirstChoice()
+{
+    // With AutoAdd the panel may already have moved on or closed.
+    if (isVisible() && m_audioPopUp->isEnabled())
+        m_audioPopUp->setFocus(Qt::OtherFocusReason);
 }
 
 void FilePanel::updateFile()
@@ -164,6 +190,7 @@ void FilePanel::updateAudioIndex()
 void FilePanel::updateDestinationItems()
 {
     fillPopUp(m_destinationPopUp, m_delegate->destinationPopUpItems(), m_delegate->destinationPopUpIndex());
+    updateDestinationToolTip();
 }
 
 void FilePanel::updateDestinationIndex()
@@ -172,6 +199,13 @@ void FilePanel::updateDestinationIndex()
     const int index = m_delegate->destinationPopUpIndex();
     if (index >= 0 && index < m_destinationPopUp->count())
         m_destinationPopUp->setCurrentIndex(index);
+    updateDestinationToolTip();
+}
+
+void FilePanel::updateDestinationToolTip()
+{
+    const QString path = m_destinationPopUp->currentData(Qt::ToolTipRole).toString();
+    m_destinationPopUp->setToolTip(path.isEmpty() ? QStringLiteral("A save panel asks where each movie goes") : path);
 }
 
 void FilePanel::updateAddButton()

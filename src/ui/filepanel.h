@@ -1,7 +1,8 @@
 #pragma once
 // The panel at the top of the main window that shows the scanned movie: its name and
-// information line, the audio and destination pop-ups, Cancel and the add button. Its height
-// follows the controller (0 hidden, 117 shown).
+// information line, the audio and destination pop-ups, Cancel and the add button. It is shown
+// while the controller's panel height is not 0, as tall as what it holds. Return adds the movie,
+// Escape cancels it.
 #include <QFrame>
 
 class QComboBox;
@@ -21,9 +22,10 @@ public:
     explicit FilePanel(AppDelegate *delegate, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(FilePanel)
 
-    QSize sizeHint() const override;
-
     QPushButton *addButton() const { return m_addButton; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void updateHeight();
@@ -34,6 +36,8 @@ private:
     void updateDestinationItems();
     void updateDestinationIndex();
     void updateAddButton();
+    void focusFirstChoice();
+    void updateDestinationToolTip();
 
     AppDelegate *m_delegate;
     QLabel *m_nameLabel = nullptr;

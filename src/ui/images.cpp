@@ -1,9 +1,10 @@
 #include "ui/images.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 
-#include "support/fileops.h"
+#include "support/ossorylib.h"
 
 namespace tavrel {
 
@@ -15,11 +16,13 @@ bool svgSupported()
     return supported;
 }
 
+// Not through resourceURL(): the toolbar is built before the launch makes the shared library
+// instance, and its pictures must be there from the start.
 void addIfPresent(QIcon &icon, const QString &fileName)
 {
-    const QUrl url = resourceURL(fileName);
-    if (url.isLocalFile() && QFileInfo::exists(url.toLocalFile()))
-        icon.addFile(url.toLocalFile());
+    const QString path = QDir(OssoryLib::resourceFolder()).filePath(fileName);
+    if (QFileInfo::exists(path))
+        icon.addFile(path);
 }
 
 } // namespace
@@ -31,6 +34,13 @@ QIcon namedImage(const QString &name)
         addIfPresent(icon, name + QStringLiteral(".svg"));
     addIfPresent(icon, name + QStringLiteral(".png"));
     return icon;
+}
+
+QIcon themedIcon(const QString &themeName, const QString &fallbackImage)
+{
+    if (QIcon::hasThemeIcon(themeName))
+        return QIcon::fromTheme(themeName);
+    return fallbackImage.isEmpty() ? QIcon() : namedImage(fallbackImage);
 }
 
 QIcon applicationIcon()

@@ -9,6 +9,9 @@ namespace tavrel {
 // when neither file is among the resources.
 QIcon namedImage(const QString &name);
 
+// The desktop theme's icon of that name, or our own picture when the theme has none.
+QIcon themedIcon(const QString &themeName, const QString &fallbackImage);
+
 // The application's icon: the desktop theme's entry first, then the bundled picture.
 QIcon applicationIcon();
 

@@ -32,23 +32,6 @@ int lineHeightFor(const QStyleOptionViewItem &option)
     return option.fontMetrics.height();
 }
 
-QString buttonToolTip(RowButton button, qint32 state)
-{
-    switch (button) {
-    case RowButton::PauseContinue:
-        return state == Converting ? QStringLiteral("Pause this conversion") : QStringLiteral("Start or continue this conversion");
-    case RowButton::Remove:
-        return state == Finished ? QStringLiteral("Remove from the list (the converted file stays)")
-                                 : QStringLiteral("Remove from the list (stops the conversion and deletes its unfinished output)");
-    case RowButton::Reveal:
-        return state == Failed ? QStringLiteral("Show why the conversion failed")
-                               : QStringLiteral("Show the converted file (with Shift: the source file)");
-    case RowButton::None:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 void performRowButton(ConversionJob *job, RowButton button)
@@ -131,7 +114,9 @@ void JobDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
         bar.maximum = 1000;
         const double progress = index.data(JobListModel::ProgressRole).toDouble();
         bar.progress = int(qBound(0.0, progress, 100.0) * 10.0);
-        bar.textVisible = false;
+        bar.text = progressBarText(state, progress);
+        bar.textVisible = !bar.text.isEmpty();
+        bar.textAlignment = Qt::AlignCenter;
         // A finished or failed bar is full either way; its colour tells which.
         if (state == Finished || state == Failed) {
             const QColor done = state == Finished ? QColor(0x2e, 0x8b, 0x3e) : QColor(0xc0, 0x39, 0x2b);
@@ -273,7 +258,7 @@ bool JobDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QS
         const qint32 state = stateOf(index);
         const RowButton button = rowButtonAt(g, event->pos(), state);
         if (button != RowButton::None) {
-            QToolTip::showText(event->globalPos(), buttonToolTip(button, state), view);
+            QToolTip::showText(event->globalPos(), rowButtonToolTip(button, state), view);
             return true;
         }
     }

@@ -110,6 +110,7 @@ void JobListModel::watch(ConversionJob *job)
         connect(job, &ConversionJob::stateChanged, this, changed),
         connect(job, &ConversionJob::progressChanged, this, changed),
         connect(job, &ConversionJob::stateInfoStringChanged, this, changed),
+        connect(job, &ConversionJob::logRequested, this, [this, job] { Q_EMIT logRequested(job); }),
         connect(job, &QObject::destroyed, this, &JobListModel::jobDestroyed),
     });
 }

@@ -41,6 +41,10 @@ public:
     // when the order of the remaining jobs changed.
     void sync();
 
+Q_SIGNALS:
+    // A job's failure explanation asked for its log.
+    void logRequested(tavrel::ConversionJob *job);
+
 private:
     void watch(ConversionJob *job);
     void unwatch(ConversionJob *job);

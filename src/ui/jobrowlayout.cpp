@@ -2,6 +2,7 @@
 
 #include <QVariant>
 
+#include "conversion/jobstate.h"
 #include "conversion/valuetransformers.h"
 
 namespace tavrel {
@@ -52,7 +53,7 @@ JobRowGeometry jobRowGeometry(const QRect &row, int lineHeight)
     const int textWidth = qMax(0, textRight - textLeft);
     g.name = QRect(textLeft, inner.top(), textWidth, lineHeight);
     g.status = QRect(textLeft, g.name.bottom() + 1 + 3, textWidth, lineHeight);
-    const int barHeight = qMax(8, lineHeight - 4);
+    const int barHeight = qMax(8, lineHeight); // tall enough for its per cent
     g.progress = QRect(textLeft, g.status.bottom() + 1 + 3 + (lineHeight - barHeight) / 2, textWidth, barHeight);
     return g;
 }
@@ -67,6 +68,59 @@ RowButton rowButtonAt(const JobRowGeometry &geometry, const QPoint &point, qint3
     if (c.revealEnabled && geometry.reveal.contains(point))
         return RowButton::Reveal;
     return RowButton::None;
+}
+
+QList<RowButton> shownRowButtons(qint32 state)
+{
+    const RowControls c = rowControls(state);
+    QList<RowButton> buttons;
+    if (c.pauseVisible || c.continueVisible)
+        buttons << RowButton::PauseContinue;
+    if (c.removeEnabled)
+        buttons << RowButton::Remove;
+    if (c.revealEnabled)
+        buttons << RowButton::Reveal;
+    return buttons;
+}
+
+QString rowButtonName(RowButton button, qint32 state)
+{
+    switch (button) {
+    case RowButton::PauseContinue:
+        return state == Converting ? QStringLiteral("Pause") : QStringLiteral("Continue");
+    case RowButton::Remove:
+        return QStringLiteral("Remove");
+    case RowButton::Reveal:
+        return state == Failed ? QStringLiteral("Explain Failure") : QStringLiteral("Show in File Manager");
+    case RowButton::None:
+        break;
+    }
+    return {};
+}
+
+QString rowButtonToolTip(RowButton button, qint32 state)
+{
+    switch (button) {
+    case RowButton::PauseContinue:
+        return state == Converting ? QStringLiteral("Pause this conversion") : QStringLiteral("Start or continue this conversion");
+    case RowButton::Remove:
+        return state == Finished ? QStringLiteral("Remove from the list (the converted file stays)")
+                                 : QStringLiteral("Remove from the list (stops the conversion and deletes its unfinished output)");
+    case RowButton::Reveal:
+        return state == Failed ? QStringLiteral("Show why the conversion failed")
+                               : QStringLiteral("Show the converted file (with Shift: the source file)");
+    case RowButton::None:
+        break;
+    }
+    return {};
+}
+
+QString progressBarText(qint32 state, double progress)
+{
+    if (state != Converting && state != Paused)
+        return {};
+    const int percent = int(qBound(0.0, progress, 99.0));
+    return QStringLiteral("%1%").arg(percent);
 }
 
 } // namespace tavrel

@@ -1,8 +1,10 @@
 #pragma once
 // Where the parts of one job row go, and which of its controls a job state shows; plain
 // functions so the delegate's painting and its click handling agree.
+#include <QList>
 #include <QMetaType>
 #include <QRect>
+#include <QString>
 #include <QtGlobal>
 
 namespace tavrel {
@@ -42,6 +44,16 @@ int jobRowHeight(int lineHeight);
 
 // The control under a point, counting only controls shown and enabled for the state.
 RowButton rowButtonAt(const JobRowGeometry &geometry, const QPoint &point, qint32 state);
+
+// The controls a row shows for the state, left to right.
+QList<RowButton> shownRowButtons(qint32 state);
+// What a control is called (its accessible name) and what its tooltip says, for the state.
+QString rowButtonName(RowButton button, qint32 state);
+QString rowButtonToolTip(RowButton button, qint32 state);
+
+// The per cent written on the progress bar of a converting or paused job ("42%"; whole per
+// cents, never 100 before the end); empty in other states.
+QString progressBarText(qint32 state, double progress);
 
 } // namespace tavrel
 

@@ -3,26 +3,34 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QListView>
-#include <QMenuBar>
 #include <QMimeData>
+#include <QSplitter>
 #include <QStackedWidget>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/appdelegate.h"
+#include "app/queueprogress.h"
 #include "conversion/valuetransformers.h"
+#include "platform/services.h"
 #include "ui/aboutdialog.h"
 #include "ui/filepanel.h"
 #include "ui/helpimageview.h"
 #include "ui/helpviewer.h"
 #include "ui/images.h"
 #include "ui/jobdelegate.h"
+#include "ui/jobdetailspane.h"
 #include "ui/joblistmodel.h"
-#include "ui/linkcommands.h"
+#include "ui/joblistview.h"
+#include "ui/joblogviewer.h"
 #include "ui/preferenceswindow.h"
+#include "ui/windowstate.h"
 
 namespace tavrel {
+
+namespace {
+const QString kGeometryName = QStringLiteral("MainWindowGeometry");
+const QString kSplitterName = QStringLiteral("MainWindowSplitter");
+} // namespace
 
 QStringList droppedPaths(const QMimeData *mime)
 {
@@ -46,11 +54,11 @@ MainWindow::MainWindow(AppDelegate *delegate, QWidget *parent) : QMainWindow(par
 
     m_model = new JobListModel([delegate] { return delegate->taskArray(); }, this);
     m_jobDelegate = new JobDelegate(this);
-    m_jobList = new QListView(this);
+    m_jobList = new JobListView(this);
     m_jobList->setObjectName(QStringLiteral("jobList"));
+    m_jobList->setAccessibleName(QStringLiteral("Jobs"));
     m_jobList->setModel(m_model);
     m_jobList->setItemDelegate(m_jobDelegate);
-    m_jobList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_jobList->setUniformItemSizes(true);
     m_jobList->setMouseTracking(true);
     m_jobList->setAlternatingRowColors(true);
@@ -62,12 +70,22 @@ MainWindow::MainWindow(AppDelegate *delegate, QWidget *parent) : QMainWindow(par
     m_stack->addWidget(m_helpImage);
     m_stack->addWidget(m_jobList);
 
+    m_details = new JobDetailsPane(this);
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(QStringLiteral("jobSplitter"));
+    m_splitter->setChildrenCollapsible(true);
+    m_splitter->addWidget(m_stack);
+    m_splitter->addWidget(m_details);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setCollapsible(0, false);
+    m_splitter->setSizes({440, 110});
+
     auto *central = new QWidget(this);
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(m_filePanel);
-    column->addWidget(m_stack, 1);
+    column->addWidget(m_splitter, 1);
     setCentralWidget(central);
 
     m_preferences = new PreferencesWindow(m_delegate, this);
@@ -75,7 +93,36 @@ MainWindow::MainWindow(AppDelegate *delegate, QWidget *parent) : QMainWindow(par
     createActions();
     createToolBar();
     createMenus();
+    connectJobList();
 
+    connect(m_delegate, &AppDelegate::windowTitleChanged, this, &MainWindow::updateTitle);
+    connect(m_delegate, &AppDelegate::pauseLookChanged, this, &MainWindow::updatePauseLook);
+    connect(m_delegate, &AppDelegate::showMainWindow, this, &MainWindow::bringToFront);
+    connect(m_delegate, &AppDelegate::quitRequested, this, [this] { m_quitting = true; });
+
+    m_queueProgress = new QueueProgress(m_delegate, this);
+    connect(m_queueProgress, &QueueProgress::changed, this, &MainWindow::updateLauncherEntry);
+
+    updateTitle();
+    updatePauseLook();
+    updateJobListShown();
+    updateSelectionActions();
+    setMinimumSize(640, 380);
+    resize(860, 580);
+    restoreWindowGeometry(this, kGeometryName);
+    restoreSplitterState(m_splitter, kSplitterName);
+}
+
+MainWindow::~MainWindow()
+{
+    // A bar left on the launcher would outlive the queue it showed.
+    if (m_queueProgress && m_queueProgress->visible())
+        if (platform::LauncherEntry *entry = platform::services().launcherEntry)
+            entry->setProgress(0.0, false);
+}
+
+void MainWindow::connectJobList()
+{
     auto syncJobs = [this] { m_model->sync(); };
     connect(m_delegate, &AppDelegate::taskArrayChanged, m_model, syncJobs);
     connect(m_delegate, &AppDelegate::jobsInserted, m_model, syncJobs);
@@ -84,149 +131,26 @@ MainWindow::MainWindow(AppDelegate *delegate, QWidget *parent) : QMainWindow(par
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateJobListShown);
     connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::updateJobListShown);
     connect(m_jobList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::updateRemoveAction);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateRemoveAction);
+            &MainWindow::updateSelectionActions);
+    connect(m_jobList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::updateSelectionActions);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateSelectionActions);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::updateSelectionActions);
 
-    connect(m_delegate, &AppDelegate::windowTitleChanged, this, &MainWindow::updateTitle);
-    connect(m_delegate, &AppDelegate::pauseLookChanged, this, &MainWindow::updatePauseLook);
-    connect(m_delegate, &AppDelegate::showMainWindow, this, &MainWindow::bringToFront);
-    connect(m_delegate, &AppDelegate::quitRequested, this, [this] { m_quitting = true; });
-
-    updateTitle();
-    updatePauseLook();
-    updateJobListShown();
-    updateRemoveAction();
-    resize(860, 580);
-    setMinimumSize(640, 380);
-}
-
-MainWindow::~MainWindow() = default;
-
-void MainWindow::createActions()
-{
-    m_addFilesAction = new QAction(namedImage(QStringLiteral("toolbar_add")), QStringLiteral("Add Files…"), this);
-    m_addFilesAction->setObjectName(QStringLiteral("addFilesAction"));
-    m_addFilesAction->setShortcut(QKeySequence::Open);
-    m_addFilesAction->setToolTip(QStringLiteral("Choose movies and subtitle files to convert"));
-    connect(m_addFilesAction, &QAction::triggered, m_delegate, [this] { m_delegate->addClicked(); });
-
-    // Toolbar item and menu item are separate senders with their own texts.
-    m_pauseToolbarAction = new QAction(this);
-    m_pauseToolbarAction->setObjectName(QStringLiteral("pauseContinueToolbarItem"));
-    connect(m_pauseToolbarAction, &QAction::triggered, m_delegate,
-            [this] { m_delegate->pauseContinueClicked(m_pauseToolbarAction); });
-    m_pauseMenuAction = new QAction(this);
-    m_pauseMenuAction->setObjectName(QStringLiteral("pauseContinueMenuItem"));
-    connect(m_pauseMenuAction, &QAction::triggered, m_delegate,
-            [this] { m_delegate->pauseContinueClicked(m_pauseMenuAction); });
-
-    m_cleanAction = new QAction(namedImage(QStringLiteral("toolbar_clean")), QStringLiteral("Clean"), this);
-    m_cleanAction->setObjectName(QStringLiteral("cleanAction"));
-    m_cleanAction->setToolTip(QStringLiteral("Remove the finished jobs from the list"));
-    connect(m_cleanAction, &QAction::triggered, m_delegate, [this] { m_delegate->cleanClicked(); });
-
-    m_removeJobAction = new QAction(QStringLiteral("Remove Job"), this);
-    m_removeJobAction->setObjectName(QStringLiteral("removeJobAction"));
-    m_removeJobAction->setShortcut(QKeySequence::Delete);
-    connect(m_removeJobAction, &QAction::triggered, this, &MainWindow::removeSelectedJob);
-
-    m_preferencesAction = new QAction(QStringLiteral("Preferences…"), this);
-    m_preferencesAction->setObjectName(QStringLiteral("preferencesAction"));
-    m_preferencesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    m_preferencesAction->setMenuRole(QAction::PreferencesRole);
-    connect(m_preferencesAction, &QAction::triggered, this, &MainWindow::showPreferences);
-
-    m_mainWindowAction = new QAction(QStringLiteral("Main Window"), this);
-    m_mainWindowAction->setObjectName(QStringLiteral("mainWindowAction"));
-    connect(m_mainWindowAction, &QAction::triggered, m_delegate, [this] { m_delegate->openMainWindow(); });
-
-    m_closeAction = new QAction(QStringLiteral("Close Window"), this);
-    m_closeAction->setShortcut(QKeySequence::Close);
-    connect(m_closeAction, &QAction::triggered, this, &QWidget::close);
-
-    m_quitAction = new QAction(QStringLiteral("Quit"), this);
-    m_quitAction->setObjectName(QStringLiteral("quitAction"));
-    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    m_quitAction->setMenuRole(QAction::QuitRole);
-    connect(m_quitAction, &QAction::triggered, this, &MainWindow::requestQuit);
-
-    m_aboutAction = new QAction(QStringLiteral("About ") + QApplication::applicationDisplayName(), this);
-    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
-    m_aboutAction->setMenuRole(QAction::AboutRole);
-    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
-
-    // Actions outside the menus still need the window to hear their shortcuts.
-    addActions({m_addFilesAction, m_removeJobAction, m_preferencesAction, m_closeAction, m_quitAction});
-}
-
-void MainWindow::createToolBar()
-{
-    QToolBar *bar = addToolBar(QStringLiteral("Toolbar"));
-    bar->setObjectName(QStringLiteral("toolbar"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize({32, 32});
-    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    bar->addAction(m_addFilesAction);
-    bar->addAction(m_pauseToolbarAction);
-    bar->addAction(m_cleanAction);
-}
-
-void MainWindow::createMenus()
-{
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(m_addFilesAction);
-    file->addSeparator();
-    file->addAction(m_closeAction);
-    file->addAction(m_quitAction);
-
-    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addAction(m_removeJobAction);
-    edit->addSeparator();
-    edit->addAction(m_preferencesAction);
-
-    QMenu *queue = menuBar()->addMenu(QStringLiteral("&Queue"));
-    queue->addAction(m_pauseMenuAction);
-    queue->addAction(m_cleanAction);
-
-    QMenu *window = menuBar()->addMenu(QStringLiteral("&Window"));
-    window->addAction(m_mainWindowAction);
-
-    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    const struct {
-        QString title;
-        QUrl (AppDelegate::*url)() const;
-        QKeySequence key;
-    } documents[] = {
-        {QStringLiteral("Read Me"), &AppDelegate::readmeURL, QKeySequence::HelpContents},
-        {QStringLiteral("Frequently Asked Questions"), &AppDelegate::faqURL, {}},
-        {QStringLiteral("Version History"), &AppDelegate::historyURL, {}},
-        {QStringLiteral("Credits"), &AppDelegate::aboutURL, {}},
-    };
-    for (const auto &document : documents) {
-        QAction *action = help->addAction(document.title);
-        action->setShortcut(document.key);
-        const auto url = document.url;
-        connect(action, &QAction::triggered, this, [this, url] { showHelpDocument((m_delegate->*url)()); });
-    }
-    const QList<LinkCommand> links = availableLinkCommands();
-    if (!links.isEmpty())
-        help->addSeparator();
-    for (const LinkCommand &link : links) {
-        QAction *action = help->addAction(link.title);
-        action->setObjectName(QStringLiteral("linkAction%1").arg(link.tag));
-        action->setData(link.tag);
-        const int tag = link.tag;
-        connect(action, &QAction::triggered, m_delegate, [this, tag] { m_delegate->openURL(tag); });
-    }
-    help->addSeparator();
-    help->addAction(m_aboutAction);
+    connect(m_jobList, &QAbstractItemView::activated, this,
+            [this](const QModelIndex &index) { runNaturalAction(m_jobList->jobAt(index)); });
+    connect(m_jobList, &JobListView::pauseContinueRequested, this,
+            [](ConversionJob *job) { performRowButton(job, RowButton::PauseContinue); });
+    connect(m_jobList, &JobListView::jobMenuRequested, this, &MainWindow::showJobMenu);
+    connect(m_model, &JobListModel::logRequested, this, &MainWindow::showLog);
 }
 
 HelpViewer *MainWindow::helpViewer()
 {
-    if (!m_helpViewer)
+    if (!m_helpViewer) {
         m_helpViewer = new HelpViewer(this);
+        m_helpViewer->setDocuments(helpDocuments());
+    }
     return m_helpViewer;
 }
 
@@ -263,6 +187,17 @@ void MainWindow::bringToFront()
     activateWindow();
 }
 
+void MainWindow::saveWindowStates()
+{
+    saveWindowGeometry(this, kGeometryName);
+    saveSplitterState(m_splitter, kSplitterName);
+    // Windows that are not open were remembered when they were hidden.
+    if (m_preferences->isVisible())
+        m_preferences->rememberGeometry();
+    if (m_helpViewer && m_helpViewer->isVisible())
+        m_helpViewer->saveState();
+}
+
 bool MainWindow::requestQuit()
 {
     if (m_quitting)
@@ -276,6 +211,7 @@ bool MainWindow::requestQuit()
 void MainWindow::quitNow()
 {
     m_quitting = true;
+    saveWindowStates(); // before the controller flushes the store
     m_delegate->applicationWillTerminate();
     // exit(), not quit(): quit() first asks every window to close, and an open alert refuses.
     QCoreApplication::exit(0);
@@ -283,6 +219,7 @@ void MainWindow::quitNow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    saveWindowStates();
     m_delegate->windowWillClose();
     // Closing the window quits, so it asks about everything that would be lost, not only about
     // a conversion in progress.
@@ -327,14 +264,6 @@ void MainWindow::updateTitle()
     setWindowTitle(m_delegate->windowTitle());
 }
 
-void MainWindow::updatePauseLook()
-{
-    m_pauseToolbarAction->setIcon(namedImage(m_delegate->toolbarImageName()));
-    m_pauseToolbarAction->setText(m_delegate->toolbarLabel());
-    m_pauseToolbarAction->setIconText(m_delegate->toolbarLabel());
-    m_pauseMenuAction->setText(m_delegate->menuItemTitle());
-}
-
 void MainWindow::updateJobListShown()
 {
     const QVariant jobs = QVariant::fromValue(m_delegate->taskArray());
@@ -343,18 +272,10 @@ void MainWindow::updateJobListShown()
     m_cleanAction->setEnabled(any);
 }
 
-void MainWindow::updateRemoveAction()
+void MainWindow::updateLauncherEntry()
 {
-    m_removeJobAction->setEnabled(m_jobList->selectionModel()->hasSelection());
-}
-
-void MainWindow::removeSelectedJob()
-{
-    const QModelIndexList rows = m_jobList->selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        return;
-    QPointer<ConversionJob> job = m_model->jobAt(rows.first().row());
-    QMetaObject::invokeMethod(this, [job] { performRowButton(job, RowButton::Remove); }, Qt::QueuedConnection);
+    if (platform::LauncherEntry *entry = platform::services().launcherEntry)
+        entry->setProgress(m_queueProgress->fraction(), m_queueProgress->visible());
 }
 
 } // namespace tavrel

@@ -1,25 +1,34 @@
 #pragma once
 // The main window, bound to the controller and to nothing else: toolbar and menus, the file
-// panel, the job list (or the drop picture while it is empty), drops of files on the whole
-// window and the title. Closing it quits the application (asking first while a job converts).
+// panel, the job list (or the drop picture while it is empty) above the selected job's details,
+// drops of files on the whole window and the title. Closing it quits the application (asking
+// first while a job converts). Its size, place and splitter come back at the next launch.
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
 class QAction;
-class QListView;
+class QMenu;
 class QMimeData;
+class QSplitter;
 class QStackedWidget;
 
 namespace tavrel {
 
 class AboutDialog;
 class AppDelegate;
+class ConversionJob;
 class FilePanel;
 class HelpImageView;
+struct HelpDocument;
 class HelpViewer;
 class JobDelegate;
+class JobDetailsPane;
 class JobListModel;
+class JobListView;
+class JobLogViewer;
 class PreferencesWindow;
+class QueueProgress;
 
 class MainWindow final : public QMainWindow
 {
@@ -33,13 +42,16 @@ public:
     PreferencesWindow *preferencesWindow() const { return m_preferences; }
     HelpViewer *helpViewer();
     JobListModel *jobModel() const { return m_model; }
-    QListView *jobList() const { return m_jobList; }
+    JobListView *jobList() const { return m_jobList; }
     FilePanel *filePanel() const { return m_filePanel; }
+    JobDetailsPane *jobDetails() const { return m_details; }
+    QSplitter *jobSplitter() const { return m_splitter; }
 
     QAction *addFilesAction() const { return m_addFilesAction; }
     QAction *pauseToolbarAction() const { return m_pauseToolbarAction; }
     QAction *pauseMenuAction() const { return m_pauseMenuAction; }
     QAction *cleanAction() const { return m_cleanAction; }
+    QAction *removeJobAction() const { return m_removeJobAction; }
 
     // The quit path: the controller's confirmation, then its termination, then the event loop
     // ends. False when the user kept the application running.
@@ -52,6 +64,16 @@ public:
     void showHelpDocument(const QUrl &url);
     void bringToFront();
 
+    // The context menu of a job's row, holding the actions that apply to it now.
+    QMenu *createJobMenu(ConversionJob *job, QWidget *parent);
+    // The job's log in its own window (one per job, raised when already open).
+    JobLogViewer *showLog(ConversionJob *job);
+    // Removes the jobs, asking first when one of them is converting or paused. False when the
+    // user kept them.
+    bool removeJobs(const QList<ConversionJob *> &jobs);
+    // Where the window, its splitter and the other windows are, for the next launch.
+    void saveWindowStates();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -62,22 +84,30 @@ private:
     void createActions();
     void createMenus();
     void createToolBar();
+    void connectJobList();
     void updateTitle();
     void updatePauseLook();
     void updateJobListShown();
-    void updateRemoveAction();
-    void removeSelectedJob();
+    void updateSelectionActions();
+    void runNaturalAction(ConversionJob *job);
+    void showJobMenu(ConversionJob *job, const QPoint &globalPosition);
+    void updateLauncherEntry();
+    QList<HelpDocument> helpDocuments() const;
 
     AppDelegate *m_delegate;
     FilePanel *m_filePanel = nullptr;
     QStackedWidget *m_stack = nullptr;
+    QSplitter *m_splitter = nullptr;
     HelpImageView *m_helpImage = nullptr;
-    QListView *m_jobList = nullptr;
+    JobListView *m_jobList = nullptr;
     JobListModel *m_model = nullptr;
     JobDelegate *m_jobDelegate = nullptr;
+    JobDetailsPane *m_details = nullptr;
     PreferencesWindow *m_preferences = nullptr;
+    QueueProgress *m_queueProgress = nullptr;
     QPointer<HelpViewer> m_helpViewer;
     QPointer<AboutDialog> m_about;
+    QList<QPointer<JobLogViewer>> m_logViewers;
 
     QAction *m_addFilesAction = nullptr;
     QAction *m_pauseToolbarAction = nullptr;

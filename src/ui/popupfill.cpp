@@ -14,6 +14,8 @@ void fillPopUp(QComboBox *popUp, const PopUpItems &items, int selectedIndex)
             popUp->insertSeparator(popUp->count());
         else
             popUp->addItem(item.title, item.tag);
+        if (!item.detail.isEmpty())
+            popUp->setItemData(popUp->count() - 1, item.detail, Qt::ToolTipRole);
     }
     popUp->setCurrentIndex(selectedIndex >= 0 && selectedIndex < popUp->count() ? selectedIndex : 0);
 }

@@ -4,14 +4,18 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/appdelegate.h"
 #include "app/settings.h"
+#include "ui/images.h"
 #include "ui/popupfill.h"
+#include "ui/windowstate.h"
 
 namespace tavrel {
 
@@ -39,7 +43,14 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
     m_destination = new QComboBox(intake);
     m_destination->setObjectName(QStringLiteral("preferencesDestinationPopUp"));
     m_destination->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    intakeLayout->addRow(QStringLiteral("Default destination:"), m_destination);
+    m_forgetFolder = new QPushButton(themedIcon(QStringLiteral("list-remove"), QString()),
+                                     QStringLiteral("Forget Folder"), intake);
+    m_forgetFolder->setObjectName(QStringLiteral("forgetFolderButton"));
+    m_forgetFolder->setToolTip(QStringLiteral("Take the chosen folder off the list (its files stay)"));
+    auto *destinationRow = new QHBoxLayout;
+    destinationRow->addWidget(m_destination);
+    destinationRow->addWidget(m_forgetFolder);
+    intakeLayout->addRow(QStringLiteral("Default destination:"), destinationRow);
     m_defaultAudio = addIndexPopUp(QStringLiteral("defaultAudio"),
                                    {QStringLiteral("Automatic"), QString(), QStringLiteral("English"),
                                     QStringLiteral("German"), QStringLiteral("French"), QStringLiteral("Spanish"),
@@ -111,8 +122,33 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
             &PreferencesWindow::updateDestinationItems);
     connect(m_delegate, &AppDelegate::preferencesDestinationPopUpIndexChanged, this,
             &PreferencesWindow::updateDestinationIndex);
+    connect(m_forgetFolder, &QPushButton::clicked, this, [this] {
+        const int folder = m_destination->currentIndex() - 2;
+        m_delegate->forgetDestination(folder);
+    });
 
     load();
+    restoreWindowGeometry(this, QStringLiteral("PreferencesGeometry"));
+}
+
+void PreferencesWindow::rememberGeometry() const
+{
+    saveWindowGeometry(this, QStringLiteral("PreferencesGeometry"));
+}
+
+void PreferencesWindow::hideEvent(QHideEvent *event)
+{
+    rememberGeometry();
+    QDialog::hideEvent(event);
+}
+
+void PreferencesWindow::updateForgetButton()
+{
+    // Only a folder of the list can be forgotten, not the ask or choose items.
+    const int index = m_destination->currentIndex();
+    const PopUpItems items = m_delegate->preferencesDestinationPopUpItems();
+    const bool folder = index >= 2 && index < items.size() - 2 && items.at(index).kind == PopUpItem::Kind::Item;
+    m_forgetFolder->setEnabled(folder);
 }
 
 QCheckBox *PreferencesWindow::addCheckBox(const QString &objectName, const QString &text, const QString &key)
@@ -179,6 +215,7 @@ void PreferencesWindow::updateDestinationItems()
 {
     fillPopUp(m_destination, m_delegate->preferencesDestinationPopUpItems(),
               m_delegate->preferencesDestinationPopUpIndex());
+    updateDestinationIndex();
 }
 
 void PreferencesWindow::updateDestinationIndex()
@@ -187,6 +224,8 @@ void PreferencesWindow::updateDestinationIndex()
     const int index = m_delegate->preferencesDestinationPopUpIndex();
     if (index >= 0 && index < m_destination->count())
         m_destination->setCurrentIndex(index);
+    m_destination->setToolTip(m_destination->currentData(Qt::ToolTipRole).toString());
+    updateForgetButton();
 }
 
 void PreferencesWindow::updateDependentControls()

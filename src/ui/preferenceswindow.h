@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QPushButton;
 
 namespace tavrel {
 
@@ -20,9 +21,11 @@ public:
 
     // Reads every control back from the store (on each showing, so outside edits show up).
     void load();
+    void rememberGeometry() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QCheckBox *addCheckBox(const QString &objectName, const QString &text, const QString &key);
@@ -30,6 +33,7 @@ private:
     void updateDestinationItems();
     void updateDestinationIndex();
     void updateDependentControls();
+    void updateForgetButton();
 
     AppDelegate *m_delegate;
     QList<QPair<QCheckBox *, QString>> m_checkBoxes;
@@ -38,6 +42,7 @@ private:
     QComboBox *m_autoRemoveType = nullptr;
     QComboBox *m_defaultAudio = nullptr;
     QComboBox *m_destination = nullptr;
+    QPushButton *m_forgetFolder = nullptr;
     bool m_loading = false;
 };
 

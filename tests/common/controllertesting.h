@@ -111,6 +111,16 @@ private:
 // file "<destination>.end" appears, then writes the destination (status 0) and exits with the
 // status written in that file. Its probe of an output ("-i FILE") reports a complete movie of
 // makeRecord's length.
+// The fake ffmpegs' answer to a probe of their output ("-i FILE"): a complete movie of
+// makeRecord's length.
+inline const char *const kProbeAnswer =
+    "if [ \"$#\" = 2 ] && [ \"$1\" = -i ]; then\n"
+    "  printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
+    "  printf '  Stream #0:0(und): Video: h264 (High), yuv420p, 320x240, 25 fps\\n'\n"
+    "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo, fltp, 192 kb/s\\n'\n"
+    "  exit 1\n"
+    "fi\n";
+
 class FakeTools
 {
 public:
@@ -119,13 +129,7 @@ public:
         EXPECT_TRUE(dir.isValid());
         QDir().mkpath(resources());
         writeFile(resources() + QStringLiteral("/ffmpeg"),
-                  "#!/bin/sh\n"
-                  "if [ \"$#\" = 2 ] && [ \"$1\" = -i ]; then\n"
-                  "  printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
-                  "  printf '  Stream #0:0(und): Video: h264 (High), yuv420p, 320x240, 25 fps\\n'\n"
-                  "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo, fltp, 192 kb/s\\n'\n"
-                  "  exit 1\n"
-                  "fi\n"
+                  QByteArray("#!/bin/sh\n") + kProbeAnswer +
                   "for a in \"$@\"; do dest=\"$a\"; done\n"
                   "echo \"fake ffmpeg writing $dest\"\n"
                   "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"

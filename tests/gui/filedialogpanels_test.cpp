@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -57,27 +59,62 @@ protected:
 
 } // namespace
 
-TEST(FileDialogPanelsNames, PatternsCoverBothCasesAndNamesGetTheirExtension)
+TEST(FileDialogPanelsNames, PatternsMatchEitherCaseAndNamesGetTheirExtension)
 {
-    EXPECT_EQ(FileDialogPanels::filterPatterns({QStringLiteral("mkv"), QStringLiteral("SRT")}),
-              QStringLiteral("*.mkv *.MKV *.srt *.SRT"));
+    EXPECT_EQ(FileDialogPanels::filterPatterns({QStringLiteral("mkv"), QStringLiteral("SRT"), QStringLiteral("mp4")}),
+              QStringLiteral("*.[mM][kK][vV] *.[sS][rR][tT] *.[mM][pP]4"));
     EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("Movie"), QStringLiteral("mp4")), QStringLiteral("Movie.mp4"));
     EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("Movie.MP4"), QStringLiteral("mp4")), QStringLiteral("Movie.MP4"));
     EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("a.mkv"), QStringLiteral("mp4")), QStringLiteral("a.mkv.mp4"));
 }
 
-TEST_F(FileDialogPanelsTest, ChoosesSeveralFilesWindowModalOnTheMainWindow)
+// The files the dialog lists (and lets the user pick) in the folder it shows.
+QStringList listed(QFileDialog &dialog, const QString &folder)
 {
-    const QString a = touch(QStringLiteral("A film.MKV"));
-    const QString b = touch(QStringLiteral("b.srt"));
+    QStringList names;
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    if (!model)
+        return names;
+    const QModelIndex root = model->index(folder);
+    for (int row = 0; row < model->rowCount(root); ++row) {
+        const QModelIndex index = model->index(row, 0, root);
+        if (model->flags(index) & Qt::ItemIsEnabled)
+            names << index.data().toString();
+    }
+    names.sort();
+    return names;
+}
+
+TEST_F(FileDialogPanelsTest, AddMoviesListsMoviesOfAnyLetterCaseAndOffersAllFiles)
+{
+    const QString a = touch(QStringLiteral("A film.Mkv"));
+    const QString b = touch(QStringLiteral("b.SRT"));
+    touch(QStringLiteral("notes.txt"));
+    const QStringList movies{QStringLiteral("A film.Mkv"), QStringLiteral("b.SRT")};
     whenDialogShows([&](QFileDialog &dialog) {
+        // Checked first, answered last: a failed check must not leave the dialog open.
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Add Movies"));
         EXPECT_EQ(dialog.parentWidget(), &mainWindow);
         EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
-        ASSERT_EQ(dialog.nameFilters().size(), 1);
-        EXPECT_TRUE(dialog.nameFilters().first().contains(QStringLiteral("*.mkv *.MKV *.srt *.SRT")));
+        EXPECT_EQ(dialog.nameFilters(),
+                  (QStringList{QStringLiteral("Movies and subtitles (*.[mM][kK][vV] *.[sS][rR][tT])"),
+                               QStringLiteral("All files (*)")}));
         dialog.setDirectory(folder.path());
-        dialog.selectFile(QStringLiteral("\"A film.MKV\" \"b.srt\""));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed(dialog, folder.path()) == movies; }, 5000))
+            << listed(dialog, folder.path()).join(u',').toStdString();
+        // The text file is there, only filtered out.
+        dialog.selectNameFilter(QStringLiteral("All files (*)"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed(dialog, folder.path()).contains(QStringLiteral("notes.txt")); }, 5000));
+        dialog.selectNameFilter(dialog.nameFilters().first());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed(dialog, folder.path()) == movies; }, 5000));
+
+        // Typed, as a user would: selectFile() leaves a file name field that has the focus alone.
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (name)
+            name->setText(QStringLiteral("\"A film.Mkv\" \"b.SRT\""));
+        else
+            ADD_FAILURE() << "no file name field";
         static_cast<QDialog &>(dialog).accept(); // public in QDialog, runs the dialog's own checks
     });
     const auto chosen = panels.chooseFiles(PanelParent::MainWindow, {QStringLiteral("mkv"), QStringLiteral("srt")});
@@ -88,6 +125,9 @@ TEST_F(FileDialogPanelsTest, ChoosesSeveralFilesWindowModalOnTheMainWindow)
 TEST_F(FileDialogPanelsTest, SaveProposesNameInFolderAndCancelGivesNothing)
 {
     whenDialogShows([&](QFileDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Save Converted Movie"));
+        EXPECT_EQ(dialog.nameFilters(),
+                  (QStringList{QStringLiteral("MP4 files (*.[mM][pP]4)"), QStringLiteral("All files (*)")}));
         EXPECT_EQ(dialog.parentWidget(), &preferences);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("mp4"));
@@ -107,6 +147,7 @@ TEST_F(FileDialogPanelsTest, SaveProposesNameInFolderAndCancelGivesNothing)
 TEST_F(FileDialogPanelsTest, FolderChooserTakesOnlyFolders)
 {
     whenDialogShows([&](QFileDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Choose Destination Folder"));
         EXPECT_EQ(dialog.fileMode(), QFileDialog::Directory);
         EXPECT_TRUE(dialog.testOption(QFileDialog::ShowDirsOnly));
         dialog.setDirectory(folder.path());

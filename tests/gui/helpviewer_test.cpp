@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -64,6 +65,42 @@ TEST_F(HelpTest, LinksBetweenDocumentsStayInTheViewerOthersGoToTheDesktop)
 
     viewer.showDocument(QUrl::fromLocalFile(dir.filePath(QStringLiteral("Gone.md"))));
     EXPECT_TRUE(viewer.browser()->toPlainText().contains(QStringLiteral("\"Gone\" is missing")));
+}
+
+TEST_F(HelpTest, BackForwardAndTheListOfDocuments)
+{
+    MainWindow window(delegate.get());
+    window.showHelpDocument(delegate->readmeURL());
+    HelpViewer *viewer = window.helpViewer();
+    QListWidget *list = viewer->documentList();
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("Frequently Asked Questions"));
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_FALSE(viewer->backAction()->isEnabled());
+
+    // A document chosen in the list, then one reached by a link.
+    Q_EMIT list->itemClicked(list->item(2));
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("History"));
+    Q_EMIT viewer->browser()->anchorClicked(QUrl(QStringLiteral("FAQ.md")));
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("FAQ"));
+    EXPECT_EQ(list->currentRow(), 1);
+
+    viewer->backAction()->trigger();
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("History"));
+    viewer->backAction()->trigger();
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Read Me"));
+    EXPECT_FALSE(viewer->backAction()->isEnabled());
+    EXPECT_TRUE(viewer->forwardAction()->isEnabled());
+    viewer->forwardAction()->trigger();
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("History"));
+    EXPECT_FALSE(viewer->browser()->toPlainText().contains(QStringLiteral("is missing")));
+
+    // A new visit from the middle of the history ends the way forward.
+    window.showHelpDocument(delegate->aboutURL());
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Credits"));
+    EXPECT_FALSE(viewer->forwardAction()->isEnabled());
+    viewer->backAction()->trigger();
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("History"));
 }
 
 } // namespace

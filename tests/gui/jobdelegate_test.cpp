@@ -5,6 +5,7 @@
 
 #include "ui/jobdelegate.h"
 #include "ui/joblistmodel.h"
+#include "ui/joblistview.h"
 #include "ui/jobrowlayout.h"
 #include "ui/mainwindow.h"
 #include "uitesting.h"

@@ -3,17 +3,21 @@
 #include <QLabel>
 #include <QDragEnterEvent>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include "ui/filepanel.h"
 #include "ui/helpimageview.h"
 #include "ui/images.h"
 #include "ui/joblistmodel.h"
+#include "ui/joblistview.h"
 #include "ui/mainwindow.h"
 #include "uitesting.h"
 
@@ -71,7 +75,6 @@ TEST_F(MainWindowTest, ADropOfMoviesIsScannedAndShownInTheFilePanel)
 
     FilePanel *panel = window->filePanel();
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->height(), AppDelegate::kFilePanelShownHeight);
     auto *name = panel->findChild<QLabel *>(QStringLiteral("fileNameLabel"));
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->text(), QStringLiteral("My Movie.mkv"));
@@ -85,6 +88,102 @@ TEST_F(MainWindowTest, ADropOfMoviesIsScannedAndShownInTheFilePanel)
     // Cancel with nothing pending hides the panel again.
     panel->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
     EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(MainWindowTest, TheFilePanelFitsItsContentsTakesItsKeysAndNamesTheFolder)
+{
+    const QString folder = dir.filePath(QStringLiteral("Converted Movies"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    platform.panels.folderAnswers.enqueue(folder);
+    delegate->chooseNewDestination(kPreferencesChooseFolderTag); // the default from now on
+
+    QSignalSpy scanned(delegate.get(), &AppDelegate::scanFinished);
+    delegate->application_openFiles({dir.filePath(QStringLiteral("A.mkv")), dir.filePath(QStringLiteral("B.mkv"))});
+    ASSERT_TRUE(scanned.wait(5000));
+    FilePanel *panel = window->filePanel();
+    auto *audio = panel->findChild<QComboBox *>(QStringLiteral("audioPopUp"));
+    auto *destination = panel->findChild<QComboBox *>(QStringLiteral("destinationPopUp"));
+    auto *info = panel->findChild<QLabel *>(QStringLiteral("informationLabel"));
+    QCoreApplication::processEvents();
+
+    // No empty band: the panel is as tall as it needs, the controls right under the text.
+    EXPECT_EQ(panel->height(), panel->sizeHint().height());
+    EXPECT_LE(audio->geometry().top() - info->geometry().bottom(), 16);
+    EXPECT_LE(panel->height() - audio->geometry().bottom(), 16);
+
+    EXPECT_TRUE(audio->hasFocus()) << "focus starts on the audio choice";
+    EXPECT_EQ(destination->currentText(), QStringLiteral("Converted Movies"));
+    EXPECT_EQ(destination->toolTip(), folder);
+
+    // Escape cancels A (B is read next), Return adds B to the queue.
+    QTest::keyClick(audio, Qt::Key_Escape);
+    ASSERT_TRUE(scanned.wait(5000));
+    EXPECT_EQ(delegate->fileName(), QStringLiteral("B.mkv"));
+    EXPECT_TRUE(delegate->taskArray().isEmpty());
+    QTest::keyClick(audio, Qt::Key_Return);
+    ASSERT_EQ(delegate->taskArray().size(), 1);
+    EXPECT_EQ(delegate->taskArray().first()->fileInfo()->destinationURL.toLocalFile(),
+              folder + QStringLiteral("/B.mp4"));
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(MainWindowTest, EveryToolbarItemHasItsIconAndThePauseItemKeepsItsPlace)
+{
+    auto *bar = window->findChild<QToolBar *>(QStringLiteral("toolbar"));
+    ASSERT_NE(bar, nullptr);
+    const QList<QAction *> items = bar->actions();
+    ASSERT_EQ(items.size(), 3);
+    QList<QRect> before;
+    for (QAction *item : items) {
+        EXPECT_FALSE(item->icon().isNull()) << item->text().toStdString();
+        EXPECT_FALSE(picture(item->icon()).isNull()) << item->text().toStdString();
+        before.append(bar->widgetForAction(item)->geometry());
+    }
+    const QRect central = window->centralWidget()->geometry();
+
+    window->pauseToolbarAction()->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->pauseToolbarAction()->iconText(), QStringLiteral("Resume Queue"));
+    for (int i = 0; i < items.size(); ++i)
+        EXPECT_EQ(bar->widgetForAction(items.at(i))->geometry(), before.at(i)) << items.at(i)->text().toStdString();
+    EXPECT_EQ(window->centralWidget()->geometry(), central);
+}
+
+// The program builds its window before the launch sequence runs; the pictures must not wait for it.
+TEST(MainWindowBeforeLaunch, ToolbarPicturesAreThereFromTheStart)
+{
+    test::resetSettingsStore();
+    OssoryLib::setResourceDirOverride(QStringLiteral(TAVREL_BUILD_RESOURCES));
+    test::ScriptedPlatform platform;
+    ASSERT_EQ(OssoryLib::shared(), nullptr);
+    AppDelegate delegate;
+    MainWindow window(&delegate);
+    for (QAction *item : window.findChild<QToolBar *>(QStringLiteral("toolbar"))->actions())
+        EXPECT_FALSE(item->icon().pixmap(32, 32).isNull()) << item->iconText().toStdString();
+    OssoryLib::setResourceDirOverride(QString());
+}
+
+TEST_F(MainWindowTest, QueueCommandsHaveShortcutsShownInTheQueueMenu)
+{
+    QMenu *queue = nullptr;
+    for (QAction *menu : window->menuBar()->actions())
+        if (menu->menu() && menu->text() == QStringLiteral("&Queue"))
+            queue = menu->menu();
+    ASSERT_NE(queue, nullptr);
+    ASSERT_TRUE(queue->actions().contains(window->pauseMenuAction()));
+    ASSERT_TRUE(queue->actions().contains(window->cleanAction()));
+    EXPECT_FALSE(window->pauseMenuAction()->shortcut().isEmpty());
+    EXPECT_FALSE(window->cleanAction()->shortcut().isEmpty());
+    EXPECT_NE(window->pauseMenuAction()->shortcut(), window->cleanAction()->shortcut());
+
+    // The key works from anywhere in the window, as a press of the menu item.
+    window->activateWindow();
+    window->jobList()->setFocus();
+    QTest::keySequence(window.get(), window->pauseMenuAction()->shortcut());
+    EXPECT_TRUE(delegate->paused());
+    EXPECT_EQ(window->pauseMenuAction()->text(), QStringLiteral("Resume Queue"));
+    EXPECT_TRUE(window->pauseToolbarAction()->toolTip().contains(
+        window->pauseMenuAction()->shortcut().toString(QKeySequence::NativeText)));
 }
 
 TEST_F(MainWindowTest, DragsWithoutAMovieAreRefused)

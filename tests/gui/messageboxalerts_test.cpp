@@ -185,3 +185,34 @@ TEST(MessageBoxAlerts, TextFieldSitsBelowTheMessageAndReturnsItsText)
     EXPECT_EQ(empty.code, 0);
     EXPECT_EQ(empty.text, QString());
 }
+
+TEST(MessageBoxAlerts, EachKindOfAlertCarriesItsStandardIcon)
+{
+    using tavrel::platform::alertIcon;
+    AlertRequest warning;
+    warning.title = QStringLiteral("Warning");
+    warning.defaultButton = QStringLiteral("OK");
+    warning.alternateButton = QStringLiteral("Don't warn again");
+    AlertRequest question;
+    question.title = QStringLiteral("Tavrel");
+    question.defaultButton = QStringLiteral("Quit");
+    question.alternateButton = QStringLiteral("Cancel");
+    AlertRequest problem;
+    problem.title = QStringLiteral("Tavrel");
+    problem.defaultButton = QStringLiteral("OK");
+    AlertRequest failed = problem;
+    failed.title = QStringLiteral("Conversion Failed");
+    EXPECT_EQ(alertIcon(warning), QMessageBox::Warning);
+    EXPECT_EQ(alertIcon(question), QMessageBox::Question);
+    EXPECT_EQ(alertIcon(threeButtons()), QMessageBox::Information);
+    EXPECT_EQ(alertIcon(problem), QMessageBox::Warning);
+    EXPECT_EQ(alertIcon(failed), QMessageBox::Critical);
+
+    // The box on screen carries it.
+    runAndAnswer(question, [](QMessageBox &box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        EXPECT_FALSE(box.iconPixmap().isNull());
+        button(box, QStringLiteral("Cancel"))->click();
+    });
+}
+

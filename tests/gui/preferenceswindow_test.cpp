@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -130,6 +131,28 @@ TEST_F(PreferencesTest, DestinationPopUpAddsAFolderAndMakesItTheDefault)
 
     choose(destination, 0); // back to asking each time
     EXPECT_EQ(defaultInt(kDefaultDestinationKey), 0);
+}
+
+TEST_F(PreferencesTest, AFolderCanBeForgottenAndShowsItsPath)
+{
+    QComboBox *destination = control<QComboBox>("preferencesDestinationPopUp");
+    auto *forget = preferences->findChild<QPushButton *>(QStringLiteral("forgetFolderButton"));
+    ASSERT_NE(forget, nullptr);
+    EXPECT_FALSE(forget->isEnabled()) << "ask each time is not a folder";
+    const QString folder = dir.filePath(QStringLiteral("Converted Movies"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    platform.panels.folderAnswers.enqueue(folder);
+    choose(destination, 2);
+    ASSERT_EQ(destination->currentIndex(), 2);
+    EXPECT_EQ(destination->toolTip(), folder);
+    EXPECT_TRUE(forget->isEnabled());
+
+    forget->click();
+    EXPECT_EQ(destination->count(), 3);
+    EXPECT_EQ(destination->currentIndex(), 0);
+    EXPECT_EQ(defaultInt(kDefaultDestinationKey), 0);
+    EXPECT_FALSE(forget->isEnabled());
+    EXPECT_TRUE(QFileInfo::exists(folder)) << "the folder itself stays";
 }
 
 } // namespace

@@ -281,5 +281,52 @@ TEST_F(DestinationTest, AHandWrittenSettingsFileKeepsItsFolder)
     platform::services().bookmarks = &platform.bookmarks;
 }
 
+TEST(DestinationPopUp, AnIndexAfterAFolderIsForgotten)
+{
+    struct Row { qint64 index; qsizetype folders; qsizetype forgotten; qint64 after; };
+    const Row rows[] = {
+        {4, 3, 0, 3}, // the third folder moves up with its index
+        {2, 3, 1, 2}, // a folder before the forgotten one stays
+        {3, 3, 1, 0}, // the forgotten folder itself: ask each time, never another folder
+        {0, 3, 1, 0},
+        {1, 3, 0, 0}, // names no folder
+        {6, 3, 0, 0},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(destinationIndexAfterForgetting(row.index, row.folders, row.forgotten), row.after)
+            << row.index << " " << row.forgotten;
+}
+
+TEST_F(DestinationTest, ForgettingAFolderTakesItOffBothPopUpsAndMovesTheChoices)
+{
+    app.launchCheck();
+    for (const QString &name : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}) {
+        platform.panels.folderAnswers.enqueue(folder(name));
+        app.setPreferencesDestinationPopUpIndex(int(app.preferencesDestinationPopUpItems().size()) - 1);
+    }
+    ASSERT_EQ(names(), (QStringList{"A", "B", "C"}));
+    ASSERT_EQ(defaultDestination(), 4); // C, the last one added
+    EXPECT_EQ(app.preferencesDestinationPopUpItems().at(3).detail, folder(QStringLiteral("B"))) << "the tooltip's path";
+    app.rebuildDestinationPopUp();
+    app.setDestinationPopUpIndex(3); // B in the file panel
+
+    app.forgetDestination(0);
+    EXPECT_EQ(names(), (QStringList{"B", "C"}));
+    EXPECT_EQ(defaultDestination(), 3) << "still C";
+    EXPECT_EQ(app.preferencesDestinationPopUpIndex(), 3);
+    EXPECT_EQ(app.preferencesDestinationPopUpItems().at(3).title, QStringLiteral("C"));
+    EXPECT_EQ(app.destinationPopUpIndex(), 2) << "still B";
+    EXPECT_EQ(app.destinationPopUpItems().at(2).title, QStringLiteral("B"));
+    QSettings onDisk(settings::storeFile(), QSettings::IniFormat);
+    EXPECT_EQ(onDisk.value(settings::kDestinationNamesKey).toStringList(), (QStringList{"B", "C"}));
+
+    // The default itself forgotten: ask each time, not the folder that moved into its place.
+    app.forgetDestination(1);
+    EXPECT_EQ(names(), QStringList{"B"});
+    EXPECT_EQ(defaultDestination(), 0);
+    app.forgetDestination(5); // no such folder
+    EXPECT_EQ(names(), QStringList{"B"});
+}
+
 } // namespace
 } // namespace tavrel::test

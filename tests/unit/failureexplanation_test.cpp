@@ -92,3 +92,23 @@ TEST(FailureExplanation, SendToSupportMailsTheWholeOutput)
     EXPECT_TRUE(text.contains(QStringLiteral("P.S. Details: -i /m/a b.mkv Error")));
     EXPECT_TRUE(text.contains(QString(500, QLatin1Char('e')) + QStringLiteral("END")));
 }
+
+TEST(FailureExplanation, TheInformationAlertOffersTheLogWhenThereIsOne)
+{
+    test::ScriptedPlatform platform;
+    FailureContext context;
+    context.jobOutput = QStringLiteral("Error while decoding");
+    EXPECT_EQ(explainFailure(context), FailureExplanationChoice::Done);
+    EXPECT_TRUE(platform.alerts.shown.last().otherButton.isEmpty()) << "no log to offer";
+
+    context.offerLog = true;
+    platform.alerts.answers.enqueue({-1, {}});
+    EXPECT_EQ(explainFailure(context), FailureExplanationChoice::ShowLog);
+    EXPECT_EQ(platform.alerts.shown.last().otherButton, QStringLiteral("Show Log"));
+    EXPECT_EQ(platform.alerts.shown.last().defaultButton, QStringLiteral("Send to support"));
+    platform.alerts.answers.enqueue({0, {}});
+    EXPECT_EQ(explainFailure(context), FailureExplanationChoice::Done);
+    // The default answer sends the report, as before; Show Log sent nothing.
+    EXPECT_EQ(platform.workspace.opened.size(), 1);
+}
+
