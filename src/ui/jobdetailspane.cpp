@@ -41,7 +41,7 @@ JobDetailsPane::JobDetailsPane(QWidget *parent) : QFrame(parent)
     form->addRow(QStringLiteral("Source:"), m_source);
     form->addRow(QStringLiteral("Output:"), m_output);
     form->addRow(QStringLiteral("Streams:"), m_information);
-    form->addRow(QStringLiteral("Status:"), m_status);
+    form->addRow(m_status); // the status line names itself ("Status: …")
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 6);

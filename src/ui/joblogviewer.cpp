@@ -45,7 +45,7 @@ JobLogViewer::JobLogViewer(ConversionJob *job, QWidget *parent) : QDialog(parent
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("logText"));
     m_text->setReadOnly(true);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth); // the long command line stays in sight
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 

@@ -46,6 +46,7 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
     m_forgetFolder = new QPushButton(themedIcon(QStringLiteral("list-remove"), QString()),
                                      QStringLiteral("Forget Folder"), intake);
     m_forgetFolder->setObjectName(QStringLiteral("forgetFolderButton"));
+    m_forgetFolder->setAutoDefault(false); // Return in the window must not forget a folder
     m_forgetFolder->setToolTip(QStringLiteral("Take the chosen folder off the list (its files stay)"));
     auto *destinationRow = new QHBoxLayout;
     destinationRow->addWidget(m_destination);

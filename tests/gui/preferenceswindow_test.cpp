@@ -146,6 +146,10 @@ TEST_F(PreferencesTest, AFolderCanBeForgottenAndShowsItsPath)
     ASSERT_EQ(destination->currentIndex(), 2);
     EXPECT_EQ(destination->toolTip(), folder);
     EXPECT_TRUE(forget->isEnabled());
+    preferences->show();
+    destination->setFocus();
+    QTest::keyClick(destination, Qt::Key_Return); // Return is not a request to forget
+    EXPECT_EQ(destination->count(), 5);
 
     forget->click();
     EXPECT_EQ(destination->count(), 3);

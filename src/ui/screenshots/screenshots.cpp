@@ -1,12 +1,14 @@
-// Renders the main window and the preferences window to PNG files for the documentation, on
-// the offscreen platform, with private folders and settings and a stand-in ffmpeg that acts out
-// a finished, a failed and a running conversion.
+// Takes the pictures of the documentation from a real X server (scripts/screenshots runs it on
+// Xvfb): the windows as the server shows them, with private folders and settings and a stand-in
+// ffmpeg that acts out a finished, a failed and a running conversion.
 // Usage: tavrel_screenshots <output folder>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QListView>
+#include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -19,6 +21,8 @@
 #include "support/ossorylib.h"
 #include "ui/demomode.h"
 #include "ui/helpviewer.h"
+#include "ui/joblistview.h"
+#include "ui/joblogviewer.h"
 #include "ui/mainwindow.h"
 #include "ui/preferenceswindow.h"
 
@@ -28,7 +32,7 @@ using namespace tavrel;
 
 // Finished after two seconds, failed after one, or a long run at sixty times real time,
 // chosen by the source's name.
-const char *kFakeFfmpeg = R"(#!/bin/sh
+const char *kFakeFfmpeg = R"sh(#!/bin/sh
 progress=""; prev=""; src=""
 for arg in "$@"; do
     [ "$prev" = "-progress" ] && progress="$arg"
@@ -38,7 +42,14 @@ done
 case "$src" in
 *Tears*)
     sleep 1
-    echo "[matroska,webm @ 0x55d0] Invalid data found when processing input"
+    echo "Stream mapping:"
+    echo "  Stream #0:0 -> #0:0 (copy)"
+    echo "  Stream #0:1 -> #0:1 (dts (dca) -> ac3 (native))"
+    echo "Press [q] to stop, [?] for help"
+    echo "[dca @ 0x55d0c8a4e2c0] Invalid data found when processing input"
+    echo "Error while decoding stream #0:1: Invalid data found when processing input"
+    echo "[matroska,webm @ 0x55d0c8a31a40] Read error at pos. 1073741824 (0x40000000)"
+    echo "Conversion failed!"
     exit 1 ;;
 *Sintel*)
     printf 'x' > "$last"; sleep 2
@@ -52,7 +63,7 @@ case "$src" in
     done
     exit 0 ;;
 esac
-)";
+)sh";
 
 class SilentNotifier final : public platform::UserNotifier
 {
@@ -112,13 +123,22 @@ bool waitFor(const std::function<bool()> &condition, int ms = 20000)
     return QTest::qWaitFor(condition, ms);
 }
 
-bool save(QWidget *widget, const QString &path)
+// What the server shows of a rectangle of the screen, once what was asked has been painted.
+bool saveArea(const QRect &area, const QString &path)
 {
-    QCoreApplication::processEvents();
-    widget->repaint();
-    const bool ok = widget->grab().save(path);
+    QTest::qWait(300); // a picture for the documentation: give the server time to draw
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const bool ok = screen && screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
     QTextStream(ok ? stdout : stderr) << (ok ? "wrote " : "could not write ") << path << Qt::endl;
     return ok;
+}
+
+bool save(QWidget *window, const QString &path)
+{
+    if (!QTest::qWaitForWindowExposed(window))
+        return false;
+    window->repaint();
+    return saveArea(window->frameGeometry(), path);
 }
 
 ConversionJob *jobNamed(const AppDelegate &delegate, const QString &name)
@@ -146,8 +166,11 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", home + "/config");
     qputenv("XDG_DATA_HOME", home + "/data");
     qputenv("XDG_CACHE_HOME", home + "/cache");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        QTextStream(stderr) << "tavrel_screenshots: no X server (run scripts/screenshots)\n";
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tavrel"));
@@ -210,7 +233,7 @@ int main(int argc, char **argv)
     AppDelegate delegate;
     delegate.setScanner(&record);
     MainWindow window(&delegate);
-    window.resize(900, 600);
+    window.setGeometry(40, 40, 900, 620);
     window.show();
     delegate.applicationDidFinishLaunching();
     if (!QTest::qWaitForWindowExposed(&window))
@@ -246,10 +269,31 @@ int main(int argc, char **argv)
     ok = save(&window, outDir + QStringLiteral("/main-window.png")) && ok;
 
     delegate.addToQueue();
-    window.jobList()->setCurrentIndex(QModelIndex());
     if (!waitFor([&] { return delegate.filePanelHeight() == 0; }))
         return 1;
+    // The converting job selected, its details below the list.
+    const QModelIndex runningRow = window.jobList()->model()->index(2, 0);
+    window.jobList()->setCurrentIndex(runningRow);
     ok = save(&window, outDir + QStringLiteral("/main-jobs.png")) && ok;
+
+    // Its context menu, over the window.
+    QMenu *menu = window.createJobMenu(running, &window);
+    const QRect row = window.jobList()->visualRect(runningRow);
+    menu->popup(window.jobList()->viewport()->mapToGlobal(row.topLeft() + QPoint(220, row.height() / 2)));
+    if (!QTest::qWaitForWindowExposed(menu))
+        return 1;
+    ok = saveArea(window.frameGeometry().united(menu->geometry()), outDir + QStringLiteral("/context-menu.png")) && ok;
+    menu->close();
+    delete menu;
+
+    // The failed job's log.
+    ConversionJob *failed = jobNamed(delegate, movies().at(1).name);
+    if (!failed || !waitFor([&] { return failed->state() == Failed; }))
+        return 1;
+    JobLogViewer *log = window.showLog(failed);
+    log->resize(820, 420);
+    ok = save(log, outDir + QStringLiteral("/log-viewer.png")) && ok;
+    log->close();
 
     delegate.applicationWillTerminate();
     return ok ? 0 : 1;
