@@ -141,7 +141,9 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
         QFile conf(home.path() + QStringLiteral("/.config/Ossory/Tavrel.conf"));
         ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
         conf.write(QStringLiteral("[General]\nDestinationBookmarks=\"{\\\"path\\\": \\\"%1\\\"}\"\n"
-                                  "DestinationNames=Converted Movies\nDefaultDestination=2\nAutoAdd=1\n")
+                                  "DestinationNames=Converted Movies\nDefaultDestination=2\nAutoAdd=1\n"
+                                  // The source goes when the job has finished: the sign the test waits for.
+                                  "AutoRemove=1\nAutoRemoveType=1\n")
                        .arg(out)
                        .toUtf8());
     }
@@ -177,6 +179,9 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
     ASSERT_TRUE(waitFor([&] { return converted() || app.state() == QProcess::NotRunning; }, 120000))
         << app.readAll().toStdString();
     ASSERT_TRUE(converted()) << "tavrel ended before the MP4 was written: " << app.readAll().toStdString();
+    // ffmpeg is done; the job is Finished once its output has been checked.
+    ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(movie) || app.state() == QProcess::NotRunning; }, 60000));
+    ASSERT_FALSE(QFileInfo::exists(movie)) << app.readAll().toStdString();
 
     // One job in the list, none waiting: the queue's title, on the window the server shows.
     const QString title = QStringLiteral("Tavrel  [1 Job(s), 0 Queued]");
