@@ -1,6 +1,5 @@
 #include "app/appdelegate.h"
 
-#include "app/fileintake.h"
 #include "app/settings.h"
 #include "inspection/languages.h"
 #include "inspection/runningtools.h"
@@ -13,28 +12,52 @@
 
 namespace tavrel {
 
-AppDelegate::AppDelegate(QObject *parent)
-    : QObject(parent)
-    , m_movieFileTypes(defaultMovieFileTypes())
-    , m_scanner(&MKVFileInfo::initWithURL)
-    , m_destinationItems(fixedDestinationItems(kMainWindowChooseFolderTag))
-    , m_preferencesItems(fixedDestinationItems(kPreferencesChooseFolderTag))
+AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_intake(m_queue, m_destinations, this)
 {
     // Before anything reads a setting; registering again is harmless.
     settings::registerAppDefaults();
-    m_addButtonTitle = QStringLiteral("Start Conversion");
-    updateWindowTitle();
+    forwardSignals();
+    connect(&m_queue, &JobQueue::addHandled, &m_intake, &FileIntake::cancelAdd);
+    connect(&m_queue, &JobQueue::terminationRequested, this, &AppDelegate::terminateApplication);
+    connect(&m_intake, &FileIntake::becameIdle, this, &AppDelegate::quitIfIntakeWasAwaited);
 }
 
 AppDelegate::~AppDelegate()
 {
     if (m_notifier && platform::services().notifier == m_notifier)
         m_notifier->setActivationHandler({});
-    // Jobs go before the controller's members do: a job must never call back into a
-    // half-destroyed host.
-    m_taskArray.clear();
+    // Jobs made but never added go before the controller's members do: a job must never call
+    // back into a half-destroyed host. The queue deletes its own.
     const auto jobs = findChildren<ConversionJob *>(Qt::FindDirectChildrenOnly);
     qDeleteAll(jobs);
+}
+
+void AppDelegate::forwardSignals()
+{
+    connect(&m_queue, &JobQueue::taskArrayChanged, this, &AppDelegate::taskArrayChanged);
+    connect(&m_queue, &JobQueue::jobsAboutToBeInserted, this, &AppDelegate::jobsAboutToBeInserted);
+    connect(&m_queue, &JobQueue::jobsInserted, this, &AppDelegate::jobsInserted);
+    connect(&m_queue, &JobQueue::jobAboutToBeRemoved, this, &AppDelegate::jobAboutToBeRemoved);
+    connect(&m_queue, &JobQueue::jobRemoved, this, &AppDelegate::jobRemoved);
+    connect(&m_queue, &JobQueue::pausedChanged, this, &AppDelegate::pausedChanged);
+    connect(&m_queue, &JobQueue::addButtonTitleChanged, this, &AppDelegate::addButtonTitleChanged);
+    connect(&m_queue, &JobQueue::pauseLookChanged, this, &AppDelegate::pauseLookChanged);
+    connect(&m_queue, &JobQueue::windowTitleChanged, this, &AppDelegate::windowTitleChanged);
+
+    connect(&m_intake, &FileIntake::filePanelHeightChanged, this, &AppDelegate::filePanelHeightChanged);
+    connect(&m_intake, &FileIntake::isScanningChanged, this, &AppDelegate::isScanningChanged);
+    connect(&m_intake, &FileIntake::fileInfoChanged, this, &AppDelegate::fileInfoChanged);
+    connect(&m_intake, &FileIntake::audioPopUpItemsChanged, this, &AppDelegate::audioPopUpItemsChanged);
+    connect(&m_intake, &FileIntake::audioPopUpIndexChanged, this, &AppDelegate::audioPopUpIndexChanged);
+    connect(&m_intake, &FileIntake::preferredLanguagesChanged, this, &AppDelegate::preferredLanguagesChanged);
+    connect(&m_intake, &FileIntake::scanFinished, this, &AppDelegate::scanFinished);
+
+    DestinationPopUp &main = m_destinations.mainPopUp();
+    DestinationPopUp &preferences = m_destinations.preferencesPopUp();
+    connect(&main, &DestinationPopUp::itemsChanged, this, &AppDelegate::destinationPopUpItemsChanged);
+    connect(&main, &DestinationPopUp::indexChanged, this, &AppDelegate::destinationPopUpIndexChanged);
+    connect(&preferences, &DestinationPopUp::itemsChanged, this, &AppDelegate::preferencesDestinationPopUpItemsChanged);
+    connect(&preferences, &DestinationPopUp::indexChanged, this, &AppDelegate::preferencesDestinationPopUpIndexChanged);
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -44,16 +67,12 @@ void AppDelegate::applicationDidFinishLaunching()
     asl_NSLog_debug(QStringLiteral("Tavrel started"));
     allowRunningTools();
 
-    m_movieFileTypes = defaultMovieFileTypes();
     setPreferredLanguages(preferredLanguages3Letter());
 
     installNotificationHandler();
 
-    setFilePanelHeight(kFilePanelHiddenHeight);
-    m_importSubtitleFiles.clear();
-    m_importFiles.clear();
-
-    setAddButtonTitle(QStringLiteral("Start Conversion"));
+    m_intake.reset();
+    m_queue.setAddButtonTitle(QStringLiteral("Start Conversion"));
 
     const OssoryLib *lib = OssoryLib::shared();
     m_build = makeString(QStringLiteral("%@ %i"), localized(QStringLiteral("Build:")), lib ? lib->appVersion() : 0);
@@ -104,7 +123,7 @@ bool AppDelegate::applicationShouldTerminate()
 
 bool AppDelegate::windowShouldClose()
 {
-    const qsizetype movies = m_importFiles.size() + (isIntakeBusyBesidesPending() ? 1 : 0);
+    const qsizetype movies = m_intake.importFiles().size() + (m_intake.isIntakeBusyBesidesPending() ? 1 : 0);
     const QString message = discardedWorkMessage(jobCountWithState(Converting), jobCountWithState(Paused),
                                                  jobCountWithState(Queued), movies);
     if (message.isEmpty())
@@ -117,20 +136,12 @@ void AppDelegate::applicationWillTerminate()
     // A scan must not keep the process waiting for its tools, nor show its result.
     terminateRunningTools();
     settings::synchronize();
-    // While quitting, removing a running job must not launch the next one only to kill it.
-    m_terminating = true;
-    while (!m_taskArray.isEmpty()) {
-        ConversionJob *job = m_taskArray.first();
-        job->remove();
-        // A job that did not take itself out of the list would keep this loop going for ever.
-        if (!m_taskArray.isEmpty() && m_taskArray.first() == job)
-            removeJob(job);
-    }
+    m_queue.removeAllForTermination();
 }
 
 void AppDelegate::terminateApplication()
 {
-    if (m_terminating)
+    if (m_queue.isTerminating())
         return;
     // The batch is not over while movies are still being read or wait in the file panel.
     if (isIntakeBusy()) {
@@ -141,6 +152,16 @@ void AppDelegate::terminateApplication()
         return;
     applicationWillTerminate();
     Q_EMIT quitRequested();
+}
+
+void AppDelegate::quitIfIntakeWasAwaited()
+{
+    // A quit that QuitAfterConversion asked for while movies were still coming in.
+    if (m_quitWhenIntakeIdle && settings::defaultInt(settings::kQuitAfterConversionKey)
+        && jobCountWithState(Converting) == 0) {
+        m_quitWhenIntakeIdle = false;
+        terminateApplication();
+    }
 }
 
 void AppDelegate::didActivateNotification(const QVariantMap &userInfo)
@@ -162,14 +183,6 @@ void AppDelegate::openURL(int tag)
 bool AppDelegate::isRateable() const
 {
     return settings::defaultInt(makeString(QStringLiteral("%@_usages"), appVersionString())) > 10;
-}
-
-void AppDelegate::setPreferredLanguages(const QStringList &languages)
-{
-    if (m_preferredLanguages == languages)
-        return;
-    m_preferredLanguages = languages;
-    Q_EMIT preferredLanguagesChanged();
 }
 
 } // namespace tavrel

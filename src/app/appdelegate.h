@@ -1,8 +1,9 @@
 #pragma once
-// The application controller: owns the job queue, takes movies and subtitle files in, keeps the
-// destination folders and runs the application's life from launch to quit. It is the main
+// The application controller: runs the application's life from launch to quit and is the main
 // window's view model: the window binds to its properties and calls its operations, and holds
-// no widget reference itself. Jobs call it back through JobHost.
+// no widget reference itself. The work is done by the objects it owns, to which its members
+// forward: the job queue, the file intake and the destination folders. Jobs call it back
+// through JobHost.
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -15,6 +16,9 @@
 #include <memory>
 #include <optional>
 
+#include "app/destinationfolders.h"
+#include "app/fileintake.h"
+#include "app/jobqueue.h"
 #include "app/popupitems.h"
 #include "conversion/conversionjob.h"
 #include "conversion/jobhost.h"
@@ -24,8 +28,6 @@ namespace tavrel {
 
 class OssoryLib;
 namespace platform { class UserNotifier; }
-
-using MutableConversionJobArray = QList<ConversionJob *>;
 
 class AppDelegate final : public QObject, public JobHost
 {
@@ -62,11 +64,10 @@ class AppDelegate final : public QObject, public JobHost
 
 public:
     // The file panel's heights (the layout constant of the panel's top constraint).
-    static constexpr int kFilePanelShownHeight = 117;
-    static constexpr int kFilePanelHiddenHeight = 0;
+    static constexpr int kFilePanelShownHeight = FileIntake::kFilePanelShownHeight;
+    static constexpr int kFilePanelHiddenHeight = FileIntake::kFilePanelHiddenHeight;
 
-    // Builds the record of one movie; blocks (runs the tools). Replaceable for tests.
-    using Scanner = std::function<std::shared_ptr<MKVFileInfo>(const QUrl &url)>;
+    using Scanner = FileIntake::Scanner;
 
     // Registers the settings defaults (once per process) before anything reads a setting.
     explicit AppDelegate(QObject *parent = nullptr);
@@ -74,26 +75,28 @@ public:
     Q_DISABLE_COPY_MOVE(AppDelegate)
 
     // ---- Queue ----
-    const MutableConversionJobArray &taskArray() const { return m_taskArray; }
-    bool paused() const { return m_paused; }
-    QString addButtonTitle() const { return m_addButtonTitle; }
-    QString toolbarImageName() const { return m_toolbarImageName; }
-    QString toolbarLabel() const { return m_toolbarLabel; }
-    QString menuItemTitle() const { return m_menuItemTitle; }
-    QString windowTitle() const { return m_windowTitle; }
+    const MutableConversionJobArray &taskArray() const { return m_queue.taskArray(); }
+    bool paused() const { return m_queue.paused(); }
+    QString addButtonTitle() const { return m_queue.addButtonTitle(); }
+    QString toolbarImageName() const { return m_queue.toolbarImageName(); }
+    QString toolbarLabel() const { return m_queue.toolbarLabel(); }
+    QString menuItemTitle() const { return m_queue.menuItemTitle(); }
+    QString windowTitle() const { return m_queue.windowTitle(); }
 
     // Takes ownership of the job. Drops it with an alert when its destination cannot be written.
-    void addJob(ConversionJob *job);
-    void cleanClicked();
-    void updateWindowTitle();
+    void addJob(ConversionJob *job) { m_queue.addJob(job); }
+    void cleanClicked() { m_queue.cleanClicked(); }
+    void updateWindowTitle() { m_queue.updateWindowTitle(); }
 
     // JobHost (also called by the window: pauseContinueClicked with the clicked item as sender).
-    qint64 jobCountWithState(qint32 state) const override;
-    void startNextJobInQueue() override;
-    void removeJob(ConversionJob *job) override;
-    void pauseContinueClicked(QObject *sender) override; // nullptr: no sender
+    qint64 jobCountWithState(qint32 state) const override { return m_queue.jobCountWithState(state); }
+    void startNextJobInQueue() override { m_queue.startNextJobInQueue(); }
+    void removeJob(ConversionJob *job) override { m_queue.removeJob(job); }
+    void pauseContinueClicked(QObject *sender) override { m_queue.pauseContinueClicked(sender); } // nullptr: no sender
     void terminateApplication() override;
-    bool isSourceInUse(const ConversionJob *job) const override;
+    bool isSourceInUse(const ConversionJob *job) const override { return m_queue.isSourceInUse(job); }
+    ConversionSettings conversionSettings() const override { return m_queue.conversionSettings(); }
+    void jobEnded(ConversionJob *job, JobEnd end) override { m_queue.jobEnded(job, end); }
 
     // ---- Lifecycle ----
     void applicationDidFinishLaunching();
@@ -104,7 +107,7 @@ public:
     // Closing the main window quits: asks first when jobs or movies would be discarded.
     bool windowShouldClose();
     // Movies not yet added: waiting to be read, being read, or shown in the file panel.
-    bool isIntakeBusy() const;
+    bool isIntakeBusy() const { return m_intake.isIntakeBusy(); }
     void applicationWillTerminate();   // flushes settings, then removes every job from the front
     void didActivateNotification(const QVariantMap &userInfo);
     void openURL(int tag);
@@ -115,48 +118,56 @@ public:
     QUrl faqURL() const { return m_faqURL; }
     QUrl readmeURL() const { return m_readmeURL; }
     bool isRateable() const;
-    QStringList preferredLanguages() const { return m_preferredLanguages; }
-    void setPreferredLanguages(const QStringList &languages);
+    QStringList preferredLanguages() const { return m_intake.preferredLanguages(); }
+    void setPreferredLanguages(const QStringList &languages) { m_intake.setPreferredLanguages(languages); }
 
     // ---- File intake ----
-    void application_openFiles(const QStringList &paths);
-    bool draggingEntered(const QStringList &paths) const; // true: copy, false: refuse
-    bool performDragOperation(const QStringList &paths);
-    void addClicked();
-    void addNextFile();
-    void addToQueue();
-    void cancelAdd();
-    std::optional<QString> bestLanguage() const;
+    void application_openFiles(const QStringList &paths) { m_intake.application_openFiles(paths); }
+    bool draggingEntered(const QStringList &paths) const { return m_intake.draggingEntered(paths); } // true: copy
+    bool performDragOperation(const QStringList &paths) { return m_intake.performDragOperation(paths); }
+    void addClicked() { m_intake.addClicked(); }
+    void addNextFile() { m_intake.addNextFile(); }
+    void addToQueue() { m_intake.addToQueue(); }
+    void cancelAdd() { m_intake.cancelAdd(); }
+    std::optional<QString> bestLanguage() const { return m_intake.bestLanguage(); }
 
-    int filePanelHeight() const { return m_filePanelHeight; }
-    bool isScanning() const { return m_isScanning; }
-    const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_fileInfo; }
-    QString fileName() const;
-    QString informationString() const;
-    QStringList audioPopUpItems() const { return m_audioPopUpItems; }
-    int audioPopUpIndex() const { return m_audioPopUpIndex; }
-    void setAudioPopUpIndex(int index);
-    QStringList movieFileTypes() const { return m_movieFileTypes; }
-    QStringList importFiles() const { return m_importFiles; }
-    QHash<QString, QString> importSubtitleFiles() const { return m_importSubtitleFiles; }
+    int filePanelHeight() const { return m_intake.filePanelHeight(); }
+    bool isScanning() const { return m_intake.isScanning(); }
+    const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_intake.fileInfo(); }
+    QString fileName() const { return m_intake.fileName(); }
+    QString informationString() const { return m_intake.informationString(); }
+    QStringList audioPopUpItems() const { return m_intake.audioPopUpItems(); }
+    int audioPopUpIndex() const { return m_intake.audioPopUpIndex(); }
+    void setAudioPopUpIndex(int index) { m_intake.setAudioPopUpIndex(index); }
+    QStringList movieFileTypes() const { return m_intake.movieFileTypes(); }
+    QStringList importFiles() const { return m_intake.importFiles(); }
+    QHash<QString, QString> importSubtitleFiles() const { return m_intake.importSubtitleFiles(); }
 
-    void setScanner(Scanner scanner); // default: MKVFileInfo::initWithURL
+    void setScanner(Scanner scanner) { m_intake.setScanner(std::move(scanner)); } // default: MKVFileInfo::initWithURL
 
     // ---- Destination folders ----
-    void chooseNewDestination(int tag); // 1 main window, 0 preferences
-    void rebuildDestinationPopUp();
-    void rebuildPreferencesDestinationPopUp();
-    void launchCheck();
+    void chooseNewDestination(int tag) { m_destinations.chooseNewDestination(tag); } // 1 main window, 0 preferences
+    void rebuildDestinationPopUp() { m_destinations.rebuildDestinationPopUp(); }
+    void rebuildPreferencesDestinationPopUp() { m_destinations.rebuildPreferencesDestinationPopUp(); }
+    void launchCheck() { m_destinations.launchCheck(); }
     // Takes a remembered folder (0-based) out of both lists; jobs already writing there go on.
-    void forgetDestination(int folder);
-    PopUpItems destinationPopUpItems() const { return m_destinationItems; }
-    int destinationPopUpIndex() const { return m_destinationIndex; }
+    void forgetDestination(int folder) { m_destinations.forgetDestination(folder); }
+    PopUpItems destinationPopUpItems() const { return m_destinations.mainPopUp().items(); }
+    int destinationPopUpIndex() const { return m_destinations.mainPopUp().index(); }
     // Selecting the choose-folder item runs chooseNewDestination instead of selecting it.
-    void setDestinationPopUpIndex(int index);
-    PopUpItems preferencesDestinationPopUpItems() const { return m_preferencesItems; }
-    int preferencesDestinationPopUpIndex() const { return m_preferencesIndex; }
+    void setDestinationPopUpIndex(int index) { m_destinations.select(m_destinations.mainPopUp(), index); }
+    PopUpItems preferencesDestinationPopUpItems() const { return m_destinations.preferencesPopUp().items(); }
+    int preferencesDestinationPopUpIndex() const { return m_destinations.preferencesPopUp().index(); }
     // Also writes DefaultDestination when a real item is chosen.
-    void setPreferencesDestinationPopUpIndex(int index);
+    void setPreferencesDestinationPopUpIndex(int index)
+    {
+        m_destinations.select(m_destinations.preferencesPopUp(), index);
+    }
+
+    // The objects that do the work.
+    JobQueue &queue() { return m_queue; }
+    FileIntake &intake() { return m_intake; }
+    DestinationFolders &destinations() { return m_destinations; }
 
 Q_SIGNALS:
     // The job list: whole-list change plus row-level changes for a list model.
@@ -190,59 +201,18 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    void setPaused(bool paused);
-    void setAddButtonTitle(const QString &title);
-    void setPauseLook(bool pausedLook);
-    void setFilePanelHeight(int height);
-    void setIsScanning(bool scanning);
-    void setFileInfo(std::shared_ptr<MKVFileInfo> info);
-    void scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QString &subtitlePath);
-    void reportToolFailure(const MKVFileInfo &info);
-    void selectBestAudioTrack();
-    void registerSubtitle(const QString &path);
-    bool isOutputTaken(const QString &path) const;
-    bool isOutputInUse(const QString &path) const; // the destination of a listed, unfinished job
-    bool isListedSource(const QString &path) const; // the source of a listed job
-    bool isIntakeBusyBesidesPending() const;       // a movie is being read or shown in the panel
-    void setDestinationItems(const PopUpItems &items, int index);
-    void setPreferencesItems(const PopUpItems &items, int index);
-    std::optional<QString> resolveDestinationFolder(int folder);
-    qsizetype destinationFolderCount() const;
-    PopUpItems withFolderPaths(PopUpItems items) const;
+    void forwardSignals();
     void installNotificationHandler();
+    void quitIfIntakeWasAwaited();
 
-    // Queue
-    MutableConversionJobArray m_taskArray;
-    bool m_paused = false;
-    bool m_terminating = false; // applicationWillTerminate has begun
-    QString m_addButtonTitle;
-    QString m_toolbarImageName = QStringLiteral("toolbar_pause");
-    QString m_toolbarLabel = QStringLiteral("Pause Queue");
-    QString m_menuItemTitle = QStringLiteral("Pause Queue");
-    QString m_windowTitle;
-
-    // File intake
-    QStringList m_movieFileTypes;
-    QStringList m_importFiles;
-    QHash<QString, QString> m_importSubtitleFiles;
-    std::shared_ptr<MKVFileInfo> m_fileInfo;
-    bool m_isScanning = false;
-    int m_filePanelHeight = kFilePanelHiddenHeight;
-    QStringList m_audioPopUpItems;
-    int m_audioPopUpIndex = -1;
-    Scanner m_scanner;
-    bool m_scanCancelled = false;      // the movie being read was cancelled
+    // Declared in the order they depend on one another; jobs go with the queue, first.
+    DestinationFolders m_destinations;
+    JobQueue m_queue;
+    FileIntake m_intake;
     bool m_quitWhenIntakeIdle = false; // QuitAfterConversion waits for the movies still coming in
-
-    // Destination folders
-    PopUpItems m_destinationItems;
-    int m_destinationIndex = 0;
-    PopUpItems m_preferencesItems;
-    int m_preferencesIndex = 0;
 
     // Lifecycle
     std::unique_ptr<OssoryLib> m_lib;
-    QStringList m_preferredLanguages;
     QString m_version;
     QString m_build;
     QUrl m_aboutURL;

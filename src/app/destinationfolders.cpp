@@ -1,10 +1,9 @@
-// The destination folders of the controller: adding a folder, the launch check, the two
-// pop-ups and resolving a folder for a job.
+#include "app/destinationfolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
-#include "app/appdelegate.h"
 #include "app/settings.h"
 #include "platform/services.h"
 #include "support/fileops.h"
@@ -53,16 +52,38 @@ void storeFolders(const QList<QByteArray> &bookmarks, const QStringList &names)
     settings::setDefaultObject(settings::kDestinationNamesKey, nameValues);
 }
 
-} // namespace
-
-qsizetype AppDelegate::destinationFolderCount() const
+// The two lists are kept the same length; should a store hold lists of different lengths, only
+// the folders with both a reference and a name are offered.
+qsizetype destinationFolderCount()
 {
-    // The two lists are kept the same length; should a store hold lists of different lengths,
-    // only the folders with both a reference and a name are offered.
     return qMin(storedBookmarks().size(), storedNames().size());
 }
 
-void AppDelegate::chooseNewDestination(int tag)
+} // namespace
+
+DestinationPopUp::DestinationPopUp(int chooseFolderTag, QObject *parent)
+    : QObject(parent), m_chooseFolderTag(chooseFolderTag), m_items(fixedDestinationItems(chooseFolderTag))
+{
+}
+
+void DestinationPopUp::set(const PopUpItems &items, int index)
+{
+    if (items != m_items) {
+        m_items = items;
+        Q_EMIT itemsChanged();
+    }
+    if (index != m_index) {
+        m_index = index;
+        Q_EMIT indexChanged();
+    }
+}
+
+DestinationFolders::DestinationFolders(QObject *parent)
+    : QObject(parent), m_main(kMainWindowChooseFolderTag), m_preferences(kPreferencesChooseFolderTag)
+{
+}
+
+void DestinationFolders::chooseNewDestination(int tag)
 {
     platform::Panels *panels = platform::services().panels;
     platform::Bookmarks *bookmarks = platform::services().bookmarks;
@@ -90,16 +111,16 @@ void AppDelegate::chooseNewDestination(int tag)
 
     rebuildPreferencesDestinationPopUp();
     if (tag == kPreferencesChooseFolderTag) {
-        const int index = int(m_preferencesItems.size()) - 3;
-        setPreferencesItems(m_preferencesItems, index);
+        const int index = int(m_preferences.items().size()) - 3;
+        m_preferences.set(m_preferences.items(), index);
         settings::setDefaultInt(settings::kDefaultDestinationKey, index);
     } else if (fromMainWindow) {
         rebuildDestinationPopUp();
-        setDestinationItems(m_destinationItems, int(m_destinationItems.size()) - 3);
+        m_main.set(m_main.items(), int(m_main.items().size()) - 3);
     }
 }
 
-PopUpItems AppDelegate::withFolderPaths(PopUpItems items) const
+PopUpItems DestinationFolders::withFolderPaths(PopUpItems items) const
 {
     platform::Bookmarks *bookmarks = platform::services().bookmarks;
     const QList<QByteArray> stored = storedBookmarks();
@@ -112,7 +133,7 @@ PopUpItems AppDelegate::withFolderPaths(PopUpItems items) const
     return items;
 }
 
-void AppDelegate::forgetDestination(int folder)
+void DestinationFolders::forgetDestination(int folder)
 {
     QList<QByteArray> stored = storedBookmarks();
     QStringList names = storedNames();
@@ -129,24 +150,28 @@ void AppDelegate::forgetDestination(int folder)
 
     rebuildPreferencesDestinationPopUp();
     // The file panel keeps its own choice, moved along with the folders.
-    const int shown = int(destinationIndexAfterForgetting(m_destinationIndex, count, folder));
-    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_destinationItems, names));
-    setDestinationItems(items, selectableDestinationIndex(items, shown));
+    const int shown = int(destinationIndexAfterForgetting(m_main.index(), count, folder));
+    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_main.items(), names));
+    m_main.set(items, selectableDestinationIndex(items, shown));
 }
 
-void AppDelegate::rebuildDestinationPopUp()
+void DestinationFolders::rebuild(DestinationPopUp &popUp)
 {
-    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_destinationItems, storedNames()));
-    setDestinationItems(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
+    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(popUp.items(), storedNames()));
+    popUp.set(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
 }
 
-void AppDelegate::rebuildPreferencesDestinationPopUp()
+void DestinationFolders::rebuildDestinationPopUp()
 {
-    const PopUpItems items = withFolderPaths(rebuiltDestinationItems(m_preferencesItems, storedNames()));
-    setPreferencesItems(items, selectableDestinationIndex(items, settings::defaultInt(settings::kDefaultDestinationKey)));
+    rebuild(m_main);
 }
 
-void AppDelegate::launchCheck()
+void DestinationFolders::rebuildPreferencesDestinationPopUp()
+{
+    rebuild(m_preferences);
+}
+
+void DestinationFolders::launchCheck()
 {
     platform::Bookmarks *bookmarks = platform::services().bookmarks;
     QList<QByteArray> stored = storedBookmarks();
@@ -180,11 +205,11 @@ void AppDelegate::launchCheck()
         settings::setDefaultInt(settings::kDefaultDestinationKey, repaired);
 
     // Back to the three fixed items, then rebuilt from what is left.
-    m_preferencesItems = fixedDestinationItems(kPreferencesChooseFolderTag);
+    m_preferences.resetItems();
     rebuildPreferencesDestinationPopUp();
 }
 
-std::optional<QString> AppDelegate::resolveDestinationFolder(int folder)
+std::optional<QString> DestinationFolders::resolveDestinationFolder(int folder)
 {
     platform::Bookmarks *bookmarks = platform::services().bookmarks;
     const QList<QByteArray> stored = storedBookmarks();
@@ -199,63 +224,35 @@ std::optional<QString> AppDelegate::resolveDestinationFolder(int folder)
     return path;
 }
 
-void AppDelegate::setDestinationPopUpIndex(int index)
+void DestinationFolders::select(DestinationPopUp &popUp, int index)
 {
-    if (index >= 0 && index < m_destinationItems.size()) {
-        const PopUpItem &item = m_destinationItems.at(index);
-        if (item.kind == PopUpItem::Kind::ChooseFolder) {
-            chooseNewDestination(item.tag);
-        } else if (item.kind == PopUpItem::Kind::Item && index != m_destinationIndex) {
-            m_destinationIndex = index;
-            Q_EMIT destinationPopUpIndexChanged();
-            return;
-        }
-    }
-    // Nothing selectable was chosen (or the chooser has run): a view that moved its selection
-    // goes back to the controller's.
-    Q_EMIT destinationPopUpIndexChanged();
-}
-
-void AppDelegate::setPreferencesDestinationPopUpIndex(int index)
-{
-    if (index >= 0 && index < m_preferencesItems.size()) {
-        const PopUpItem &item = m_preferencesItems.at(index);
+    if (index >= 0 && index < popUp.items().size()) {
+        const PopUpItem &item = popUp.items().at(index);
         if (item.kind == PopUpItem::Kind::ChooseFolder) {
             chooseNewDestination(item.tag);
         } else if (item.kind == PopUpItem::Kind::Item) {
-            settings::setDefaultInt(settings::kDefaultDestinationKey, index);
-            if (index != m_preferencesIndex) {
-                m_preferencesIndex = index;
-                Q_EMIT preferencesDestinationPopUpIndexChanged();
+            if (&popUp == &m_preferences)
+                settings::setDefaultInt(settings::kDefaultDestinationKey, index);
+            if (index != popUp.index()) {
+                popUp.set(popUp.items(), index);
                 return;
             }
         }
     }
-    Q_EMIT preferencesDestinationPopUpIndexChanged();
+    // Nothing new was selected (or the chooser has run): a view that moved its selection goes
+    // back to the controller's.
+    Q_EMIT popUp.indexChanged();
 }
 
-void AppDelegate::setDestinationItems(const PopUpItems &items, int index)
+DestinationFolders::Selection DestinationFolders::selectedFolder()
 {
-    if (items != m_destinationItems) {
-        m_destinationItems = items;
-        Q_EMIT destinationPopUpItemsChanged();
-    }
-    if (index != m_destinationIndex) {
-        m_destinationIndex = index;
-        Q_EMIT destinationPopUpIndexChanged();
-    }
-}
-
-void AppDelegate::setPreferencesItems(const PopUpItems &items, int index)
-{
-    if (items != m_preferencesItems) {
-        m_preferencesItems = items;
-        Q_EMIT preferencesDestinationPopUpItemsChanged();
-    }
-    if (index != m_preferencesIndex) {
-        m_preferencesIndex = index;
-        Q_EMIT preferencesDestinationPopUpIndexChanged();
-    }
+    // An index that names no folder (the separator, the choose-folder item) asks for the file.
+    const int index = m_main.index();
+    const std::optional<int> folder =
+        index != 0 ? folderForDestinationIndex(index, destinationFolderCount()) : std::nullopt;
+    if (!folder)
+        return {};
+    return {true, resolveDestinationFolder(*folder)};
 }
 
 } // namespace tavrel

@@ -1,40 +1,109 @@
 #pragma once
-// Plain rules of the file intake: extensions, subtitle keys, the MPEG program stream test and
-// the output name.
+// The file intake: opened and dropped files, the movies and subtitle files waiting their turn,
+// the background scan, the file panel with its sound-track choice, and the hand-over of the
+// shown movie to the queue.
+#include <QHash>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/intakerules.h"
+#include "inspection/mkvfileinfo.h"
 
 namespace tavrel {
 
-// The movie extensions, in their order, and the subtitle extensions the open panel allows.
-QStringList defaultMovieFileTypes();
-QStringList subtitleFileTypes(); // "srt", "ass", "ssa", "smi", "sub"
+class DestinationFolders;
+class JobHost;
+class JobQueue;
 
-// The last extension of the path's last component, lower-cased; empty when there is none.
-QString lowerExtension(const QString &path);
-// The path without its last extension (unchanged when there is none).
-QString pathWithoutExtension(const QString &path);
-// The keys a subtitle file is registered under: the path without its last extension and without
-// its last two (Movie.en.srt -> Movie.en, Movie; Movie.srt -> Movie, Movie).
-QStringList subtitleKeys(const QString &path);
-bool hasExtensionIn(const QString &path, const QStringList &lowerCaseExtensions);
-// Whether a file starts with the MPEG program stream pack header 00 00 01 BA. A file that cannot
-// be read, or is shorter than four bytes, is not one.
-bool isMpegProgramStream(const QString &path);
-// The record's file name with its extension replaced by "mp4".
-QString outputFileName(const QString &fileName);
-// A save-panel choice with the "mp4" extension (any letter case) added when it has another.
-QString withMp4Extension(const QString &path);
-// A movie name that came through a QString with bytes that are not UTF-8 (common on disks copied
-// from old systems): it cannot be opened, and the user is asked to rename it.
-bool hasUndecodableName(const QString &path);
-QString undecodableNamesMessage(const QStringList &paths);
-// The path with symbolic links, "." and ".." resolved as far as the file or its folder exists,
-// so that two names of one file compare equal.
-QString canonicalPath(const QString &path);
+class FileIntake final : public QObject
+{
+    Q_OBJECT
 
-// What closing the main window would throw away: the jobs not yet ended and the movies not yet
-// added. Empty when there is nothing.
-QString discardedWorkMessage(qsizetype converting, qsizetype paused, qsizetype queued, qsizetype movies);
+public:
+    // The file panel's heights (the layout constant of the panel's top constraint).
+    static constexpr int kFilePanelShownHeight = 117;
+    static constexpr int kFilePanelHiddenHeight = 0;
+
+    // Builds the record of one movie; blocks (runs the tools). Replaceable for tests.
+    using Scanner = std::function<std::shared_ptr<MKVFileInfo>(const QUrl &url)>;
+
+    // New jobs call back `jobHost` and go to `queue`, into the folder `destinations` selects.
+    FileIntake(JobQueue &queue, DestinationFolders &destinations, JobHost *jobHost, QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(FileIntake)
+
+    // At launch: nothing waits, the panel is hidden.
+    void reset();
+
+    void application_openFiles(const QStringList &paths);
+    bool draggingEntered(const QStringList &paths) const; // true: copy, false: refuse
+    bool performDragOperation(const QStringList &paths);
+    void addClicked();
+    void addNextFile();
+    void addToQueue();
+    void cancelAdd();
+    std::optional<QString> bestLanguage() const;
+    // Movies not yet added: waiting to be read, being read, or shown in the file panel.
+    bool isIntakeBusy() const;
+    // A movie is being read or shown in the panel.
+    bool isIntakeBusyBesidesPending() const;
+
+    int filePanelHeight() const { return m_filePanelHeight; }
+    bool isScanning() const { return m_isScanning; }
+    const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_fileInfo; }
+    QString fileName() const;
+    QString informationString() const;
+    QStringList audioPopUpItems() const { return m_audioPopUpItems; }
+    int audioPopUpIndex() const { return m_audioPopUpIndex; }
+    void setAudioPopUpIndex(int index);
+    QStringList movieFileTypes() const { return m_movieFileTypes; }
+    QStringList importFiles() const { return m_importFiles; }
+    QHash<QString, QString> importSubtitleFiles() const { return m_importSubtitleFiles; }
+    QStringList preferredLanguages() const { return m_preferredLanguages; }
+    void setPreferredLanguages(const QStringList &languages);
+
+    void setScanner(Scanner scanner); // default: MKVFileInfo::initWithURL
+
+Q_SIGNALS:
+    void filePanelHeightChanged();
+    void isScanningChanged();
+    void fileInfoChanged();
+    void audioPopUpItemsChanged();
+    void audioPopUpIndexChanged();
+    void preferredLanguagesChanged();
+    // A scan result has been shown (after the audio choice, the pop-up rebuild and AutoAdd).
+    void scanFinished();
+    // The last waiting movie has been added or cancelled, and the panel is hidden.
+    void becameIdle();
+
+private:
+    void setFilePanelHeight(int height);
+    void setIsScanning(bool scanning);
+    void setFileInfo(std::shared_ptr<MKVFileInfo> info);
+    void scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QString &subtitlePath);
+    void reportToolFailure(const MKVFileInfo &info);
+    void selectBestAudioTrack();
+    void registerSubtitle(const QString &path);
+
+    JobQueue &m_queue;
+    DestinationFolders &m_destinations;
+    JobHost *m_jobHost;
+    QStringList m_movieFileTypes;
+    QStringList m_importFiles;
+    QHash<QString, QString> m_importSubtitleFiles;
+    std::shared_ptr<MKVFileInfo> m_fileInfo;
+    bool m_isScanning = false;
+    int m_filePanelHeight = kFilePanelHiddenHeight;
+    QStringList m_audioPopUpItems;
+    int m_audioPopUpIndex = -1;
+    Scanner m_scanner;
+    bool m_scanCancelled = false; // the movie being read was cancelled
+    QStringList m_preferredLanguages;
+};
 
 } // namespace tavrel

@@ -1,8 +1,9 @@
-// The job queue of the controller: adding, starting the next job, pausing and resuming,
-// cleaning, removal and the window title.
 #include "app/jobqueue.h"
 
-#include "app/appdelegate.h"
+#include "app/jobend.h"
+#include "app/fileintake.h"
+#include "app/settings.h"
+#include "conversion/conversionjob.h"
 #include "platform/services.h"
 #include "support/alerts.h"
 #include "support/fileops.h"
@@ -20,7 +21,20 @@ QString queueWindowTitle(const QString &appName, bool paused, qsizetype jobCount
                       paused ? QStringLiteral(" (Paused)") : QStringLiteral(" "), jobs);
 }
 
-void AppDelegate::addJob(ConversionJob *job)
+JobQueue::JobQueue(QObject *parent) : QObject(parent)
+{
+    updateWindowTitle();
+}
+
+JobQueue::~JobQueue()
+{
+    // A job must never call back into a half-destroyed queue.
+    const MutableConversionJobArray jobs = m_taskArray;
+    m_taskArray.clear();
+    qDeleteAll(jobs);
+}
+
+void JobQueue::addJob(ConversionJob *job)
 {
     if (!job)
         return;
@@ -28,7 +42,7 @@ void AppDelegate::addJob(ConversionJob *job)
     const std::shared_ptr<MKVFileInfo> &info = job->fileInfo();
     const QString destination = info ? info->destinationURL.toLocalFile() : QString();
     if (destination.isEmpty() || !isWriteablePath(destination)) {
-        cancelAdd();
+        Q_EMIT addHandled();
         // alert() brings the application to the front before it asks.
         alert(appName(),
               QStringLiteral("You don't seem to have write access to the selected destinatation or it is a "
@@ -50,11 +64,11 @@ void AppDelegate::addJob(ConversionJob *job)
     Q_EMIT jobsInserted(row);
     Q_EMIT taskArrayChanged();
 
-    cancelAdd();
+    Q_EMIT addHandled();
     updateWindowTitle();
 }
 
-qint64 AppDelegate::jobCountWithState(qint32 state) const
+qint64 JobQueue::jobCountWithState(qint32 state) const
 {
     qint64 count = 0;
     for (const ConversionJob *job : m_taskArray)
@@ -63,7 +77,7 @@ qint64 AppDelegate::jobCountWithState(qint32 state) const
     return count;
 }
 
-void AppDelegate::startNextJobInQueue()
+void JobQueue::startNextJobInQueue()
 {
     if (m_paused || m_terminating)
         return;
@@ -83,7 +97,7 @@ void AppDelegate::startNextJobInQueue()
         next->start();
 }
 
-void AppDelegate::removeJob(ConversionJob *job)
+void JobQueue::removeJob(ConversionJob *job)
 {
     const qsizetype row = m_taskArray.indexOf(job);
     if (row < 0)
@@ -97,7 +111,7 @@ void AppDelegate::removeJob(ConversionJob *job)
     job->deleteLater();
 }
 
-void AppDelegate::pauseContinueClicked(QObject *sender)
+void JobQueue::pauseContinueClicked(QObject *sender)
 {
     if (m_paused) {
         setPaused(false);
@@ -117,7 +131,25 @@ void AppDelegate::pauseContinueClicked(QObject *sender)
     updateWindowTitle();
 }
 
-void AppDelegate::cleanClicked()
+void JobQueue::terminateApplication()
+{
+    Q_EMIT terminationRequested();
+}
+
+void JobQueue::removeAllForTermination()
+{
+    // While quitting, removing a running job must not launch the next one only to kill it.
+    m_terminating = true;
+    while (!m_taskArray.isEmpty()) {
+        ConversionJob *job = m_taskArray.first();
+        job->remove();
+        // A job that did not take itself out of the list would keep this loop going for ever.
+        if (!m_taskArray.isEmpty() && m_taskArray.first() == job)
+            removeJob(job);
+    }
+}
+
+void JobQueue::cleanClicked()
 {
     MutableConversionJobArray finished;
     for (ConversionJob *job : std::as_const(m_taskArray))
@@ -128,7 +160,58 @@ void AppDelegate::cleanClicked()
             job->remove();
 }
 
-void AppDelegate::updateWindowTitle()
+ConversionSettings JobQueue::conversionSettings() const
+{
+    return settings::conversionSettings();
+}
+
+void JobQueue::jobEnded(ConversionJob *job, JobEnd end)
+{
+    handleJobEnd(*this, job, end);
+}
+
+bool JobQueue::isListedSource(const QString &path) const
+{
+    const QString target = canonicalPath(path);
+    for (const ConversionJob *job : m_taskArray)
+        if (job->fileInfo() && canonicalPath(job->fileInfo()->fileURL.toLocalFile()) == target)
+            return true;
+    return false;
+}
+
+bool JobQueue::isSourceInUse(const ConversionJob *job) const
+{
+    if (!job || !job->fileInfo())
+        return false;
+    const QString source = canonicalPath(job->fileInfo()->fileURL.toLocalFile());
+    for (const ConversionJob *other : m_taskArray)
+        if (other != job && other->state() != Finished && other->state() != Failed && other->fileInfo()
+            && canonicalPath(other->fileInfo()->fileURL.toLocalFile()) == source)
+            return true;
+    return false;
+}
+
+bool JobQueue::isOutputInUse(const QString &path) const
+{
+    // A finished job is done with its output; any other listed job still writes it or removes it
+    // when it is removed.
+    for (const ConversionJob *job : m_taskArray)
+        if (job->state() != Finished && job->fileInfo() && job->fileInfo()->destinationURL.toLocalFile() == path)
+            return true;
+    return false;
+}
+
+bool JobQueue::isOutputTaken(const QString &path) const
+{
+    // Jobs that have not run yet have no file on disk; their names are taken all the same, or two
+    // jobs for one movie would write into the same output.
+    for (const ConversionJob *job : m_taskArray)
+        if (job->fileInfo() && job->fileInfo()->destinationURL.toLocalFile() == path)
+            return true;
+    return fileExists(path) || QFileInfo(path).isSymLink();
+}
+
+void JobQueue::updateWindowTitle()
 {
     const QString title = queueWindowTitle(appName(), m_paused, m_taskArray.size(), jobCountWithState(Queued));
     if (title == m_windowTitle)
@@ -137,7 +220,7 @@ void AppDelegate::updateWindowTitle()
     Q_EMIT windowTitleChanged();
 }
 
-void AppDelegate::setPaused(bool paused)
+void JobQueue::setPaused(bool paused)
 {
     if (m_paused == paused)
         return;
@@ -145,7 +228,7 @@ void AppDelegate::setPaused(bool paused)
     Q_EMIT pausedChanged();
 }
 
-void AppDelegate::setAddButtonTitle(const QString &title)
+void JobQueue::setAddButtonTitle(const QString &title)
 {
     if (m_addButtonTitle == title)
         return;
@@ -153,7 +236,7 @@ void AppDelegate::setAddButtonTitle(const QString &title)
     Q_EMIT addButtonTitleChanged();
 }
 
-void AppDelegate::setPauseLook(bool pausedLook)
+void JobQueue::setPauseLook(bool pausedLook)
 {
     m_toolbarImageName = pausedLook ? QStringLiteral("toolbar_start") : QStringLiteral("toolbar_pause");
     m_toolbarLabel = pausedLook ? QStringLiteral("Resume Queue") : QStringLiteral("Pause Queue");

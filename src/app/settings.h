@@ -1,12 +1,11 @@
 #pragma once
-// The settings vocabulary and its accessors. The store is QSettings (~/.config/Ossory/Tavrel.conf);
-// registered defaults live in memory and answer keys the user never set.
+// The settings vocabulary of the controller: key names, registered defaults, and the values a
+// job and the end of a job read, gathered from the store.
 #include <QString>
-#include <QVariant>
-#include <QVariantList>
 #include <QVariantMap>
 
-#include <optional>
+#include "conversion/conversionsettings.h"
+#include "support/settingsstore.h"
 
 namespace tavrel::settings {
 
@@ -29,24 +28,20 @@ inline const QString kMarkLevel41Key = QStringLiteral("MarkH264Level41");
 
 // The registered defaults, as one map.
 QVariantMap registeredDefaults();
-// Hands a map of defaults to the store in one call; later calls add to / replace earlier ones.
-void registerDefaults(const QVariantMap &defaults);
 // Registers registeredDefaults() once per process (the controller class's first use).
 void registerAppDefaults();
 
-// Accessors; every call reads or writes the store, nothing is cached. Values read back alike
-// before and after a restart: integers (and text that is a decimal integer, such as a
-// hand-written "AutoAdd=1") as qint64, every list as a QVariantList of its elements.
-QVariant defaultObject(const QString &key);                  // invalid QVariant = none
-void setDefaultObject(const QString &key, const QVariant &value); // invalid value removes the key
-std::optional<QVariantList> defaultArray(const QString &key); // none when missing or not a list
-qint64 defaultInt(const QString &key);                        // 0 when missing or not an integer
-void setDefaultInt(const QString &key, qint64 value);
-void synchronize();                                           // flush to disk
+// What a conversion reads, from the store now.
+ConversionSettings conversionSettings();
 
-// The store file. Empty = the user's store (organization "Ossory", application "Tavrel").
-// Tests point it at a private file.
-void useStoreFile(const QString &path);
-QString storeFile();
+// What follows the end of a job, from the store now.
+struct JobEndSettings
+{
+    bool autoClean = false;
+    bool autoRemove = false;
+    bool deleteSource = false; // AutoRemoveType: delete at once instead of moving to the trash
+    bool quitAfterConversion = false;
+};
+JobEndSettings jobEndSettings();
 
 } // namespace tavrel::settings

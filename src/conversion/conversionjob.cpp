@@ -10,7 +10,6 @@
 #include "conversion/statusline.h"
 #include "platform/childsignals.h"
 #include "platform/services.h"
-#include "app/settings.h"
 #include "support/format.h"
 #include "support/ossorylib.h"
 
@@ -57,6 +56,11 @@ QString ConversionJob::stateInfoString() const
     const double took = m_startDate.isValid() ? double(m_startDate.msecsTo(stop)) / 1000.0 : 0.0;
     const QStringList descriptions = m_fileInfo ? m_fileInfo->audioTrackInformation : QStringList();
     return tavrel::stateInfoString(m_state, descriptions, m_audioTrackIndex, m_progress, elapsed, took);
+}
+
+ConversionSettings ConversionJob::currentSettings() const
+{
+    return m_host ? m_host->conversionSettings() : ConversionSettings();
 }
 
 qint64 ConversionJob::processId() const
@@ -199,7 +203,7 @@ void ConversionJob::showFailureExplanation()
     FailureContext context;
     context.jobOutput = m_jobOutput;
     context.arguments = m_arguments;
-    context.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
+    context.disableBuiltinSubtitles = currentSettings().disableBuiltinSubtitles;
     context.hasSubtitleTracks = m_fileInfo && !m_fileInfo->subtitleTrackIDs.isEmpty();
     context.hasSubtitleFile = m_fileInfo && !m_fileInfo->subtitleFileURL.isEmpty();
     context.outputProblem = m_outputProblem;

@@ -83,6 +83,8 @@ private:
     void conversionFinished(int exitCode, bool crashed);
     void checkOutput();
     void endConversion(bool succeeded);
+    // The settings as the host hands them now; the registered defaults without a host.
+    ConversionSettings currentSettings() const;
     void launchFailed(const QString &reason);
     void showFailureExplanation();
     void launch();

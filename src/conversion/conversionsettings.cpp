@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "app/settings.h"
-
 namespace tavrel {
 
 namespace {
@@ -18,18 +16,6 @@ qsizetype tableIndex(qint64 index)
     return (index >= 0 && index <= 3) ? qsizetype(index) : 1;
 }
 } // namespace
-
-ConversionSettings ConversionSettings::fromStore()
-{
-    ConversionSettings s;
-    s.ac3Downmix = settings::defaultInt(settings::kAC3DownmixKey);
-    s.dtsDownmix = settings::defaultInt(settings::kDTSDownmixKey);
-    s.disableBuiltinSubtitles = settings::defaultInt(settings::kDisableBuiltinSubtitlesKey);
-    s.ac3StereoBitrate = settings::defaultInt(settings::kAC3StereoBitrateKey);
-    s.ac3SurroundBitrate = settings::defaultInt(settings::kAC3SurroundBitrateKey);
-    s.markLevel41 = settings::defaultInt(settings::kMarkLevel41Key);
-    return s;
-}
 
 QString stereoBitrate(qint64 index)
 {

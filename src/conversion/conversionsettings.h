@@ -1,5 +1,6 @@
 #pragma once
-// The settings a conversion reads, gathered in one value so the plain functions need no store.
+// The settings a conversion reads, gathered in one value: the job is handed them, so neither it
+// nor the plain functions read the store.
 #include <QString>
 #include <QtGlobal>
 
@@ -13,9 +14,6 @@ struct ConversionSettings
     qint64 ac3StereoBitrate = 1;
     qint64 ac3SurroundBitrate = 1;
     qint64 markLevel41 = 1;
-
-    // Reads the values from the settings store now.
-    static ConversionSettings fromStore();
 };
 
 // Bitrate table entries; an index outside 0-3 counts as the registered default 1.

@@ -1,13 +1,10 @@
 // Following a running job (progress file, console output) and handling its end.
 #include "conversion/conversionjob.h"
 
-#include <QFile>
 #include <QFutureWatcher>
-#include <QPointer>
 #include <QProcess>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "app/settings.h"
 #include "conversion/failureexplanation.h"
 #include "conversion/outputcheck.h"
 #include "inspection/runastask.h"
@@ -115,11 +112,6 @@ void ConversionJob::checkOutput()
 void ConversionJob::endConversion(bool succeeded)
 {
     m_subtitleCopy.reset(); // ffmpeg has done with it
-    // Everything the steps after a possible self-removal need, held outside the job.
-    QPointer<ConversionJob> self(this);
-    JobHost *host = m_host;
-    const std::shared_ptr<MKVFileInfo> info = m_fileInfo;
-
     if (!succeeded) {
         m_finishedError = true;
         setState(Failed);
@@ -128,45 +120,13 @@ void ConversionJob::endConversion(bool succeeded)
     } else {
         m_finishedOK = true;
         setState(Finished);
-        if (settings::defaultInt(settings::kAutoCleanKey))
-            remove();
-        if (info && settings::defaultInt(settings::kAutoRemoveKey) && !(host && host->isSourceInUse(this))) {
-            const QString source = info->fileURL.toLocalFile();
-            if (settings::defaultInt(settings::kAutoRemoveTypeKey))
-                QFile::remove(source);
-            else
-                QFile::moveToTrash(source);
-        }
     }
-
-    const bool failed = self ? self->m_state == Failed : false;
-    if (self) {
-        detachChild(false);
-        m_stopDate = QDateTime::currentDateTime();
-        setProgress(100.0f);
-    }
-
-    if (host && host->jobCountWithState(Converting) == 0)
-        host->startNextJobInQueue();
-
-    if (auto *notifier = platform::services().notifier) {
-        const QString fileName = info ? info->fileName : QString();
-        platform::UserNotification note;
-        if (failed) {
-            note.title = makeString(QStringLiteral("%@ Conversion Failed"), appName());
-            note.informativeText = makeString(QStringLiteral("Tavrel has failed to convert the file %@."), fileName);
-        } else {
-            note.title = makeString(QStringLiteral("%@ Conversion Finished"), appName());
-            note.informativeText =
-                makeString(QStringLiteral("%@ has finished converting the file %@."), appName(), fileName);
-            note.actionButtonTitle = QStringLiteral("Show");
-            note.userInfo.insert(QStringLiteral("path"), info ? info->destinationURL.toLocalFile() : QString());
-        }
-        notifier->deliver(note);
-    }
-
-    if (host && settings::defaultInt(settings::kQuitAfterConversionKey) && host->jobCountWithState(Converting) == 0)
-        host->terminateApplication();
+    detachChild(false);
+    m_stopDate = QDateTime::currentDateTime();
+    setProgress(100.0f);
+    // AutoClean, AutoRemove, the next job, the notification and the quit are the queue's.
+    if (m_host)
+        m_host->jobEnded(this, succeeded ? JobEnd::Finished : JobEnd::Failed);
 }
 
 } // namespace tavrel

@@ -1,6 +1,7 @@
 #pragma once
 #include <QtGlobal>
 
+#include "conversion/conversionsettings.h"
 #include "conversion/jobstate.h"
 
 class QObject;
@@ -8,6 +9,13 @@ class QObject;
 namespace tavrel {
 
 class ConversionJob;
+
+// How a job's run ended, for what the queue does next.
+enum class JobEnd {
+    Finished,      // ffmpeg succeeded and the output passed its check
+    Failed,        // ffmpeg failed, could not start, or the output check failed
+    SourceMissing, // the source had gone when the job started
+};
 
 // What a job calls back on the controller, at fixed moments of its life.
 class JobHost
@@ -27,6 +35,11 @@ public:
         Q_UNUSED(job)
         return false;
     }
+    // The settings the job reads, as they stand now.
+    virtual ConversionSettings conversionSettings() const = 0;
+    // The job has ended and done its own part (state, explanation, progress); the host applies
+    // the rules that follow. The job may be deleted from here on.
+    virtual void jobEnded(ConversionJob *job, JobEnd end) = 0;
 };
 
 } // namespace tavrel

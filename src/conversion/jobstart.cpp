@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTimer>
 
-#include "app/settings.h"
 #include "conversion/argumentlist.h"
 #include "conversion/audioplan.h"
 #include "conversion/conversionsettings.h"
@@ -34,7 +32,7 @@ void ConversionJob::start()
 
     m_progressFile = uniqueFile(documentsFolder() + QLatin1Char('/') + m_fileInfo->fileName + QStringLiteral(".log"));
 
-    const ConversionSettings settings = ConversionSettings::fromStore();
+    const ConversionSettings settings = currentSettings();
     const AudioPlan plan = audioPlan(m_fileInfo->audioTrackInformation, m_audioTrackIndex, settings.ac3Downmix);
     m_slowmode = plan.slowmode;
 
@@ -57,15 +55,8 @@ void ConversionJob::start()
         m_finishedError = true;
         setState(Failed);
         releaseSleepAssertion();
-        // The batch goes on without this movie. On the next turn of the loop: a run of vanished
-        // sources must not nest one start inside another.
-        QTimer::singleShot(0, this, [host = m_host] {
-            if (!host || host->jobCountWithState(Converting) != 0)
-                return;
-            host->startNextJobInQueue();
-            if (settings::defaultInt(settings::kQuitAfterConversionKey) && host->jobCountWithState(Converting) == 0)
-                host->terminateApplication();
-        });
+        if (m_host)
+            m_host->jobEnded(this, JobEnd::SourceMissing);
         return;
     }
 

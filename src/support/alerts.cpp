@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "support/settingsstore.h"
 #include "platform/services.h"
 #include "support/format.h"
 #include "support/ossorylib.h"

@@ -1,10 +1,13 @@
 #pragma once
 // A stand-in for the controller as jobs see it: it keeps the jobs in order and records every
-// call. With startsNextJob set it also starts the next Queued or Paused job, like the queue.
+// call, and applies the queue's end-of-job rules. With startsNextJob set it also starts the next
+// Queued or Paused job, like the queue.
 #include <QList>
 
 #include <algorithm>
 
+#include "app/jobend.h"
+#include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "conversion/jobhost.h"
 
@@ -42,6 +45,9 @@ public:
     }
     void pauseContinueClicked(QObject *) override { ++pauseContinueCalls; }
     void terminateApplication() override { ++terminateCalls; }
+    // The queue's settings and end-of-job rules, as the controller applies them.
+    ConversionSettings conversionSettings() const override { return settings::conversionSettings(); }
+    void jobEnded(ConversionJob *job, JobEnd end) override { handleJobEnd(*this, job, end); }
 
 private:
     bool m_startsNextJob;

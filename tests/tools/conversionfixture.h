@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QtConcurrent>
 
+#include "app/jobend.h"
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "scriptedplatform.h"
@@ -33,6 +34,8 @@ public:
     }
     void pauseContinueClicked(QObject *) override {}
     void terminateApplication() override {}
+    ConversionSettings conversionSettings() const override { return settings::conversionSettings(); }
+    void jobEnded(ConversionJob *ended, JobEnd end) override { handleJobEnd(*this, ended, end); }
 };
 
 inline QString run(const QString &program, const QStringList &args)
