@@ -4,9 +4,11 @@
 #include "inspection/languages.h"
 #include "inspection/runningtools.h"
 #include "platform/services.h"
-#include "support/alerts.h"
-#include "support/fileops.h"
 #include "support/format.h"
+#include "support/alerts.h"
+#include "support/log.h"
+#include "support/paths.h"
+#include "support/stringextras.h"
 #include "support/ossorylib.h"
 #include "support/supportlinks.h"
 

@@ -6,8 +6,9 @@
 
 #include "app/settings.h"
 #include "platform/services.h"
-#include "support/fileops.h"
 #include "support/format.h"
+#include "support/collections.h"
+#include "support/log.h"
 
 namespace tavrel {
 

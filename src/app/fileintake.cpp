@@ -11,9 +11,9 @@
 #include "conversion/conversionjob.h"
 #include "inspection/languages.h"
 #include "platform/services.h"
-#include "support/alerts.h"
-#include "support/fileops.h"
 #include "support/format.h"
+#include "support/alerts.h"
+#include "support/paths.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "support/fileops.h"
+#include "support/paths.h"
 #include "support/ossorylib.h"
 
 namespace tavrel {

@@ -5,9 +5,9 @@
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "platform/services.h"
-#include "support/alerts.h"
-#include "support/fileops.h"
 #include "support/format.h"
+#include "support/alerts.h"
+#include "support/paths.h"
 #include "support/ossorylib.h"
 
 namespace tavrel {

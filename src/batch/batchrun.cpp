@@ -19,7 +19,7 @@
 #include "platform/jsonbookmarks.h"
 #include "platform/services.h"
 #include "platform/storagevolumes.h"
-#include "support/fileops.h"
+#include "support/format.h"
 #include "ui/demomode.h"
 #include "ui/terminationsignals.h"
 

@@ -10,7 +10,7 @@
 #include "conversion/statusline.h"
 #include "platform/childsignals.h"
 #include "platform/services.h"
-#include "support/format.h"
+#include "support/log.h"
 #include "support/ossorylib.h"
 
 namespace tavrel {

@@ -1,7 +1,7 @@
 #include "conversion/failureexplanation.h"
 
-#include "support/alerts.h"
 #include "support/format.h"
+#include "support/alerts.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"
 

@@ -2,6 +2,7 @@
 
 #include "support/format.h"
 
+
 namespace tavrel {
 
 namespace {

@@ -12,7 +12,7 @@
 #include "conversion/progressmonitor.h"
 #include "platform/services.h"
 #include "support/alerts.h"
-#include "support/format.h"
+#include "support/log.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
 

@@ -15,9 +15,10 @@
 #include "inspection/runastask.h"
 #include "inspection/subtitleencoding.h"
 #include "platform/services.h"
-#include "support/alerts.h"
-#include "support/fileops.h"
 #include "support/format.h"
+#include "support/alerts.h"
+#include "support/log.h"
+#include "support/paths.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
 

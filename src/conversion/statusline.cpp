@@ -4,7 +4,7 @@
 
 #include "conversion/audioplan.h"
 #include "conversion/jobstate.h"
-#include "support/fileops.h"
+#include "support/format.h"
 #include "support/strings.h"
 
 namespace tavrel {

@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "support/fileops.h"
+#include "support/collections.h"
 #include "support/strings.h"
 
 namespace tavrel {

@@ -5,7 +5,7 @@
 #include <QDBusPendingReply>
 #include <QObject>
 
-#include "support/format.h"
+#include "support/log.h"
 #include "support/ossorylib.h"
 #include "tavrel_config.h"
 

@@ -4,7 +4,8 @@
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 
-#include "support/format.h"
+#include "support/dispatch.h"
+#include "support/log.h"
 #include "support/ossorylib.h"
 
 namespace tavrel::platform {

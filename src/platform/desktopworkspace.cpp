@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
-#include "support/format.h"
+#include "support/log.h"
 
 namespace tavrel::platform {
 

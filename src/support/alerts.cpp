@@ -1,3 +1,4 @@
+#include "support/format.h"
 #include "support/alerts.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,8 @@
 
 #include "support/settingsstore.h"
 #include "platform/services.h"
-#include "support/format.h"
+#include "support/dispatch.h"
+#include "support/log.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"

@@ -1,4 +1,5 @@
-#include "support/format.h"
+#include "support/dispatch.h"
+#include "support/log.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -385,14 +385,22 @@ QString makeStringV(const QString &format, const QList<FormatArg> &args)
     return Formatter(format, args).run();
 }
 
-Color makeColor(double red, double green, double blue, double alpha)
+QString formattedTimeFromTimeInterval(double seconds)
 {
-    return Color{red, green, blue, alpha};
-}
-
-Color makeColor255(double red, double green, double blue, double alpha)
-{
-    return Color{red / 255.0, green / 255.0, blue / 255.0, alpha / 255.0};
+    // Truncation toward zero, saturating where a plain cast would be undefined.
+    const auto truncated = [](double value) -> int {
+        if (std::isnan(value))
+            return 0;
+        if (value >= 2147483647.0)
+            return std::numeric_limits<int>::max();
+        if (value <= -2147483648.0)
+            return std::numeric_limits<int>::min();
+        return int(value);
+    };
+    const int minutes = truncated(seconds / 60.0);
+    if (minutes != 0)
+        return makeString(QStringLiteral("%im %is"), minutes, truncated(seconds - 60.0 * minutes));
+    return makeString(QStringLiteral("%is"), truncated(seconds));
 }
 
 } // namespace tavrel

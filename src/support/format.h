@@ -1,13 +1,10 @@
 #pragma once
-// String building from printf-style formats with %@, logging to syslog, and the dispatch
-// functions over the Qt main loop and the global thread pool.
+// Text from printf-style formats with %@, and durations as text.
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QUrl>
-#include <QVariant>
 
-#include <functional>
 #include <optional>
 
 namespace tavrel {
@@ -65,64 +62,7 @@ QString makeString(const QString &format, const Args &...args)
     return makeStringV(format, QList<FormatArg>{FormatArg(args)...});
 }
 
-// syslog(3) levels; the program writes at 3 (error).
-void openSystemLog();                   // once, from OssoryLib's init
-// Text written literally ("%s"), UTF-8; a level outside 0-7 is written at 3.
-void aslLogText(int level, const QString &text);
-// Seam for tests: while set, aslLogText hands the level and UTF-8 text here instead of syslog.
-// Set and clear it while no other thread logs.
-using LogSink = std::function<void(int level, const QByteArray &utf8Text)>;
-void setLogSinkForTesting(LogSink sink);
-template<typename... Args>
-void asl_NSLog(int level, const QString &format, const Args &...args)
-{
-    aslLogText(level, makeString(format, args...));
-}
-// Debug traces: discarded unless built with TAVREL_DEBUG_LOG.
-#ifdef TAVREL_DEBUG_LOG
-template<typename... Args>
-void asl_NSLog_debug(const QString &format, const Args &...args)
-{
-    aslLogText(7, makeString(format, args...));
-}
-#else
-template<typename... Args>
-void asl_NSLog_debug(const QString &, const Args &...) {}
-#endif
-
-// Single-precision delay conversion: seconds * 1e9f, truncated toward zero.
-qint64 delayToNanoseconds(float seconds);
-
-// The main queue is the QCoreApplication's thread; the background queue the global thread pool.
-// Without an application object the main-queue calls drop the block and log an error.
-using Block = std::function<void()>;
-void dispatch_async_main(Block block);  // runs on a later turn of the event loop, never inline
-// Waits for the main thread. No main-thread check: called on the main thread it deadlocks, so
-// a caller there runs the block directly.
-void dispatch_sync_main(Block block);
-void dispatch_after_main(float seconds, Block block); // no earlier than the delay; <= 0: next turn
-void dispatch_async_back(Block block);
-void dispatch_sync_back(Block block);  // returns after the block; the pool may run it on the caller
-void dispatch_after_back(float seconds, Block block);
-
-// A filter predicate over strings from a small predicate format: "self BEGINSWITH[cd] %@",
-// ENDSWITH, CONTAINS, "==" (or "="), "!=", with the c (case) and d (diacritics) options; the
-// right side is %@ or a quoted literal. A format it cannot read matches nothing.
-using Predicate = std::function<bool(const QString &)>;
-Predicate makePredicateV(const QString &format, const QList<FormatArg> &args);
-template<typename... Args>
-Predicate makePredicate(const QString &format, const Args &...args)
-{
-    return makePredicateV(format, QList<FormatArg>{FormatArg(args)...});
-}
-
-// Calibrated RGB colour, components 0.0–1.0 (the UI turns it into a QColor).
-struct Color
-{
-    double red = 0, green = 0, blue = 0, alpha = 1;
-    bool operator==(const Color &) const = default;
-};
-Color makeColor(double red, double green, double blue, double alpha);
-Color makeColor255(double red, double green, double blue, double alpha);
+// Duration text: "%im %is" or "%is", whole units, truncated toward zero.
+QString formattedTimeFromTimeInterval(double seconds);
 
 } // namespace tavrel

@@ -11,8 +11,9 @@
 #include <atomic>
 #include <limits>
 
-#include "support/fileops.h"
-#include "support/format.h"
+#include "support/log.h"
+#include "support/paths.h"
+#include "support/predicates.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"
 #include "tavrel_config.h"

@@ -1,3 +1,5 @@
+#include "support/predicates.h"
+
 #include "support/format.h"
 
 #include <QRegularExpression>

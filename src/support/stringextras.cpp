@@ -1,5 +1,4 @@
-// The less used string members of the file-operations family.
-#include "support/fileops.h"
+#include "support/stringextras.h"
 
 #include "support/strings.h"
 
@@ -142,6 +141,11 @@ QByteArray dataFromHexString(const QString &hex)
 QString hexString(const QByteArray &data)
 {
     return QString::fromLatin1(data.toHex());
+}
+
+QString localized(const QString &text)
+{
+    return text;
 }
 
 } // namespace tavrel

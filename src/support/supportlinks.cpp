@@ -1,9 +1,9 @@
+#include "support/format.h"
 #include "support/supportlinks.h"
 
 #include <QSysInfo>
 
-#include "support/fileops.h"
-#include "support/format.h"
+#include "support/paths.h"
 #include "support/hostinformation.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"

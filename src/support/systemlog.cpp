@@ -1,4 +1,4 @@
-#include "support/format.h"
+#include "support/log.h"
 
 #include <mutex>
 #include <syslog.h>

@@ -7,7 +7,10 @@
 #include <QUrlQuery>
 
 #include "scriptedplatform.h"
-#include "support/fileops.h"
+#include "support/collections.h"
+#include "support/format.h"
+#include "support/paths.h"
+#include "support/stringextras.h"
 #include "support/ossorylib.h"
 
 using namespace tavrel;

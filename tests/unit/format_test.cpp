@@ -10,6 +10,10 @@
 #include <syslog.h>
 
 #include "support/format.h"
+#include "support/color.h"
+#include "support/dispatch.h"
+#include "support/log.h"
+#include "support/predicates.h"
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;

@@ -5,7 +5,7 @@
 
 #include "app/fileintake.h"
 #include "controllertesting.h"
-#include "support/fileops.h"
+#include "support/paths.h"
 
 namespace tavrel::test {
 namespace {

@@ -1,7 +1,8 @@
-#include "support/fileops.h"
+#include "support/paths.h"
+
+#include "support/format.h"
 
 #include "platform/services.h"
-#include "support/format.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
 
@@ -131,11 +132,6 @@ QUrl escapedURL(const QString &text)
     return url.isValid() ? url : QUrl();
 }
 
-QString localized(const QString &text)
-{
-    return text;
-}
-
 QUrl resourceURL(const QString &fileName)
 {
     const OssoryLib *lib = OssoryLib::shared();
@@ -208,24 +204,6 @@ QByteArray contents(const QString &path)
     return file.readAll();
 }
 
-QString formattedTimeFromTimeInterval(double seconds)
-{
-    // Truncation toward zero, saturating where a plain cast would be undefined.
-    const auto truncated = [](double value) -> int {
-        if (std::isnan(value))
-            return 0;
-        if (value >= 2147483647.0)
-            return std::numeric_limits<int>::max();
-        if (value <= -2147483648.0)
-            return std::numeric_limits<int>::min();
-        return int(value);
-    };
-    const int minutes = truncated(seconds / 60.0);
-    if (minutes != 0)
-        return makeString(QStringLiteral("%im %is"), minutes, truncated(seconds - 60.0 * minutes));
-    return makeString(QStringLiteral("%is"), truncated(seconds));
-}
-
 std::optional<QUrl> uniqueFile(const QUrl &url)
 {
     if (!url.isLocalFile())
@@ -284,13 +262,6 @@ float readFloat(QIODevice *device)
     float value = 0.0f;
     std::memcpy(&value, bytes.constData(), sizeof value);
     return value;
-}
-
-QString safeStringAtIndex(const QStringList &list, qsizetype index)
-{
-    if (index < 0 || index >= list.size())
-        return QStringLiteral("");
-    return list.at(index);
 }
 
 } // namespace tavrel
