@@ -4,38 +4,45 @@
 
 namespace tavrel {
 
-JobListModel::JobListModel(std::function<QList<ConversionJob *>()> source, QObject *parent)
-    : QAbstractListModel(parent), m_source(std::move(source))
+JobListModel::JobListModel(const QList<ConversionJob *> &jobs, QObject *parent)
+    : QAbstractListModel(parent), m_jobs(&jobs)
 {
-    sync();
+    for (ConversionJob *job : jobs)
+        watch(job);
+    m_rowCount = int(jobs.size());
+    rememberShownOrder();
 }
 
-JobListModel::~JobListModel()
+const QList<ConversionJob *> &JobListModel::jobs() const
 {
-    for (ConversionJob *job : std::as_const(m_rows))
-        unwatch(job);
+    static const QList<ConversionJob *> none;
+    return m_jobs ? *m_jobs : none;
 }
 
 int JobListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_rowCount;
 }
 
 ConversionJob *JobListModel::jobAt(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : nullptr;
+    // The list may already be shorter than the rows shown until sync() tells the views.
+    return row >= 0 && row < m_rowCount && row < jobs().size() ? jobs().at(row) : nullptr;
 }
 
 int JobListModel::rowOf(const ConversionJob *job) const
 {
-    return int(m_rows.indexOf(job));
+    const int row = int(jobs().indexOf(job));
+    return row < m_rowCount ? row : -1;
 }
 
 QVariant JobListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const ConversionJob *job = m_rows.at(index.row());
+    const ConversionJob *job = jobAt(index.row());
+    if (!job)
+        return {};
     const auto &info = job->fileInfo();
     switch (role) {
     case Qt::DisplayRole:
@@ -68,88 +75,83 @@ QHash<int, QByteArray> JobListModel::roleNames() const
     return names;
 }
 
+// The list has not changed yet: the views still read the rows as they were.
+void JobListModel::beginInsert(int row)
+{
+    beginInsertRows({}, row, row);
+}
+
+void JobListModel::endInsert(int row)
+{
+    ++m_rowCount;
+    if (ConversionJob *job = jobAt(row))
+        watch(job);
+    rememberShownOrder();
+    endInsertRows();
+}
+
+void JobListModel::beginRemove(int row)
+{
+    if (ConversionJob *job = jobAt(row))
+        disconnect(job, nullptr, this, nullptr);
+    beginRemoveRows({}, row, row);
+}
+
+void JobListModel::endRemove()
+{
+    --m_rowCount;
+    rememberShownOrder();
+    endRemoveRows();
+}
+
 void JobListModel::sync()
 {
-    const QList<ConversionJob *> next = m_source ? m_source() : QList<ConversionJob *>();
-
-    // Rows whose job left the list, from the back so the row numbers stay valid.
-    for (int row = int(m_rows.size()) - 1; row >= 0; --row) {
-        if (next.contains(m_rows.at(row)))
-            continue;
-        beginRemoveRows({}, row, row);
-        unwatch(m_rows.takeAt(row));
-        endRemoveRows();
-    }
-
-    // What is left is now a subsequence of next unless the list was reordered.
-    for (int row = 0; row < next.size(); ++row) {
-        ConversionJob *job = next.at(row);
-        if (row < m_rows.size() && m_rows.at(row) == job)
-            continue;
-        if (m_rows.contains(job)) {
-            beginResetModel();
-            for (ConversionJob *old : std::as_const(m_rows))
-                unwatch(old);
-            m_rows = next;
-            for (ConversionJob *fresh : std::as_const(m_rows))
-                watch(fresh);
-            endResetModel();
-            return;
-        }
-        beginInsertRows({}, row, row);
-        m_rows.insert(row, job);
+    if (jobs().size() == m_rowCount && qHash(jobs()) == m_shownOrder)
+        return;
+    // Jobs that left unannounced keep their connections until they are deleted; rowOf() finds
+    // no row for them, so they reach nothing.
+    beginResetModel();
+    for (ConversionJob *job : jobs())
         watch(job);
-        endInsertRows();
-    }
+    m_rowCount = int(jobs().size());
+    rememberShownOrder();
+    endResetModel();
+}
+
+// The controller's members, its list among them, are gone by the time it is destroyed().
+void JobListModel::controllerDestroyed()
+{
+    m_jobs = nullptr;
+    sync();
 }
 
 void JobListModel::watch(ConversionJob *job)
 {
+    disconnect(job, nullptr, this, nullptr); // a job listed again is watched once
     auto changed = [this, job] { jobChanged(job); };
-    m_connections.insert(job, {
-        connect(job, &ConversionJob::stateChanged, this, changed),
-        connect(job, &ConversionJob::progressChanged, this, changed),
-        connect(job, &ConversionJob::stateInfoStringChanged, this, changed),
-        connect(job, &ConversionJob::logRequested, this, [this, job] { Q_EMIT logRequested(job); }),
-        connect(job, &QObject::destroyed, this, &JobListModel::jobDestroyed),
+    connect(job, &ConversionJob::stateChanged, this, changed);
+    connect(job, &ConversionJob::progressChanged, this, changed);
+    connect(job, &ConversionJob::stateInfoStringChanged, this, changed);
+    connect(job, &ConversionJob::logRequested, this, [this, job] {
+        if (rowOf(job) >= 0)
+            Q_EMIT logRequested(job);
     });
+    // A job deleted while it still has a row means the list changed without a word.
+    connect(job, &QObject::destroyed, this, &JobListModel::sync);
 }
 
-void JobListModel::unwatch(ConversionJob *job)
+void JobListModel::jobChanged(const ConversionJob *job)
 {
-    const auto connections = m_connections.take(job);
-    for (const auto &c : connections)
-        disconnect(c);
-}
-
-int JobListModel::rowOfObject(const QObject *job) const
-{
-    for (int row = 0; row < m_rows.size(); ++row)
-        if (static_cast<const QObject *>(m_rows.at(row)) == job)
-            return row;
-    return -1;
-}
-
-void JobListModel::jobChanged(QObject *job)
-{
-    const int row = rowOfObject(job);
+    const int row = rowOf(job);
     if (row < 0)
         return;
     const QModelIndex at = index(row);
     Q_EMIT dataChanged(at, at);
 }
 
-// A job deleted before the controller's list announced its removal must not stay as a
-// dangling row.
-void JobListModel::jobDestroyed(QObject *job)
+void JobListModel::rememberShownOrder()
 {
-    const int row = rowOfObject(job);
-    if (row < 0)
-        return;
-    beginRemoveRows({}, row, row);
-    m_connections.remove(job);
-    m_rows.removeAt(row);
-    endRemoveRows();
+    m_shownOrder = qHash(jobs());
 }
 
 } // namespace tavrel

@@ -1,12 +1,11 @@
 #pragma once
 // The main window's job list: one row per job of the controller's job list, read straight from
-// the jobs. Rows follow the list's changes; a job's own changes refresh only its row.
+// that list. Rows follow the controller's row signals; a job's own changes refresh only its row.
 #include <QAbstractListModel>
 #include <QHash>
 #include <QList>
-#include <QMetaObject>
 
-#include <functional>
+#include <type_traits>
 
 namespace tavrel {
 
@@ -25,9 +24,11 @@ public:
         InformationRole,            // the source's information line
     };
 
-    // source answers the controller's current job list; it is read on every sync().
-    explicit JobListModel(std::function<QList<ConversionJob *>()> source, QObject *parent = nullptr);
-    ~JobListModel() override;
+    // controller: the AppDelegate, or a stand-in with the same taskArray() and list signals.
+    // Each jobsAboutToBeInserted/jobsInserted pair adds one job, each jobAboutToBeRemoved/
+    // jobRemoved pair removes one; taskArrayChanged catches whatever they did not announce.
+    template <typename Controller>
+    explicit JobListModel(const Controller *controller, QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(JobListModel)
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -37,8 +38,8 @@ public:
     ConversionJob *jobAt(int row) const;
     int rowOf(const ConversionJob *job) const;
 
-    // Brings the rows in line with the source: removals and insertions as such, a reset only
-    // when the order of the remaining jobs changed.
+    // Brings the rows in line with a change of the list that no row signal announced: a reset
+    // when the list is not the one the views were last told of, nothing otherwise.
     void sync();
 
 Q_SIGNALS:
@@ -46,15 +47,37 @@ Q_SIGNALS:
     void logRequested(tavrel::ConversionJob *job);
 
 private:
-    void watch(ConversionJob *job);
-    void unwatch(ConversionJob *job);
-    int rowOfObject(const QObject *job) const; // also while the job is being destroyed
-    void jobChanged(QObject *job);
-    void jobDestroyed(QObject *job);
+    JobListModel(const QList<ConversionJob *> &jobs, QObject *parent);
 
-    std::function<QList<ConversionJob *>()> m_source;
-    QList<ConversionJob *> m_rows;
-    QHash<const QObject *, QList<QMetaObject::Connection>> m_connections;
+    const QList<ConversionJob *> &jobs() const;
+    void beginInsert(int row);
+    void endInsert(int row);
+    void beginRemove(int row);
+    void endRemove();
+    void controllerDestroyed();
+    void watch(ConversionJob *job);
+    void jobChanged(const ConversionJob *job);
+    void rememberShownOrder();
+
+    const QList<ConversionJob *> *m_jobs = nullptr; // the controller's own list; null once it is gone
+    // What the views were last told: a row count and a digest of the jobs' order, so a change
+    // nobody announced shows up in sync() without keeping a copy of the list.
+    int m_rowCount = 0;
+    size_t m_shownOrder = 0;
 };
+
+template <typename Controller>
+JobListModel::JobListModel(const Controller *controller, QObject *parent)
+    : JobListModel(controller->taskArray(), parent)
+{
+    static_assert(std::is_lvalue_reference_v<decltype(controller->taskArray())>,
+                  "the model keeps a reference to the controller's own list");
+    connect(controller, &Controller::jobsAboutToBeInserted, this, &JobListModel::beginInsert);
+    connect(controller, &Controller::jobsInserted, this, &JobListModel::endInsert);
+    connect(controller, &Controller::jobAboutToBeRemoved, this, &JobListModel::beginRemove);
+    connect(controller, &Controller::jobRemoved, this, &JobListModel::endRemove);
+    connect(controller, &Controller::taskArrayChanged, this, &JobListModel::sync);
+    connect(controller, &QObject::destroyed, this, &JobListModel::controllerDestroyed);
+}
 
 } // namespace tavrel

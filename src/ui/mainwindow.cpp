@@ -52,7 +52,7 @@ MainWindow::MainWindow(AppDelegate *delegate, QWidget *parent) : QMainWindow(par
 
     m_filePanel = new FilePanel(m_delegate, this);
 
-    m_model = new JobListModel([delegate] { return delegate->taskArray(); }, this);
+    m_model = new JobListModel(delegate, this);
     m_jobDelegate = new JobDelegate(this);
     m_jobList = new JobListView(this);
     m_jobList->setObjectName(QStringLiteral("jobList"));
@@ -123,10 +123,6 @@ MainWindow::~MainWindow()
 
 void MainWindow::connectJobList()
 {
-    auto syncJobs = [this] { m_model->sync(); };
-    connect(m_delegate, &AppDelegate::taskArrayChanged, m_model, syncJobs);
-    connect(m_delegate, &AppDelegate::jobsInserted, m_model, syncJobs);
-    connect(m_delegate, &AppDelegate::jobRemoved, m_model, syncJobs);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateJobListShown);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateJobListShown);
     connect(m_model, &QAbstractItemModel::modelReset, this, &MainWindow::updateJobListShown);

@@ -2,6 +2,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "conversion/conversionjob.h"
 #include "ui/joblistmodel.h"
 #include "uitesting.h"
@@ -9,7 +11,52 @@
 namespace tavrel {
 namespace {
 
-// Jobs without a controller: the model only reads them.
+// Stands in for the controller: the model reads its list and follows its list signals.
+class FakeQueue final : public QObject
+{
+    Q_OBJECT
+
+public:
+    const QList<ConversionJob *> &taskArray() const { return m_jobs; }
+
+    // One job announced at a time, as the controller adds them.
+    void append(const QList<ConversionJob *> &jobs)
+    {
+        for (ConversionJob *job : jobs) {
+            const int row = int(m_jobs.size());
+            Q_EMIT jobsAboutToBeInserted(row);
+            m_jobs.append(job);
+            Q_EMIT jobsInserted(row);
+            Q_EMIT taskArrayChanged();
+        }
+    }
+    void removeAt(int row)
+    {
+        Q_EMIT jobAboutToBeRemoved(row);
+        m_jobs.removeAt(row);
+        Q_EMIT jobRemoved(row);
+        Q_EMIT taskArrayChanged();
+    }
+    // Replaces the list without a signal, so only the model's sync() can find the change.
+    void operator=(const QList<ConversionJob *> &jobs) { m_jobs = jobs; }
+    // A deleted job leaves the list unannounced, as all jobs do when the controller is destroyed.
+    void dropOnDeletion(ConversionJob *job)
+    {
+        connect(job, &QObject::destroyed, this, [this, job] { m_jobs.removeOne(job); });
+    }
+
+Q_SIGNALS:
+    void taskArrayChanged();
+    void jobsAboutToBeInserted(int row);
+    void jobsInserted(int row);
+    void jobAboutToBeRemoved(int row);
+    void jobRemoved(int row);
+
+private:
+    QList<ConversionJob *> m_jobs;
+};
+
+// Jobs without a real controller: the model only reads them.
 class JobListModelTest : public ::testing::Test
 {
 protected:
@@ -17,12 +64,13 @@ protected:
     {
         auto *job = new ConversionJob(nullptr, &owner);
         job->setFileInfo(test::uiRecord(QStringLiteral("/movies/") + name, {QStringLiteral("#1: eng (ac3)")}));
+        jobs.dropOnDeletion(job); // connected before the model watches the job, so it is out first
         return job;
     }
 
     QObject owner;
-    QList<ConversionJob *> jobs;
-    JobListModel model{[this] { return jobs; }};
+    FakeQueue jobs;
+    JobListModel model{&jobs};
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
@@ -35,7 +83,7 @@ TEST_F(JobListModelTest, FollowsAppendsRemovalsAndReorders)
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
 
-    jobs = {a, b, c};
+    jobs.append({a, b, c});
     model.sync();
     ASSERT_EQ(model.rowCount(), 3);
     EXPECT_EQ(inserted.count(), 3);
@@ -63,7 +111,7 @@ TEST_F(JobListModelTest, JobChangesRefreshOnlyTheirRow)
 {
     ConversionJob *a = makeJob(QStringLiteral("A.mkv"));
     ConversionJob *b = makeJob(QStringLiteral("B.mkv"));
-    jobs = {a, b};
+    jobs.append({a, b});
     model.sync();
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
@@ -91,7 +139,7 @@ TEST_F(JobListModelTest, ADeletedJobLeavesNoDanglingRow)
 {
     ConversionJob *a = makeJob(QStringLiteral("A.mkv"));
     ConversionJob *b = makeJob(QStringLiteral("B.mkv"));
-    jobs = {a, b};
+    jobs.append({a, b});
     model.sync();
 
     delete a; // before the list announced its removal
@@ -102,5 +150,20 @@ TEST_F(JobListModelTest, ADeletedJobLeavesNoDanglingRow)
     EXPECT_EQ(model.rowCount(), 1);
 }
 
+TEST_F(JobListModelTest, TheControllerGoingFirstLeavesNoRows)
+{
+    auto queue = std::make_unique<FakeQueue>();
+    JobListModel shown(queue.get());
+    QAbstractItemModelTester check(&shown, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    queue->append({makeJob(QStringLiteral("A.mkv"))});
+    ASSERT_EQ(shown.rowCount(), 1);
+
+    queue.reset(); // its list goes with it, unannounced
+    EXPECT_EQ(shown.rowCount(), 0);
+    EXPECT_EQ(shown.jobAt(0), nullptr);
+}
+
 } // namespace
 } // namespace tavrel
+
+#include "joblistmodel_test.moc"
