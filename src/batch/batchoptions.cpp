@@ -1,5 +1,6 @@
 #include "batch/batchoptions.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 
@@ -28,44 +29,97 @@ QString batchLanguageCode(const QString &text)
     return languageCodeForName(lower).value_or(QString());
 }
 
+namespace {
+
+// Every option the batch line knows; files may stand between them.
+struct BatchLineOptions
+{
+    QCommandLineOption batch{QStringLiteral("batch")};
+    QCommandLineOption output{QStringLiteral("output"), QString(), QStringLiteral("DIR")};
+    QCommandLineOption audioLanguage{QStringLiteral("audio-language"), QString(), QStringLiteral("CODE")};
+    QCommandLineOption ac3Downmix{QStringLiteral("ac3-downmix")};
+    QCommandLineOption dtsDownmix{QStringLiteral("dts-downmix")};
+    QCommandLineOption subtitles{QStringLiteral("subtitles")};
+    QCommandLineOption help{QStringLiteral("help")};
+    QCommandLineOption version{QStringLiteral("version")};
+
+    QList<QCommandLineOption> all() const
+    {
+        return {batch, output, audioLanguage, ac3Downmix, dtsDownmix, subtitles, help, version};
+    }
+    // The argument after "--output" or "--audio-language" is its value, whatever it looks like.
+    bool takesNextArgument(const QString &argument) const
+    {
+        return argument == QLatin1String("--") + output.names().constFirst()
+               || argument == QLatin1String("--") + audioLanguage.names().constFirst();
+    }
+};
+
+// The parser names an unknown option without its dashes and value, and "-abc" by its letters;
+// the message shows the argument as it was typed.
+QString typedOption(const BatchLineOptions &known, const QStringList &arguments, const QString &name)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--"))
+            break;
+        if (known.takesNextArgument(argument)) {
+            ++i;
+            continue;
+        }
+        const bool names = argument.startsWith(QLatin1String("--"))
+                               ? argument.section(u'=', 0, 0).mid(2) == name
+                               : argument.size() > 1 && argument.startsWith(u'-') && argument.contains(name);
+        if (names)
+            return argument;
+    }
+    return name;
+}
+
+QString lineError(const BatchLineOptions &known, const QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("unknown option %1 (put -- before a file name that starts with a dash)")
+            .arg(typedOption(known, arguments, parser.unknownOptionNames().constFirst()));
+    // A value is only ever missing at the end of the line.
+    if (!arguments.isEmpty() && known.takesNextArgument(arguments.constLast()))
+        return QStringLiteral("%1 needs a value").arg(arguments.constLast());
+    return parser.errorText();
+}
+
+} // namespace
+
 BatchOptions parseBatchOptions(const QStringList &arguments, const QString &workingFolder)
 {
     BatchOptions options;
-    const QDir base(workingFolder);
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size() && options.error.isEmpty(); ++i) {
-        const QString &arg = arguments.at(i);
-        const auto value = [&]() -> QString {
-            if (i + 1 >= arguments.size()) {
-                options.error = QStringLiteral("%1 needs a value").arg(arg);
-                return {};
-            }
-            return arguments.at(++i);
-        };
-        if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-"))
-            options.files.append(QDir::cleanPath(base.absoluteFilePath(arg)));
-        else if (arg == QLatin1String("--"))
-            optionsEnded = true;
-        else if (arg == QLatin1String("--batch"))
-            continue;
-        else if (arg == QLatin1String("--output"))
-            options.outputFolder = value();
-        else if (arg == QLatin1String("--audio-language")) {
-            const QString text = value();
-            options.audioLanguage = batchLanguageCode(text);
-            if (options.error.isEmpty() && options.audioLanguage.isEmpty())
-                options.error = QStringLiteral("--audio-language: “%1” is no language code (try eng, ger or de)").arg(text);
-        } else if (arg == QLatin1String("--ac3-downmix"))
-            options.ac3Downmix = true;
-        else if (arg == QLatin1String("--dts-downmix"))
-            options.dtsDownmix = true;
-        else if (arg == QLatin1String("--subtitles"))
-            options.subtitles = true;
-        else
-            options.error = QStringLiteral("unknown option %1 (put -- before a file name that starts with a dash)").arg(arg);
-    }
-    if (!options.error.isEmpty())
+    const BatchLineOptions known;
+    QCommandLineParser parser;
+    parser.addOptions(known.all());
+    // The parser takes the first argument for the program's name.
+    if (!parser.parse(QStringList{QStringLiteral("tavrel")} + arguments)) {
+        options.error = lineError(known, parser, arguments);
         return options;
+    }
+    options.help = parser.isSet(known.help);
+    options.version = parser.isSet(known.version);
+    if (options.help || options.version)
+        return options;
+
+    const QDir base(workingFolder);
+    options.outputFolder = parser.value(known.output);
+    for (const QString &text : parser.values(known.audioLanguage)) {
+        options.audioLanguage = batchLanguageCode(text);
+        if (options.audioLanguage.isEmpty()) {
+            options.error = QStringLiteral("--audio-language: “%1” is no language code (try eng, ger or de)").arg(text);
+            return options;
+        }
+    }
+    options.ac3Downmix = parser.isSet(known.ac3Downmix);
+    options.dtsDownmix = parser.isSet(known.dtsDownmix);
+    options.subtitles = parser.isSet(known.subtitles);
+    for (const QString &file : parser.positionalArguments())
+        options.files.append(QDir::cleanPath(base.absoluteFilePath(file)));
+
     if (options.outputFolder.isEmpty())
         options.error = QStringLiteral("--output DIR is required");
     else if (!QFileInfo(base.absoluteFilePath(options.outputFolder)).isDir())

@@ -15,6 +15,8 @@ struct BatchOptions
     bool dtsDownmix = false;
     bool subtitles = false; // convert embedded subtitles
     QStringList files;      // absolute
+    bool help = false;      // --help or --version: nothing else is read or checked
+    bool version = false;
     QString error;          // why the line is refused; empty when it is usable
 };
 

@@ -12,6 +12,7 @@
 #include "app/appdelegate.h"
 #include "app/fileintake.h"
 #include "app/settings.h"
+#include "batch/versionreport.h"
 #include "conversion/conversionjob.h"
 #include "conversion/failureexplanation.h"
 #include "conversion/statusline.h"
@@ -184,6 +185,10 @@ void presetBatchSettings(const BatchOptions &options)
 
 int runBatch(const BatchOptions &options)
 {
+    if (options.help || options.version) {
+        QTextStream(stdout) << (options.help ? batchUsage() : versionReport());
+        return 0;
+    }
     QTextStream err(stderr);
     QTemporaryDir store;
     if (!store.isValid() || !usePrivateCopyOfSettings(store)) {

@@ -21,6 +21,7 @@ QString batchProgressLine(const QString &fileName, float progress, double elapse
 QString batchFailureReason(const ConversionJob &job);
 
 // Runs under a QCoreApplication; needs no display and no session bus. Returns the exit status.
+// With --help or --version it prints the usage or the version and returns 0.
 int runBatch(const BatchOptions &options);
 
 // Follows the controller's jobs and tells the terminal about them; decides when the batch is over.

@@ -3,83 +3,94 @@
 namespace tavrel {
 
 namespace {
+
 QString streamMap(int input, qint64 id)
 {
     return QString::number(input) + QLatin1Char(':') + QString::number(id);
 }
+
+// ffmpeg refuses a "-map" naming an input that is only declared later, so the subtitle file's
+// input stands right after the source's. Its encoding option applies to the input that follows.
+QStringList subtitleFileInput(const MKVFileInfo &info)
+{
+    if (info.subtitleFileURL.isEmpty())
+        return {};
+    QStringList args;
+    if (!info.subtitleFileEncoding.isEmpty())
+        args << QStringLiteral("-sub_charenc") << info.subtitleFileEncoding;
+    args << QStringLiteral("-i") << info.subtitleFileURL.toLocalFile();
+    return args;
+}
+
+// The subtitle file's track first, then the movie's own tracks, last track first.
+QStringList subtitleMaps(const MKVFileInfo &info, const ConversionSettings &settings)
+{
+    QStringList args;
+    if (!info.subtitleFileURL.isEmpty())
+        args << QStringLiteral("-map") << QStringLiteral("1:0");
+    if (settings.disableBuiltinSubtitles == 0) {
+        for (auto id = info.subtitleTrackIDs.crbegin(); id != info.subtitleTrackIDs.crend(); ++id)
+            args << QStringLiteral("-map") << streamMap(0, *id);
+    }
+    return args;
+}
+
+// Only a copied AAC track gets the filter, and only when its one-second test asked for it.
+QStringList aacFixup(const AudioPlan &plan, bool fixup)
+{
+    if (!fixup || !plan.wantsFixupTest())
+        return {};
+    return {QStringLiteral("-absf"), QStringLiteral("aac_adtstoasc")};
+}
+
+// Rewrites the level in the parameter sets only; the picture data stay as they are.
+QStringList levelMarking(const MKVFileInfo &info, const ConversionSettings &settings)
+{
+    if (!marksLevel41(info, settings))
+        return {};
+    return {QStringLiteral("-bsf:v"), QStringLiteral("h264_metadata=level=4.1")};
+}
+
+// Re-encoded sound is resampled to 48 kHz; a track of more than two channels also gets the
+// channel count and bit rate the settings ask for.
+QStringList audioEncoding(const AudioPlan &plan, const ConversionSettings &settings)
+{
+    if (!plan.slowmode)
+        return {};
+    QStringList args{QStringLiteral("-ar"), QStringLiteral("48000")};
+    if (plan.surround) {
+        const bool stereo = plan.codecWord == QLatin1String("ac3") || settings.dtsDownmix != 0;
+        args << QStringLiteral("-ac") << (stereo ? QStringLiteral("2") : QStringLiteral("6")) << QStringLiteral("-ab")
+             << (stereo ? stereoBitrate(settings.ac3StereoBitrate) : surroundBitrate(settings.ac3SurroundBitrate));
+    }
+    return args;
+}
+
 } // namespace
 
 QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup,
                                 const QString &progressFile, const ConversionSettings &settings)
 {
-    QStringList args{QStringLiteral("-i"),
-                     info.fileURL.toLocalFile(),
-                     QStringLiteral("-stats"),
-                     QStringLiteral("-map"),
-                     streamMap(0, info.videoTrackID.value_or(0)),
-                     QStringLiteral("-map"),
-                     streamMap(0, plan.streamId),
-                     QStringLiteral("-scodec"),
-                     QStringLiteral("mov_text"),
-                     QStringLiteral("-vcodec"),
-                     QStringLiteral("copy"),
-                     QStringLiteral("-acodec"),
-                     plan.outputCodec(),
-                     QStringLiteral("-progress"),
-                     progressFile,
-                     QStringLiteral("-loglevel"),
-                     QStringLiteral("warning"),
-                     QStringLiteral("-y"),
-                     info.destinationURL.toLocalFile()};
+    // Inputs.
+    QStringList args{QStringLiteral("-i"), info.fileURL.toLocalFile()};
+    args << subtitleFileInput(info);
+    args << QStringLiteral("-stats");
 
-    if (fixup && plan.wantsFixupTest()) {
-        args.insert(7, QStringLiteral("aac_adtstoasc"));
-        args.insert(7, QStringLiteral("-absf"));
-    }
-    if (plan.slowmode && plan.surround) {
-        const bool stereo = plan.codecWord == QLatin1String("ac3") || settings.dtsDownmix != 0;
-        const QStringList channelOptions{
-            QStringLiteral("-ac"), stereo ? QStringLiteral("2") : QStringLiteral("6"), QStringLiteral("-ab"),
-            stereo ? stereoBitrate(settings.ac3StereoBitrate) : surroundBitrate(settings.ac3SurroundBitrate)};
-        for (qsizetype i = 0; i < channelOptions.size(); ++i)
-            args.insert(13 + i, channelOptions.at(i));
-    }
-    if (plan.slowmode) {
-        args.insert(13, QStringLiteral("48000"));
-        args.insert(13, QStringLiteral("-ar"));
-    }
-    if (settings.disableBuiltinSubtitles == 0) {
-        // Each pair goes before the ones already inserted: last track first.
-        for (int id : info.subtitleTrackIDs) {
-            args.insert(7, streamMap(0, id));
-            args.insert(7, QStringLiteral("-map"));
-        }
-    }
-    const bool external = !info.subtitleFileURL.isEmpty();
-    if (external) {
-        // ffmpeg refuses a "-map" naming an input that is only declared later, so the subtitle
-        // file's input stands right after the source's.
-        args.insert(7, QStringLiteral("1:0"));
-        args.insert(7, QStringLiteral("-map"));
-        args.insert(2, info.subtitleFileURL.toLocalFile());
-        args.insert(2, QStringLiteral("-i"));
-    }
-    if (marksLevel41(info, settings)) {
-        // Rewrites the level in the parameter sets only; the picture data stay as they are.
-        const qsizetype afterCopy = args.indexOf(QStringLiteral("-vcodec")) + 2;
-        args.insert(afterCopy, QStringLiteral("h264_metadata=level=4.1"));
-        args.insert(afterCopy, QStringLiteral("-bsf:v"));
-    }
-    if (!plan.hasAudio) {
-        // No audio track to map: video and subtitles still convert.
-        const qsizetype audioMap = external ? 7 : 5;
-        args.remove(audioMap, 2);
-    }
-    if (external && !info.subtitleFileEncoding.isEmpty()) {
-        // The option belongs to the input that follows it: the subtitle file's.
-        args.insert(2, info.subtitleFileEncoding);
-        args.insert(2, QStringLiteral("-sub_charenc"));
-    }
+    // Streams: video, audio, subtitles. Without an audio track, video and subtitles still convert.
+    args << QStringLiteral("-map") << streamMap(0, info.videoTrackID.value_or(0));
+    if (plan.hasAudio)
+        args << QStringLiteral("-map") << streamMap(0, plan.streamId);
+    args << subtitleMaps(info, settings);
+
+    // Codecs and filters, per kind of stream.
+    args << aacFixup(plan, fixup);
+    args << QStringLiteral("-scodec") << QStringLiteral("mov_text");
+    args << QStringLiteral("-vcodec") << QStringLiteral("copy") << levelMarking(info, settings);
+    args << QStringLiteral("-acodec") << plan.outputCodec() << audioEncoding(plan, settings);
+
+    // Progress and output.
+    args << QStringLiteral("-progress") << progressFile << QStringLiteral("-loglevel") << QStringLiteral("warning")
+         << QStringLiteral("-y") << info.destinationURL.toLocalFile();
     return args;
 }
 

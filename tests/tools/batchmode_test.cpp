@@ -129,6 +129,13 @@ TEST_F(BatchMode, BadCommandLinesGiveStatusTwo)
     EXPECT_TRUE(errors.contains("unknown option --fast"));
 }
 
+TEST_F(BatchMode, VersionNeedsNoOutputFolder)
+{
+    EXPECT_EQ(runBatch({"--batch", "--version"}), 0) << errors.toStdString();
+    EXPECT_TRUE(output.startsWith("Tavrel ")) << output.toStdString();
+    EXPECT_TRUE(output.contains("\nffmpeg: ")) << output.toStdString();
+}
+
 TEST_F(BatchMode, InterruptStopsFfmpegAndDeletesItsPartialOutput)
 {
     const QString movie = home.path() + QStringLiteral("/Long.mkv");

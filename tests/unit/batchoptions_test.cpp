@@ -51,6 +51,27 @@ TEST(BatchOptions, RefusesWhatCannotRun)
     EXPECT_TRUE(error({"--batch", "--output", ".", "-x", "m.mkv"}).startsWith("unknown option -x"));
 }
 
+TEST(BatchOptions, HelpAndVersionNeedNoOtherOption)
+{
+    EXPECT_TRUE(parseBatchOptions({"--batch", "--help"}, "/").help);
+    const BatchOptions version = parseBatchOptions({"--batch", "--version"}, "/");
+    EXPECT_TRUE(version.version);
+    EXPECT_EQ(version.error, QString());
+}
+
+TEST(BatchOptions, UnknownOptionIsNamedAsTyped)
+{
+    const struct
+    {
+        QStringList arguments;
+        const char *typed;
+    } rows[] = {{{"-abc"}, "-abc"}, {{"--fast=1"}, "--fast=1"}, {{"--output", "-dir", "-d"}, "-d"}};
+    for (const auto &row : rows)
+        EXPECT_TRUE(parseBatchOptions(QStringList{"--batch"} + row.arguments + QStringList{"m.mkv"}, "/")
+                        .error.startsWith(QStringLiteral("unknown option %1 (").arg(row.typed)))
+            << row.typed;
+}
+
 TEST(BatchOptions, LanguagesAsCodesOrNames)
 {
     EXPECT_EQ(batchLanguageCode("de"), "ger");
