@@ -6,7 +6,7 @@
 
 #include "app/appdelegate.h"
 #include "app/settings.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/fileops.h"
 #include "support/format.h"
 

@@ -10,7 +10,7 @@
 #include "app/appdelegate.h"
 #include "app/settings.h"
 #include "inspection/languages.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/fileops.h"
 #include "support/format.h"

@@ -3,7 +3,7 @@
 #include "app/jobqueue.h"
 
 #include "app/appdelegate.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/fileops.h"
 #include "support/format.h"

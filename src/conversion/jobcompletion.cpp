@@ -13,7 +13,7 @@
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
 #include "conversion/progressmonitor.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/format.h"
 #include "support/ossorylib.h"

@@ -16,7 +16,7 @@
 #include "conversion/outputcheck.h"
 #include "inspection/runastask.h"
 #include "inspection/subtitleencoding.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/fileops.h"
 #include "support/format.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"

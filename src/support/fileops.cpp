@@ -1,6 +1,6 @@
 #include "support/fileops.h"
 
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
