@@ -10,15 +10,15 @@
 #include "app/appdelegate.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
+#include "batch/demomode.h"
 #include "inspection/runastask.h"
-#include "platform/realservices.h"
+#include "platform/singleinstance.h"
+#include "platform/terminationsignals.h"
 #include "support/ossorylib.h"
-#include "ui/demomode.h"
 #include "ui/images.h"
 #include "ui/mainwindow.h"
 #include "ui/preferenceswindow.h"
-#include "ui/singleinstance.h"
-#include "ui/terminationsignals.h"
+#include "ui/realservices.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "app/settings.h"
 #include "inspection/languages.h"
 #include "inspection/runningtools.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/alerts.h"
 #include "support/log.h"

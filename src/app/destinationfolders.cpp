@@ -5,7 +5,7 @@
 #include <QSet>
 
 #include "app/settings.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/collections.h"
 #include "support/log.h"

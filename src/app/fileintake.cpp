@@ -10,7 +10,7 @@
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "inspection/languages.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/alerts.h"
 #include "support/paths.h"

@@ -5,7 +5,7 @@
 
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/ossorylib.h"
 

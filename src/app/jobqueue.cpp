@@ -4,7 +4,7 @@
 #include "app/fileintake.h"
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/alerts.h"
 #include "support/paths.h"

@@ -12,17 +12,15 @@
 #include "app/appdelegate.h"
 #include "app/fileintake.h"
 #include "app/settings.h"
+#include "batch/demomode.h"
 #include "batch/versionreport.h"
 #include "conversion/conversionjob.h"
 #include "conversion/failureexplanation.h"
 #include "conversion/statusline.h"
-#include "platform/dbussleepinhibitor.h"
-#include "platform/jsonbookmarks.h"
-#include "platform/services.h"
-#include "platform/storagevolumes.h"
+#include "platform/api/services.h"
+#include "platform/headlessservices.h"
+#include "platform/terminationsignals.h"
 #include "support/format.h"
-#include "ui/demomode.h"
-#include "ui/terminationsignals.h"
 
 namespace tavrel {
 
@@ -196,17 +194,12 @@ int runBatch(const BatchOptions &options)
         return 1;
     }
 
-    platform::StorageVolumes volumes;
-    platform::JsonBookmarks bookmarks;
-    platform::DBusSleepInhibitor sleepInhibitor;
+    platform::HeadlessServices headless;
     DefaultAnsweringAlerts alerts;
     CancellingPanels panels;
-    platform::Services services;
+    platform::Services services = headless.services();
     services.alerts = &alerts;
     services.panels = &panels;
-    services.volumes = &volumes;
-    services.bookmarks = &bookmarks;
-    services.sleepInhibitor = &sleepInhibitor;
     platform::install(services);
 
     settings::registerAppDefaults();

@@ -8,8 +8,8 @@
 
 #include "conversion/failureexplanation.h"
 #include "conversion/statusline.h"
-#include "platform/childsignals.h"
-#include "platform/services.h"
+#include "platform/api/childsignals.h"
+#include "platform/api/services.h"
 #include "support/log.h"
 #include "support/ossorylib.h"
 

@@ -10,7 +10,7 @@
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
 #include "conversion/progressmonitor.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/log.h"
 #include "support/ossorylib.h"

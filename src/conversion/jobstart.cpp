@@ -14,7 +14,7 @@
 #include "conversion/outputcheck.h"
 #include "inspection/runastask.h"
 #include "inspection/subtitleencoding.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/format.h"
 #include "support/alerts.h"
 #include "support/log.h"

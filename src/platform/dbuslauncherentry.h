@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "platform/launcherentry.h"
+#include "platform/api/launcherentry.h"
 
 namespace tavrel::platform {
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/usernotifier.h"
+#include "platform/api/usernotifier.h"
 
 namespace tavrel::platform {
 

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/sleepinhibitor.h"
+#include "platform/api/sleepinhibitor.h"
 
 namespace tavrel::platform {
 

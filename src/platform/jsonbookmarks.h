@@ -1,7 +1,7 @@
 #pragma once
 // Folder references that survive restarts: the folder's absolute path, with the identity of the
 // file system it lay on (and its device and inode) when the reference was made, as UTF-8 JSON.
-#include "platform/bookmarks.h"
+#include "platform/api/bookmarks.h"
 
 namespace tavrel::platform {
 

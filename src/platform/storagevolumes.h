@@ -2,7 +2,7 @@
 // Free space and largest file size of the file system holding a path.
 #include <QByteArray>
 
-#include "platform/volumeinfo.h"
+#include "platform/api/volumeinfo.h"
 
 namespace tavrel::platform {
 

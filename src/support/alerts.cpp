@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "support/settingsstore.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/dispatch.h"
 #include "support/log.h"
 #include "support/ossorylib.h"

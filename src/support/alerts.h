@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/alertpresenter.h"
+#include "platform/api/alertpresenter.h"
 
 namespace tavrel {
 

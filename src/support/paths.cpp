@@ -2,7 +2,7 @@
 
 #include "support/format.h"
 
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/ossorylib.h"
 #include "support/strings.h"
 

@@ -9,7 +9,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "support/ossorylib.h"
 #include "ui/images.h"
 #include "ui/windowstate.h"

@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 
 #include "conversion/conversionjob.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 
 namespace tavrel {
 

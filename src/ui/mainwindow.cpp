@@ -11,7 +11,7 @@
 #include "app/appdelegate.h"
 #include "app/queueprogress.h"
 #include "conversion/valuetransformers.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 #include "ui/aboutdialog.h"
 #include "ui/filepanel.h"
 #include "ui/helpimageview.h"

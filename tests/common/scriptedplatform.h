@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "platform/services.h"
+#include "platform/api/services.h"
 
 namespace tavrel::test {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fakedesktopservices.h"
-#include "platform/desktopworkspace.h"
 #include "privatebus.h"
+#include "ui/desktopworkspace.h"
 
 using tavrel::platform::DesktopWorkspace;
 using tavrel::test::FakeDesktopServices;

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "platform/singleinstance.h"
 #include "privatebus.h"
-#include "ui/singleinstance.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <csignal>
 
 #include "controllertesting.h"
-#include "platform/messageboxalerts.h"
+#include "platform/terminationsignals.h"
 #include "support/alerts.h"
 #include "ui/mainwindow.h"
-#include "ui/terminationsignals.h"
+#include "ui/messageboxalerts.h"
 
 namespace tavrel::test {
 namespace {

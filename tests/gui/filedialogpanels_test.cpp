@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "platform/filedialogpanels.h"
+#include "ui/filedialogpanels.h"
 
 using tavrel::platform::FileDialogPanels;
 using tavrel::platform::PanelParent;

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "platform/messageboxalerts.h"
+#include "ui/messageboxalerts.h"
 
 using tavrel::platform::AlertAnswer;
 using tavrel::platform::AlertRequest;

@@ -15,11 +15,11 @@
 
 #include "app/appdelegate.h"
 #include "app/settings.h"
+#include "batch/demomode.h"
+#include "platform/api/services.h"
 #include "platform/jsonbookmarks.h"
-#include "platform/services.h"
 #include "platform/storagevolumes.h"
 #include "support/ossorylib.h"
-#include "ui/demomode.h"
 #include "ui/helpviewer.h"
 #include "ui/joblistview.h"
 #include "ui/joblogviewer.h"

@@ -1,4 +1,4 @@
-#include "platform/desktopworkspace.h"
+#include "ui/desktopworkspace.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

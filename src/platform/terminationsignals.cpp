@@ -1,4 +1,4 @@
-#include "ui/terminationsignals.h"
+#include "platform/terminationsignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "platform/messageboxalerts.h"
+#include "ui/messageboxalerts.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

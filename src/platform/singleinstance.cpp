@@ -1,4 +1,4 @@
-#include "ui/singleinstance.h"
+#include "platform/singleinstance.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -3,7 +3,7 @@
 #include <QDBusConnection>
 #include <QObject>
 
-#include "platform/workspace.h"
+#include "platform/api/workspace.h"
 
 namespace tavrel::platform {
 

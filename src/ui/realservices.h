@@ -1,14 +1,14 @@
 #pragma once
-// The real platform services, owned together and installed for the owner's lifetime.
+// The real platform services of the window, owned together and installed for the owner's
+// lifetime: the headless ones plus message boxes, file dialogs, notifications, the file manager
+// and the launcher entry.
+#include "platform/api/services.h"
 #include "platform/dbuslauncherentry.h"
 #include "platform/dbusnotifier.h"
-#include "platform/dbussleepinhibitor.h"
-#include "platform/desktopworkspace.h"
-#include "platform/filedialogpanels.h"
-#include "platform/jsonbookmarks.h"
-#include "platform/messageboxalerts.h"
-#include "platform/services.h"
-#include "platform/storagevolumes.h"
+#include "platform/headlessservices.h"
+#include "ui/desktopworkspace.h"
+#include "ui/filedialogpanels.h"
+#include "ui/messageboxalerts.h"
 
 namespace tavrel::platform {
 
@@ -23,20 +23,18 @@ public:
     MessageBoxAlerts &alerts() { return m_alerts; }
     FileDialogPanels &panels() { return m_panels; }
     DBusNotifier &notifier() { return m_notifier; }
-    DBusSleepInhibitor &sleepInhibitor() { return m_sleepInhibitor; }
+    DBusSleepInhibitor &sleepInhibitor() { return m_headless.sleepInhibitor(); }
     DesktopWorkspace &workspace() { return m_workspace; }
-    StorageVolumes &volumes() { return m_volumes; }
-    JsonBookmarks &bookmarks() { return m_bookmarks; }
+    StorageVolumes &volumes() { return m_headless.volumes(); }
+    JsonBookmarks &bookmarks() { return m_headless.bookmarks(); }
     DBusLauncherEntry &launcherEntry() { return m_launcherEntry; }
 
 private:
     MessageBoxAlerts m_alerts;
     FileDialogPanels m_panels;
     DBusNotifier m_notifier;
-    DBusSleepInhibitor m_sleepInhibitor;
+    HeadlessServices m_headless;
     DesktopWorkspace m_workspace;
-    StorageVolumes m_volumes;
-    JsonBookmarks m_bookmarks;
     DBusLauncherEntry m_launcherEntry;
     Services m_previous;
 };

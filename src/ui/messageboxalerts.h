@@ -7,7 +7,7 @@
 
 #include <QMessageBox>
 
-#include "platform/alertpresenter.h"
+#include "platform/api/alertpresenter.h"
 
 class QEventLoop;
 

@@ -1,4 +1,4 @@
-#include "platform/filedialogpanels.h"
+#include "ui/filedialogpanels.h"
 
 #include <QFileDialog>
 

@@ -1,4 +1,4 @@
-#include "platform/realservices.h"
+#include "ui/realservices.h"
 
 #include "tavrel_config.h"
 
@@ -8,8 +8,13 @@ RealServices::RealServices()
     : m_launcherEntry(QStringLiteral(TAVREL_BUNDLE_IDENTIFIER ".desktop"))
     , m_previous(services())
 {
-    install({&m_alerts, &m_panels, &m_notifier, &m_sleepInhibitor, &m_workspace, &m_volumes, &m_bookmarks,
-             &m_launcherEntry});
+    Services all = m_headless.services();
+    all.alerts = &m_alerts;
+    all.panels = &m_panels;
+    all.notifier = &m_notifier;
+    all.workspace = &m_workspace;
+    all.launcherEntry = &m_launcherEntry;
+    install(all);
 }
 
 RealServices::~RealServices()

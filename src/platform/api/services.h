@@ -1,14 +1,14 @@
 #pragma once
 // The platform services the core uses, installed once at start-up (the real ones) or by a test
 // (scripted ones). Each pointer is non-owning and stays valid while installed.
-#include "platform/alertpresenter.h"
-#include "platform/bookmarks.h"
-#include "platform/launcherentry.h"
-#include "platform/panels.h"
-#include "platform/sleepinhibitor.h"
-#include "platform/usernotifier.h"
-#include "platform/volumeinfo.h"
-#include "platform/workspace.h"
+#include "platform/api/alertpresenter.h"
+#include "platform/api/bookmarks.h"
+#include "platform/api/launcherentry.h"
+#include "platform/api/panels.h"
+#include "platform/api/sleepinhibitor.h"
+#include "platform/api/usernotifier.h"
+#include "platform/api/volumeinfo.h"
+#include "platform/api/workspace.h"
 
 namespace tavrel::platform {
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/panels.h"
+#include "platform/api/panels.h"
 
 namespace tavrel::platform {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Unattended runs (the demo): alerts answered with their default button and written to the
 // error stream, panels cancelled, and the settings a demo needs put in the store.
-#include "platform/alertpresenter.h"
-#include "platform/panels.h"
+#include "platform/api/alertpresenter.h"
+#include "platform/api/panels.h"
 
 namespace tavrel {
 

@@ -1,11 +1,11 @@
-#include "ui/demomode.h"
+#include "batch/demomode.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
 #include "app/settings.h"
-#include "platform/services.h"
+#include "platform/api/services.h"
 
 namespace tavrel {
 
