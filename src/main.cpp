@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
@@ -11,7 +10,7 @@
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
 #include "batch/demomode.h"
-#include "inspection/runastask.h"
+#include "batch/versionreport.h"
 #include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
 #include "support/ossorylib.h"
@@ -89,16 +88,7 @@ int printVersion(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     setIdentity();
-    OssoryLib lib;
-    QTextStream out(stdout);
-    out << lib.appName() << ' ' << lib.appVersionString() << " (build " << lib.appVersion() << ")\n";
-    const QString resources = lib.resDir();
-    out << "Resources: " << resources << (QFileInfo(resources).isDir() ? "" : " (missing)") << '\n';
-    for (const QString &tool : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
-        const QString path = toolPath(tool);
-        const bool found = QFileInfo(path).isAbsolute() && QFileInfo(path).isExecutable();
-        out << tool << ": " << (found ? path : QStringLiteral("not found")) << '\n';
-    }
+    QTextStream(stdout) << versionReport();
     return 0;
 }
 
@@ -127,7 +117,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(QFile::decodeName(argv[i]));
     if (isBatchCommandLine(arguments)) {
-        if (arguments.contains(QStringLiteral("--help"))) {
+        // After "--" a "--help" is a file name.
+        if (arguments.mid(0, arguments.indexOf(QStringLiteral("--"))).contains(QStringLiteral("--help"))) {
             QTextStream(stdout) << batchUsage();
             return 0;
         }

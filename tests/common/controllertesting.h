@@ -138,9 +138,8 @@ public:
                   "exit \"${status:-0}\"\n");
         QFile::setPermissions(resources() + QStringLiteral("/ffmpeg"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        OssoryLib::setResourceDirOverride(resources());
+        resourceDir.emplace(resources());
     }
-    ~FakeTools() { OssoryLib::setResourceDirOverride(QString()); }
 
     QString resources() const { return dir.path() + QStringLiteral("/resources"); }
     QString path(const QString &name) const { return dir.path() + u'/' + name; }
@@ -160,6 +159,7 @@ public:
     }
 
     QTemporaryDir dir;
+    std::optional<ScopedResourceDir> resourceDir;
 };
 
 // A fresh settings store per test.

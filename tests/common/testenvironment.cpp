@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "app/settings.h"
+#include "support/ossorylib.h"
 
 namespace tavrel::test {
 namespace {
@@ -35,6 +36,36 @@ void isolateUserFolders()
 void resetSettingsStore()
 {
     settings::useStoreFile(testHome() + QStringLiteral("/settings-%1.conf").arg(++storeCounter));
+}
+
+ScopedEnv::ScopedEnv(const char *name, const std::optional<QByteArray> &value)
+    : m_name(name)
+{
+    // qgetenv cannot tell an empty variable from a missing one.
+    if (qEnvironmentVariableIsSet(name))
+        m_saved = qgetenv(name);
+    if (value)
+        qputenv(name, *value);
+    else
+        qunsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_saved)
+        qputenv(m_name.constData(), *m_saved);
+    else
+        qunsetenv(m_name.constData());
+}
+
+ScopedResourceDir::ScopedResourceDir(const QString &path)
+{
+    OssoryLib::setResourceDirOverride(path);
+}
+
+ScopedResourceDir::~ScopedResourceDir()
+{
+    OssoryLib::setResourceDirOverride(QString());
 }
 
 } // namespace tavrel::test

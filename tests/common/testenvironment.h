@@ -1,5 +1,8 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace tavrel::test {
 
@@ -12,5 +15,30 @@ QString testHome();
 
 // A fresh, empty settings store for one test (a new file in the temporary home).
 void resetSettingsStore();
+
+// Sets an environment variable, or unsets it given no value, until the guard goes; then the old
+// value, or its absence, is back (also when an assertion ends the test early).
+class ScopedEnv final
+{
+public:
+    ScopedEnv(const char *name, const std::optional<QByteArray> &value);
+    ~ScopedEnv();
+
+    Q_DISABLE_COPY_MOVE(ScopedEnv)
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_saved;
+};
+
+// Points the resources folder at `path` until the guard goes; then the usual folder is back.
+class ScopedResourceDir final
+{
+public:
+    explicit ScopedResourceDir(const QString &path);
+    ~ScopedResourceDir();
+
+    Q_DISABLE_COPY_MOVE(ScopedResourceDir)
+};
 
 } // namespace tavrel::test

@@ -153,14 +153,13 @@ TEST_F(MainWindowTest, EveryToolbarItemHasItsIconAndThePauseItemKeepsItsPlace)
 TEST(MainWindowBeforeLaunch, ToolbarPicturesAreThereFromTheStart)
 {
     test::resetSettingsStore();
-    OssoryLib::setResourceDirOverride(QStringLiteral(TAVREL_BUILD_RESOURCES));
+    const test::ScopedResourceDir resources(QStringLiteral(TAVREL_BUILD_RESOURCES));
     test::ScriptedPlatform platform;
     ASSERT_EQ(OssoryLib::shared(), nullptr);
     AppDelegate delegate;
     MainWindow window(&delegate);
     for (QAction *item : window.findChild<QToolBar *>(QStringLiteral("toolbar"))->actions())
         EXPECT_FALSE(item->icon().pixmap(32, 32).isNull()) << item->iconText().toStdString();
-    OssoryLib::setResourceDirOverride(QString());
 }
 
 TEST_F(MainWindowTest, QueueCommandsHaveShortcutsShownInTheQueueMenu)

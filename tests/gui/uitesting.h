@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         resetSettingsStore();
-        OssoryLib::setResourceDirOverride(QStringLiteral(TAVREL_BUILD_RESOURCES));
+        resources.emplace(QStringLiteral(TAVREL_BUILD_RESOURCES));
         ASSERT_TRUE(dir.isValid());
         delegate = std::make_unique<AppDelegate>();
         delegate->setScanner([](const QUrl &url) {
@@ -54,7 +54,6 @@ protected:
     void TearDown() override
     {
         delegate.reset();
-        OssoryLib::setResourceDirOverride(QString());
     }
 
     // A job in the list in the given state, without a child process: the queue is paused while
@@ -76,6 +75,7 @@ protected:
     }
 
     ScriptedPlatform platform;
+    std::optional<ScopedResourceDir> resources;
     QTemporaryDir dir;
     std::unique_ptr<AppDelegate> delegate;
 };

@@ -127,6 +127,8 @@ TEST_F(BatchMode, BadCommandLinesGiveStatusTwo)
     EXPECT_EQ(runBatch({"--batch", "--output", out(), "--audio-language", "Klingonese", "m.mkv"}), 2);
     EXPECT_EQ(runBatch({"--batch", "--output", out(), "--fast", "m.mkv"}), 2);
     EXPECT_TRUE(errors.contains("unknown option --fast"));
+    // After "--" it is a file name, not a request for the usage.
+    EXPECT_EQ(runBatch({"--batch", "--", "--help"}), 2);
 }
 
 TEST_F(BatchMode, VersionNeedsNoOutputFolder)

@@ -39,12 +39,11 @@ protected:
         settings::registerAppDefaults();
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("res"))));
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
-        OssoryLib::setResourceDirOverride(dir.filePath(QStringLiteral("res")));
+        resources.emplace(dir.filePath(QStringLiteral("res")));
         platform.volumes.byPrefix.insert(QStringLiteral("/"), {1000000000, std::nullopt});
     }
     void TearDown() override
     {
-        OssoryLib::setResourceDirOverride(QString());
         qDeleteAll(owned);
     }
 
@@ -81,6 +80,7 @@ protected:
     static bool waitFor(const std::function<bool()> &done, int ms = 10000) { return QTest::qWaitFor(done, ms); }
 
     QTemporaryDir dir;
+    std::optional<test::ScopedResourceDir> resources;
     OssoryLib lib;
     test::ScriptedPlatform platform;
     test::RecordingJobHost host{true};
@@ -147,8 +147,7 @@ TEST_F(JobProcessTest, CrashIsAFailureWhateverTheOutput)
 TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
 {
     // Neither the resources folder nor PATH holds an ffmpeg.
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", dir.filePath(QStringLiteral("out")).toUtf8());
+    std::optional<test::ScopedEnv> path(std::in_place, "PATH", dir.filePath(QStringLiteral("out")).toUtf8());
     ConversionJob *job = addJob(QStringLiteral("no tool"));
     // An AAC track: the fix-up test cannot start either.
     job->fileInfo()->audioTrackInformation = {QStringLiteral("#1: eng (aac)")};
@@ -160,7 +159,7 @@ TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
     existing.close();
     job->start();
     const bool ended = waitFor([&] { return job->state() == Failed; }, 5000);
-    qputenv("PATH", path);
+    path.reset();
     ASSERT_TRUE(ended) << job->stateInfoString().toStdString();
 
     EXPECT_TRUE(job->jobOutput().startsWith(QStringLiteral("Could not start ffmpeg: "))) << job->jobOutput().toStdString();

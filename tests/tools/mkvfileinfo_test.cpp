@@ -13,6 +13,7 @@
 #include "moviemaker.h"
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
+#include "testenvironment.h"
 
 using namespace tavrel;
 
@@ -138,14 +139,10 @@ TEST_F(ScanTest, MissingToolIsReported)
     fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 
     OssoryLib lib;
-    OssoryLib::setResourceDirOverride(resources.path());
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", emptyBin.path().toUtf8());
+    const test::ScopedResourceDir resourceDir(resources.path());
+    const test::ScopedEnv path("PATH", emptyBin.path().toUtf8());
 
     const auto info = MKVFileInfo::initWithURL(QUrl::fromLocalFile(s_movie));
-
-    qputenv("PATH", savedPath);
-    OssoryLib::setResourceDirOverride(QString());
 
     EXPECT_TRUE(info->toolFailure.contains(QStringLiteral("'ffmpeg'"))) << info->toolFailure.toStdString();
     EXPECT_EQ(info->informationString,
@@ -163,14 +160,10 @@ TEST_F(ScanTest, MissingMediainfoIsReportedAfterAFullProbe)
     ASSERT_TRUE(QFile::link(ffmpeg, resources.filePath(QStringLiteral("ffmpeg"))));
 
     OssoryLib lib;
-    OssoryLib::setResourceDirOverride(resources.path());
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", emptyBin.path().toUtf8());
+    const test::ScopedResourceDir resourceDir(resources.path());
+    const test::ScopedEnv path("PATH", emptyBin.path().toUtf8());
 
     const auto info = MKVFileInfo::initWithURL(QUrl::fromLocalFile(s_movie));
-
-    qputenv("PATH", savedPath);
-    OssoryLib::setResourceDirOverride(QString());
 
     EXPECT_EQ(info->audioTrackInformation.size(), 3);
     EXPECT_TRUE(info->toolFailure.contains(QStringLiteral("'mediainfo'"))) << info->toolFailure.toStdString();

@@ -8,6 +8,7 @@
 
 #include "inspection/runastask.h"
 #include "support/ossorylib.h"
+#include "testenvironment.h"
 
 using namespace tavrel;
 
@@ -122,17 +123,13 @@ TEST(ToolPath, ResourcesFirstThenSearchPathThenBareName)
     writeScript(bin.filePath(QStringLiteral("bundled")), "exit 0\n", true);
 
     OssoryLib lib;
-    OssoryLib::setResourceDirOverride(resources.path());
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", bin.path().toUtf8());
+    const test::ScopedResourceDir resourceDir(resources.path());
+    const test::ScopedEnv path("PATH", bin.path().toUtf8());
 
     EXPECT_EQ(toolPath(QStringLiteral("bundled")), resources.filePath(QStringLiteral("bundled")));
     // A resource that cannot be run is passed over.
     EXPECT_EQ(toolPath(QStringLiteral("broken")), bin.filePath(QStringLiteral("broken")));
     EXPECT_EQ(toolPath(QStringLiteral("elsewhere")), QStringLiteral("elsewhere"));
-
-    qputenv("PATH", savedPath);
-    OssoryLib::setResourceDirOverride(QString());
 }
 
 } // namespace

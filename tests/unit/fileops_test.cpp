@@ -12,6 +12,7 @@
 #include "support/paths.h"
 #include "support/stringextras.h"
 #include "support/ossorylib.h"
+#include "testenvironment.h"
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -176,8 +177,8 @@ TEST_F(FileOps, ResourceUrlNeedsTheSharedInstanceAndAnExistingFile)
 {
     EXPECT_TRUE(resourceURL(u"FAQ.html"_s).isEmpty()) << "no shared instance yet";
     touch(u"FAQ.html"_s);
-    OssoryLib::setResourceDirOverride(m_dir.path());
     {
+        const test::ScopedResourceDir resources(m_dir.path());
         OssoryLib lib;
         EXPECT_EQ(resourceURL(u"FAQ.html"_s), QUrl::fromLocalFile(path(u"FAQ.html"_s)));
         EXPECT_TRUE(resourceURL(u"History.html"_s).isEmpty());
@@ -185,7 +186,6 @@ TEST_F(FileOps, ResourceUrlNeedsTheSharedInstanceAndAnExistingFile)
         EXPECT_TRUE(resourceURL(path(u"FAQ.html"_s)).isEmpty()); // absolute: not a resource name
         EXPECT_TRUE(resourceURL(u"../"_s + QFileInfo(m_dir.path()).fileName() + u"/FAQ.html"_s).isEmpty());
     }
-    OssoryLib::setResourceDirOverride(QString());
 }
 
 TEST(OpenUrl, GoesToTheInstalledWorkspaceOnly)

@@ -22,10 +22,10 @@ TEST_F(LifecycleTest, StartUpState)
     QTemporaryDir resources;
     for (const char *name : {"Credits.md", "History.md", "FAQ.md", "Read Me.md"})
         writeFile(resources.path() + u'/' + QString::fromUtf8(name), "# text");
-    OssoryLib::setResourceDirOverride(resources.path());
-
-    app.applicationDidFinishLaunching();
-    OssoryLib::setResourceDirOverride(QString());
+    {
+        const ScopedResourceDir resourceDir(resources.path());
+        app.applicationDidFinishLaunching();
+    }
 
     ASSERT_NE(OssoryLib::shared(), nullptr);
     EXPECT_EQ(app.filePanelHeight(), 0);
