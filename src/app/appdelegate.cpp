@@ -4,12 +4,12 @@
 #include "inspection/languages.h"
 #include "inspection/runningtools.h"
 #include "platform/api/services.h"
-#include "support/format.h"
 #include "support/alerts.h"
+#include "support/format.h"
 #include "support/log.h"
+#include "support/ossorylib.h"
 #include "support/paths.h"
 #include "support/stringextras.h"
-#include "support/ossorylib.h"
 #include "support/supportlinks.h"
 
 namespace tavrel {

@@ -6,8 +6,8 @@
 
 #include "app/settings.h"
 #include "platform/api/services.h"
-#include "support/format.h"
 #include "support/collections.h"
+#include "support/format.h"
 #include "support/log.h"
 
 namespace tavrel {

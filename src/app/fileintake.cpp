@@ -11,10 +11,10 @@
 #include "conversion/conversionjob.h"
 #include "inspection/languages.h"
 #include "platform/api/services.h"
-#include "support/format.h"
 #include "support/alerts.h"
-#include "support/paths.h"
+#include "support/format.h"
 #include "support/ossorylib.h"
+#include "support/paths.h"
 #include "support/strings.h"
 
 namespace tavrel {

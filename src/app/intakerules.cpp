@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "support/paths.h"
 #include "support/ossorylib.h"
+#include "support/paths.h"
 
 namespace tavrel {
 

@@ -1,14 +1,14 @@
 #include "app/jobqueue.h"
 
-#include "app/jobend.h"
 #include "app/fileintake.h"
+#include "app/jobend.h"
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
 #include "platform/api/services.h"
-#include "support/format.h"
 #include "support/alerts.h"
-#include "support/paths.h"
+#include "support/format.h"
 #include "support/ossorylib.h"
+#include "support/paths.h"
 
 namespace tavrel {
 

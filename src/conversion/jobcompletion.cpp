@@ -7,10 +7,9 @@
 
 #include "conversion/failureexplanation.h"
 #include "conversion/outputcheck.h"
+#include "conversion/progressmonitor.h"
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
-#include "conversion/progressmonitor.h"
-#include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/log.h"
 #include "support/ossorylib.h"

@@ -15,11 +15,11 @@
 #include "inspection/runastask.h"
 #include "inspection/subtitleencoding.h"
 #include "platform/api/services.h"
-#include "support/format.h"
 #include "support/alerts.h"
+#include "support/format.h"
 #include "support/log.h"
-#include "support/paths.h"
 #include "support/ossorylib.h"
+#include "support/paths.h"
 #include "support/strings.h"
 
 namespace tavrel {

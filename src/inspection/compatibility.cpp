@@ -3,10 +3,10 @@
 #include <cmath>
 #include <limits>
 
-#include "support/format.h"
 #include "support/alerts.h"
 #include "support/collections.h"
 #include "support/dispatch.h"
+#include "support/format.h"
 #include "support/strings.h"
 
 namespace tavrel {

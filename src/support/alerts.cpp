@@ -6,11 +6,11 @@
 
 #include <cstdlib>
 
-#include "support/settingsstore.h"
 #include "platform/api/services.h"
 #include "support/dispatch.h"
 #include "support/log.h"
 #include "support/ossorylib.h"
+#include "support/settingsstore.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"
 

@@ -3,9 +3,9 @@
 
 #include <QSysInfo>
 
-#include "support/paths.h"
 #include "support/hostinformation.h"
 #include "support/ossorylib.h"
+#include "support/paths.h"
 #include "support/strings.h"
 
 namespace tavrel {
