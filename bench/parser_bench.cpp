@@ -39,7 +39,8 @@ QString manyStreams(int count)
         else
             text += QStringLiteral("  Stream #0:%1(ger): Subtitle: subrip\n").arg(i);
         text += QStringLiteral("    Metadata:\n      title           : Track %1\n"
-                               "      DURATION        : 02:01:15.500000000\n").arg(i);
+                               "      DURATION        : 02:01:15.500000000\n")
+                    .arg(i);
     }
     return text;
 }

@@ -37,8 +37,8 @@ struct CommandLine
 const QStringList &qtOptionsWithValue()
 {
     static const QStringList options = {
-        QStringLiteral("-platform"), QStringLiteral("-style"), QStringLiteral("-stylesheet"),
-        QStringLiteral("-display"), QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowtitle"),
+        QStringLiteral("-platform"),    QStringLiteral("-style"),           QStringLiteral("-stylesheet"),
+        QStringLiteral("-display"),     QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowtitle"),
         QStringLiteral("-qwindowicon"),
     };
     return options;
@@ -69,7 +69,8 @@ CommandLine parse(int argc, char **argv)
             if (!arg.contains(QLatin1Char('=')) && i + 1 < argc)
                 ++i;
         } else {
-            line.error = QStringLiteral("unknown option %1 (put -- before a file name that starts with a dash)").arg(arg);
+            line.error =
+                QStringLiteral("unknown option %1 (put -- before a file name that starts with a dash)").arg(arg);
             break;
         }
     }
@@ -106,7 +107,7 @@ void printUsage()
 bool hasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 } // namespace

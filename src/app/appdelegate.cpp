@@ -117,8 +117,7 @@ bool AppDelegate::applicationShouldTerminate()
 {
     if (jobCountWithState(Converting) == 0)
         return true;
-    const int answer = alert(appName(),
-                             QStringLiteral("Conversion is in progresss. Are you sure you want to quit?"),
+    const int answer = alert(appName(), QStringLiteral("Conversion is in progresss. Are you sure you want to quit?"),
                              QStringLiteral("Quit"), QStringLiteral("Cancel"));
     return answer == 1;
 }

@@ -27,7 +27,9 @@
 namespace tavrel {
 
 class OssoryLib;
-namespace platform { class UserNotifier; }
+namespace platform {
+class UserNotifier;
+}
 
 class AppDelegate final : public QObject, public JobHost
 {
@@ -47,11 +49,15 @@ class AppDelegate final : public QObject, public JobHost
     Q_PROPERTY(QString informationString READ informationString NOTIFY fileInfoChanged)
     Q_PROPERTY(QStringList audioPopUpItems READ audioPopUpItems NOTIFY audioPopUpItemsChanged)
     Q_PROPERTY(int audioPopUpIndex READ audioPopUpIndex WRITE setAudioPopUpIndex NOTIFY audioPopUpIndexChanged)
-    Q_PROPERTY(QList<tavrel::PopUpItem> destinationPopUpItems READ destinationPopUpItems NOTIFY destinationPopUpItemsChanged)
-    Q_PROPERTY(int destinationPopUpIndex READ destinationPopUpIndex WRITE setDestinationPopUpIndex NOTIFY destinationPopUpIndexChanged)
+    Q_PROPERTY(
+        QList<tavrel::PopUpItem> destinationPopUpItems READ destinationPopUpItems NOTIFY destinationPopUpItemsChanged)
+    Q_PROPERTY(int destinationPopUpIndex READ destinationPopUpIndex WRITE setDestinationPopUpIndex NOTIFY
+                   destinationPopUpIndexChanged)
     // Preferences window
-    Q_PROPERTY(QList<tavrel::PopUpItem> preferencesDestinationPopUpItems READ preferencesDestinationPopUpItems NOTIFY preferencesDestinationPopUpItemsChanged)
-    Q_PROPERTY(int preferencesDestinationPopUpIndex READ preferencesDestinationPopUpIndex WRITE setPreferencesDestinationPopUpIndex NOTIFY preferencesDestinationPopUpIndexChanged)
+    Q_PROPERTY(QList<tavrel::PopUpItem> preferencesDestinationPopUpItems READ preferencesDestinationPopUpItems NOTIFY
+                   preferencesDestinationPopUpItemsChanged)
+    Q_PROPERTY(int preferencesDestinationPopUpIndex READ preferencesDestinationPopUpIndex WRITE
+                   setPreferencesDestinationPopUpIndex NOTIFY preferencesDestinationPopUpIndexChanged)
     // About and help
     Q_PROPERTY(QString version READ version NOTIFY aboutInfoChanged)
     Q_PROPERTY(QString build READ build NOTIFY aboutInfoChanged)
@@ -60,7 +66,8 @@ class AppDelegate final : public QObject, public JobHost
     Q_PROPERTY(QUrl faqURL READ faqURL NOTIFY aboutInfoChanged)
     Q_PROPERTY(QUrl readmeURL READ readmeURL NOTIFY aboutInfoChanged)
     Q_PROPERTY(bool isRateable READ isRateable)
-    Q_PROPERTY(QStringList preferredLanguages READ preferredLanguages WRITE setPreferredLanguages NOTIFY preferredLanguagesChanged)
+    Q_PROPERTY(QStringList preferredLanguages READ preferredLanguages WRITE setPreferredLanguages NOTIFY
+                   preferredLanguagesChanged)
 
 public:
     // The file panel's heights (the layout constant of the panel's top constraint).
@@ -108,7 +115,7 @@ public:
     bool windowShouldClose();
     // Movies not yet added: waiting to be read, being read, or shown in the file panel.
     bool isIntakeBusy() const { return m_intake.isIntakeBusy(); }
-    void applicationWillTerminate();   // flushes settings, then removes every job from the front
+    void applicationWillTerminate(); // flushes settings, then removes every job from the front
     void didActivateNotification(const QVariantMap &userInfo);
     void openURL(int tag);
     QString version() const { return m_version; }

@@ -91,8 +91,8 @@ void DestinationFolders::chooseNewDestination(int tag)
     if (!panels || !bookmarks)
         return;
     const bool fromMainWindow = tag == kMainWindowChooseFolderTag;
-    const std::optional<QString> folder =
-        panels->chooseFolder(fromMainWindow ? platform::PanelParent::MainWindow : platform::PanelParent::PreferencesWindow);
+    const std::optional<QString> folder = panels->chooseFolder(
+        fromMainWindow ? platform::PanelParent::MainWindow : platform::PanelParent::PreferencesWindow);
     if (!folder || folder->isEmpty())
         return;
 

@@ -51,7 +51,6 @@ void FileIntake::setPreferredLanguages(const QStringList &languages)
     Q_EMIT preferredLanguagesChanged();
 }
 
-
 void FileIntake::registerSubtitle(const QString &path)
 {
     for (const QString &key : subtitleKeys(path))
@@ -185,7 +184,7 @@ void FileIntake::setFileInfo(std::shared_ptr<MKVFileInfo> info)
     }
     // The pop-up keeps its selection when it still names an item.
     const int index = m_audioPopUpIndex >= 0 && m_audioPopUpIndex < items.size() ? m_audioPopUpIndex
-                      : items.isEmpty()                                          ? -1
+        : items.isEmpty()                                                        ? -1
                                                                                  : 0;
     if (index != m_audioPopUpIndex) {
         m_audioPopUpIndex = index;
@@ -252,8 +251,8 @@ void FileIntake::addToQueue()
     if (folder.namesFolder) {
         if (const std::optional<QString> &folderPath = folder.path) {
             info->securityURL = fileURL(*folderPath);
-            info->destinationURL = fileURL(uniqueFile(*folderPath + u'/' + outputName,
-                                                      [this](const QString &path) { return m_queue.isOutputTaken(path); }));
+            info->destinationURL = fileURL(uniqueFile(
+                *folderPath + u'/' + outputName, [this](const QString &path) { return m_queue.isOutputTaken(path); }));
         } else {
             // The write test of addJob rejects an empty destination with its alert.
             info->securityURL = QUrl();
@@ -267,9 +266,9 @@ void FileIntake::addToQueue()
     const QString sourceFolder = QFileInfo(info->fileURL.toLocalFile()).absolutePath();
     // Proposed as a folder destination would name it: an mp4 source is never offered as its own
     // output.
-    const QString proposed = QFileInfo(uniqueFile(sourceFolder + u'/' + outputName,
-                                                  [this](const QString &path) { return m_queue.isOutputTaken(path); }))
-                                 .fileName();
+    const QString proposed = QFileInfo(uniqueFile(sourceFolder + u'/' + outputName, [this](const QString &path) {
+                                 return m_queue.isOutputTaken(path);
+                             })).fileName();
     const std::optional<QString> answer = panels
         ? panels->chooseSaveFile(platform::PanelParent::MainWindow, sourceFolder, proposed, QStringLiteral("mp4"))
         : std::nullopt;

@@ -46,7 +46,8 @@ void notifyEnd(const MKVFileInfo *info, bool failed)
         note.informativeText = makeString(QStringLiteral("Tavrel has failed to convert the file %@."), fileName);
     } else {
         note.title = makeString(QStringLiteral("%@ Conversion Finished"), appName());
-        note.informativeText = makeString(QStringLiteral("%@ has finished converting the file %@."), appName(), fileName);
+        note.informativeText =
+            makeString(QStringLiteral("%@ has finished converting the file %@."), appName(), fileName);
         note.actionButtonTitle = QStringLiteral("Show");
         note.userInfo.insert(QStringLiteral("path"), info ? info->destinationURL.toLocalFile() : QString());
     }

@@ -17,8 +17,8 @@ QString queueWindowTitle(const QString &appName, bool paused, qsizetype jobCount
     const QString jobs = jobCount > 0
         ? makeString(QStringLiteral(" [%li Job(s), %li Queued]"), qint64(jobCount), qint64(queuedCount))
         : QString();
-    return makeString(QStringLiteral("%@%@%@"), appName,
-                      paused ? QStringLiteral(" (Paused)") : QStringLiteral(" "), jobs);
+    return makeString(QStringLiteral("%@%@%@"), appName, paused ? QStringLiteral(" (Paused)") : QStringLiteral(" "),
+                      jobs);
 }
 
 JobQueue::JobQueue(QObject *parent) : QObject(parent)

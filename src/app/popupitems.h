@@ -16,7 +16,7 @@ struct PopUpItem
 
     QString title;
     Kind kind = Kind::Item;
-    int tag = -1; // ChooseFolder: 1 in the main window, 0 in the preferences window
+    int tag = -1;   // ChooseFolder: 1 in the main window, 0 in the preferences window
     QString detail; // a folder's full path, for its tooltip
 
     bool operator==(const PopUpItem &) const = default;

@@ -51,7 +51,7 @@ struct BatchLineOptions
     bool takesNextArgument(const QString &argument) const
     {
         return argument == QLatin1String("--") + output.names().constFirst()
-               || argument == QLatin1String("--") + audioLanguage.names().constFirst();
+            || argument == QLatin1String("--") + audioLanguage.names().constFirst();
     }
 };
 
@@ -68,8 +68,8 @@ QString typedOption(const BatchLineOptions &known, const QStringList &arguments,
             continue;
         }
         const bool names = argument.startsWith(QLatin1String("--"))
-                               ? argument.section(u'=', 0, 0).mid(2) == name
-                               : argument.size() > 1 && argument.startsWith(u'-') && argument.contains(name);
+            ? argument.section(u'=', 0, 0).mid(2) == name
+            : argument.size() > 1 && argument.startsWith(u'-') && argument.contains(name);
         if (names)
             return argument;
     }
@@ -133,7 +133,8 @@ BatchOptions parseBatchOptions(const QStringList &arguments, const QString &work
 QString batchUsage()
 {
     return QStringLiteral(
-        "Usage: tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix] [--subtitles] FILE...\n"
+        "Usage: tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix] [--subtitles] "
+        "FILE...\n"
         "Converts the movies into DIR without a window; the options apply to this run only.\n"
         "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line.\n");
 }

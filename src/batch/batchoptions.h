@@ -17,7 +17,7 @@ struct BatchOptions
     QStringList files;      // absolute
     bool help = false;      // --help or --version: nothing else is read or checked
     bool version = false;
-    QString error;          // why the line is refused; empty when it is usable
+    QString error; // why the line is refused; empty when it is usable
 };
 
 // Whether the arguments (program name excluded) ask for a batch run: "--batch" before any "--".

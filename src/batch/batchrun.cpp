@@ -30,7 +30,9 @@ QString batchProgressLine(const QString &fileName, float progress, double elapse
     // Before the first reading there is nothing to estimate from.
     if (!(progress > 0.0f))
         return line;
-    return line + QStringLiteral(" (ETA: %1)").arg(formattedTimeFromTimeInterval(estimatedSecondsLeft(progress, elapsedSeconds)));
+    return line
+        + QStringLiteral(" (ETA: %1)")
+              .arg(formattedTimeFromTimeInterval(estimatedSecondsLeft(progress, elapsedSeconds)));
 }
 
 QString batchFailureReason(const ConversionJob &job)
@@ -38,9 +40,12 @@ QString batchFailureReason(const ConversionJob &job)
     if (!job.outputProblem().isEmpty())
         return job.outputProblem();
     switch (failureKind(job.jobOutput())) {
-    case FailureKind::FullDisk: return kFullDiskMessage;
-    case FailureKind::SourceRemoved: return kSourceRemovedMessage;
-    case FailureKind::ToolProblem: break;
+    case FailureKind::FullDisk:
+        return kFullDiskMessage;
+    case FailureKind::SourceRemoved:
+        return kSourceRemovedMessage;
+    case FailureKind::ToolProblem:
+        break;
     }
     // ffmpeg's last words; a fatal error names the input it failed on.
     const QStringList lines = job.log().split(u'\n', Qt::SkipEmptyParts);
@@ -57,11 +62,7 @@ QString batchFailureReason(const ConversionJob &job)
 }
 
 BatchMonitor::BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal)
-    : m_delegate(delegate)
-    , m_movies(movies)
-    , m_terminal(terminal)
-    , m_out(stdout)
-    , m_err(stderr)
+    : m_delegate(delegate), m_movies(movies), m_terminal(terminal), m_out(stdout), m_err(stderr)
 {
     connect(&delegate, &AppDelegate::jobsInserted, this, [this](int row) {
         if (row >= 0 && row < m_delegate.taskArray().size())

@@ -31,8 +31,8 @@ std::optional<QStringList> CancellingPanels::chooseFiles(platform::PanelParent, 
     return std::nullopt;
 }
 
-std::optional<QString> CancellingPanels::chooseSaveFile(platform::PanelParent, const QString &, const QString &proposedName,
-                                                        const QString &)
+std::optional<QString> CancellingPanels::chooseSaveFile(platform::PanelParent, const QString &,
+                                                        const QString &proposedName, const QString &)
 {
     err() << "[panel] save panel for " << proposedName << " cancelled" << Qt::endl;
     return std::nullopt;

@@ -11,9 +11,11 @@ QString versionReport()
 {
     // The tools are looked for in the resources folder first, which the instance answers.
     const OssoryLib lib;
-    QString report = QStringLiteral("%1 %2 (build %3)\n").arg(lib.appName(), lib.appVersionString()).arg(lib.appVersion());
+    QString report =
+        QStringLiteral("%1 %2 (build %3)\n").arg(lib.appName(), lib.appVersionString()).arg(lib.appVersion());
     const QString resources = lib.resDir();
-    report += QStringLiteral("Resources: %1%2\n").arg(resources, QFileInfo(resources).isDir() ? QString() : QStringLiteral(" (missing)"));
+    report += QStringLiteral("Resources: %1%2\n")
+                  .arg(resources, QFileInfo(resources).isDir() ? QString() : QStringLiteral(" (missing)"));
     for (const QString &tool : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
         const QString path = toolPath(tool);
         const bool found = QFileInfo(path).isAbsolute() && QFileInfo(path).isExecutable();

@@ -68,8 +68,8 @@ QStringList audioEncoding(const AudioPlan &plan, const ConversionSettings &setti
 
 } // namespace
 
-QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup,
-                                const QString &progressFile, const ConversionSettings &settings)
+QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup, const QString &progressFile,
+                                const ConversionSettings &settings)
 {
     // Inputs.
     QStringList args{QStringLiteral("-i"), info.fileURL.toLocalFile()};

@@ -11,8 +11,8 @@ namespace tavrel {
 
 // The conversion's arguments (the program itself not included). `fixup` adds the AAC bitstream
 // filter; it only applies to a copied AAC track.
-QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup,
-                                const QString &progressFile, const ConversionSettings &settings);
+QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup, const QString &progressFile,
+                                const ConversionSettings &settings);
 
 // Whether the copied video gets the level 4.1 flag: the setting is on, and the video is H.264
 // flagged above 4.1 that fits 4.1.

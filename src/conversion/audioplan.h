@@ -9,11 +9,11 @@ namespace tavrel {
 
 struct AudioPlan
 {
-    bool hasAudio = false;  // false: no description at the chosen index, nothing is mapped
-    int streamId = 0;       // from "#<id>: ..."
-    QString codecWord;      // "aac", "ac3", "dts", ...
-    bool surround = false;  // the description carries a layout suffix (" [5.1]", " [7.1]", ...)
-    bool slowmode = false;  // re-encode to AC3
+    bool hasAudio = false; // false: no description at the chosen index, nothing is mapped
+    int streamId = 0;      // from "#<id>: ..."
+    QString codecWord;     // "aac", "ac3", "dts", ...
+    bool surround = false; // the description carries a layout suffix (" [5.1]", " [7.1]", ...)
+    bool slowmode = false; // re-encode to AC3
 
     QString outputCodec() const { return slowmode ? QStringLiteral("ac3") : QStringLiteral("copy"); }
     // A copied AAC track gets the one-second fix-up test first.

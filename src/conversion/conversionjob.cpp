@@ -15,11 +15,7 @@
 
 namespace tavrel {
 
-ConversionJob::ConversionJob(JobHost *host, QObject *parent)
-    : QObject(parent)
-    , m_host(host)
-{
-}
+ConversionJob::ConversionJob(JobHost *host, QObject *parent) : QObject(parent), m_host(host) {}
 
 ConversionJob::~ConversionJob()
 {

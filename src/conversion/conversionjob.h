@@ -20,7 +20,9 @@ class QTimer;
 
 namespace tavrel {
 
-namespace platform { class SleepAssertion; }
+namespace platform {
+class SleepAssertion;
+}
 
 class ConversionJob final : public QObject
 {
@@ -123,7 +125,7 @@ private:
     // The tool's output as UTF-8 across reads; ASCII passes unchanged, broken bytes become U+FFFD.
     QStringDecoder m_outputDecoder{QStringDecoder::Utf8};
     std::unique_ptr<QTemporaryDir> m_subtitleCopy; // a UTF-8 copy of a UTF-16 subtitle file
-    bool m_wroteOutput = false; // this job has run ffmpeg on its destination
+    bool m_wroteOutput = false;                    // this job has run ffmpeg on its destination
     bool m_removed = false;
 };
 

@@ -5,10 +5,10 @@
 namespace tavrel {
 
 namespace {
-const std::array<QString, 4> kStereoRates{QStringLiteral("160k"), QStringLiteral("192k"),
-                                          QStringLiteral("224k"), QStringLiteral("256k")};
-const std::array<QString, 4> kSurroundRates{QStringLiteral("384k"), QStringLiteral("448k"),
-                                            QStringLiteral("512k"), QStringLiteral("576k")};
+const std::array<QString, 4> kStereoRates{QStringLiteral("160k"), QStringLiteral("192k"), QStringLiteral("224k"),
+                                          QStringLiteral("256k")};
+const std::array<QString, 4> kSurroundRates{QStringLiteral("384k"), QStringLiteral("448k"), QStringLiteral("512k"),
+                                            QStringLiteral("576k")};
 
 // A hand-edited store may hold anything; never index outside the table.
 qsizetype tableIndex(qint64 index)

@@ -59,13 +59,11 @@ FailureExplanationChoice explainFailure(const FailureContext &context)
     }
     const QString commandLine = commandLineText(context.arguments);
     const QString hint = !context.outputProblem.isEmpty()
-                             ? context.outputProblem
-                             : failureHint(context.disableBuiltinSubtitles, context.hasSubtitleTracks,
-                                           context.hasSubtitleFile);
-    const int answer = alert(QStringLiteral("Information"),
-                             failureInformationMessage(hint, commandLine, context.jobOutput),
-                             QStringLiteral("Send to support"), QStringLiteral("Cancel"),
-                             context.offerLog ? kShowLogButton : QString());
+        ? context.outputProblem
+        : failureHint(context.disableBuiltinSubtitles, context.hasSubtitleTracks, context.hasSubtitleFile);
+    const int answer = alert(
+        QStringLiteral("Information"), failureInformationMessage(hint, commandLine, context.jobOutput),
+        QStringLiteral("Send to support"), QStringLiteral("Cancel"), context.offerLog ? kShowLogButton : QString());
     if (answer == -1)
         return FailureExplanationChoice::ShowLog;
     if (answer == 1) {

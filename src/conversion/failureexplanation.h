@@ -6,9 +6,9 @@
 namespace tavrel {
 
 inline const QString kConversionFailedTitle = QStringLiteral("Conversion Failed");
-inline const QString kFullDiskMessage = QStringLiteral(
-    "Movie conversion failed because there is not enough free space left on the destination volume. "
-    "Please make sure your harddisk has enough free space before starting conversion");
+inline const QString kFullDiskMessage =
+    QStringLiteral("Movie conversion failed because there is not enough free space left on the destination volume. "
+                   "Please make sure your harddisk has enough free space before starting conversion");
 inline const QString kSourceRemovedMessage = QStringLiteral(
     "Movie conversion failed because you've removed/renamed the source movie file or unmounted it's volume.");
 // jobOutput of a job whose source had gone before launch.

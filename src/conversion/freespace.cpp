@@ -2,7 +2,6 @@
 
 #include "support/format.h"
 
-
 namespace tavrel {
 
 namespace {

@@ -97,7 +97,8 @@ void ConversionJob::checkOutput()
         if (!probe.started)
             problem = QStringLiteral("The converted file could not be checked. ") + probe.startError;
         else
-            problem = tavrel::outputProblem(m_expectedOutput, parseStreamReport(probe.output.value_or(QString()), output));
+            problem =
+                tavrel::outputProblem(m_expectedOutput, parseStreamReport(probe.output.value_or(QString()), output));
         if (problem) {
             m_outputProblem = *problem;
             addNote(*problem);

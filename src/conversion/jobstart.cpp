@@ -73,11 +73,13 @@ void ConversionJob::start()
     // What ffmpeg reads: the record, with the subtitle file's encoding, or a UTF-8 copy of it.
     MKVFileInfo input = *m_fileInfo;
     if (!input.subtitleFileURL.isEmpty()) {
-        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(input.subtitleFileURL.toLocalFile());
+        qInfo().noquote()
+            << QStringLiteral("Info: adding subtitles from file %1").arg(input.subtitleFileURL.toLocalFile());
         prepareSubtitleInput(input);
     }
     if (marksLevel41(input, settings))
-        addNote(QStringLiteral("the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.").arg(*input.videoLevel));
+        addNote(QStringLiteral("the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.")
+                    .arg(*input.videoLevel));
     m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings);
     m_expectedOutput = expectedOutput(input, plan, settings);
     launch();

@@ -37,7 +37,9 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
     if (expected.audio && output.audioTrackInformation.isEmpty())
         missing.append(QStringLiteral("the audio track"));
     if (output.subtitleCount < expected.subtitles)
-        missing.append(QStringLiteral("%1 of its %2 subtitle tracks").arg(expected.subtitles - output.subtitleCount).arg(expected.subtitles));
+        missing.append(QStringLiteral("%1 of its %2 subtitle tracks")
+                           .arg(expected.subtitles - output.subtitleCount)
+                           .arg(expected.subtitles));
 
     QStringList problems;
     if (!missing.isEmpty())

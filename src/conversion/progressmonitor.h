@@ -9,9 +9,9 @@ namespace tavrel {
 
 struct ProgressFileRead
 {
-    bool opened = false;  // false: the file is not there (yet); the offset restarts at 0
-    QByteArray text;      // complete lines added since `offset`
-    quint64 offset = 0;   // where the next read starts
+    bool opened = false; // false: the file is not there (yet); the offset restarts at 0
+    QByteArray text;     // complete lines added since `offset`
+    quint64 offset = 0;  // where the next read starts
 };
 
 // Reads what was appended since `offset`, up to its last line break: a line that ffmpeg has

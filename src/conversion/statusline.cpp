@@ -22,12 +22,18 @@ QString trackPiece(const QString &description)
 QString stateWord(qint32 state)
 {
     switch (state) {
-    case Queued: return QStringLiteral("Queued");
-    case Converting: return QStringLiteral("Converting");
-    case Paused: return QStringLiteral("Paused");
-    case Finished: return QStringLiteral("Finished");
-    case Failed: return QStringLiteral("Failed");
-    default: return QString();
+    case Queued:
+        return QStringLiteral("Queued");
+    case Converting:
+        return QStringLiteral("Converting");
+    case Paused:
+        return QStringLiteral("Paused");
+    case Finished:
+        return QStringLiteral("Finished");
+    case Failed:
+        return QStringLiteral("Failed");
+    default:
+        return QString();
     }
 }
 
@@ -43,8 +49,8 @@ double estimatedSecondsLeft(float progress, double elapsedSeconds)
     return left;
 }
 
-QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, quint64 audioTrackIndex,
-                        float progress, double elapsedSeconds, double tookSeconds)
+QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, quint64 audioTrackIndex, float progress,
+                        double elapsedSeconds, double tookSeconds)
 {
     const QString base = QStringLiteral("Status: ") + stateWord(state);
     switch (state) {
@@ -52,7 +58,7 @@ QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, 
         return base + QStringLiteral("   Click the arrow at the right to get more information.");
     case Finished:
         return base + QStringLiteral(" [Conversion took: ") + formattedTimeFromTimeInterval(tookSeconds)
-             + QLatin1Char(']');
+            + QLatin1Char(']');
     case Converting: {
         QString text = base;
         if (const auto description = descriptionAt(audioTrackInformation, audioTrackIndex)) {
@@ -67,7 +73,7 @@ QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, 
             }
         }
         return text + QStringLiteral("   ETA: ")
-             + formattedTimeFromTimeInterval(estimatedSecondsLeft(progress, elapsedSeconds));
+            + formattedTimeFromTimeInterval(estimatedSecondsLeft(progress, elapsedSeconds));
     }
     default:
         return base;

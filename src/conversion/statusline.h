@@ -9,8 +9,8 @@ namespace tavrel {
 QString stateWord(qint32 state);
 
 // elapsedSeconds: since launch (Converting); tookSeconds: launch to termination (Finished).
-QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, quint64 audioTrackIndex,
-                        float progress, double elapsedSeconds, double tookSeconds);
+QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, quint64 audioTrackIndex, float progress,
+                        double elapsedSeconds, double tookSeconds);
 
 // Seconds left for a conversion at `progress` per cent after `elapsedSeconds`, 0 to 18000.
 double estimatedSecondsLeft(float progress, double elapsedSeconds);

@@ -70,7 +70,8 @@ std::optional<qint64> referenceFrameCount(const QString &mediainfoXml)
     // Older mediainfo wrote "<Format_settings__ReFrames>4 frames</...>", current versions
     // "<Format_Settings_RefFrames>4</...>". A text that only mentions the name in some longer
     // element gives no count.
-    for (const QString &name : {QStringLiteral("Format_settings__ReFrames"), QStringLiteral("Format_Settings_RefFrames")}) {
+    for (const QString &name :
+         {QStringLiteral("Format_settings__ReFrames"), QStringLiteral("Format_Settings_RefFrames")}) {
         if (const auto text = elementText(mediainfoXml, name))
             return integerValue(split(*text, QStringLiteral(" ")).first());
     }
@@ -133,18 +134,22 @@ QString warningMessage(const QString &identifier, const QString &fileName)
 {
     QString format;
     if (identifier == kWrongVideoWarning)
-        format = QStringLiteral("The file '%@' doesn't contain a H264/MPEG4 video track so the result may not be playable.");
+        format =
+            QStringLiteral("The file '%@' doesn't contain a H264/MPEG4 video track so the result may not be playable.");
     else if (identifier == kTenBitVideoWarning)
-        format = QStringLiteral("The file '%@' contains a 10-bit video track so the result will only be playable with "
-                                "VLC/Mplayer, but not with most other devices or players (including the 'Playstation 3').");
+        format =
+            QStringLiteral("The file '%@' contains a 10-bit video track so the result will only be playable with "
+                           "VLC/Mplayer, but not with most other devices or players (including the 'Playstation 3').");
     else if (identifier == kTooHighResWarning)
-        format = QStringLiteral("The file '%@' will probably not play back fine on the 'Playstation 3' as it has a too "
-                                "large resolution. You can try converting the produced MP4 file using 'QuickTime Player' "
-                                "to a 1080p M4V file to view this video on the PS3.");
+        format =
+            QStringLiteral("The file '%@' will probably not play back fine on the 'Playstation 3' as it has a too "
+                           "large resolution. You can try converting the produced MP4 file using 'QuickTime Player' "
+                           "to a 1080p M4V file to view this video on the PS3.");
     else if (identifier == kTooManyRefFramesWarning)
-        format = QStringLiteral("The file '%@' will probably not play back fine on the 'Playstation 3' as it contains more "
-                                "'reference frames' than the PS3 supports. You can try converting the produced MP4 file "
-                                "using 'QuickTime Player' to a 720p M4V file to view this video on the PS3.");
+        format =
+            QStringLiteral("The file '%@' will probably not play back fine on the 'Playstation 3' as it contains more "
+                           "'reference frames' than the PS3 supports. You can try converting the produced MP4 file "
+                           "using 'QuickTime Player' to a 720p M4V file to view this video on the PS3.");
     return makeString(format, fileName);
 }
 

@@ -11,7 +11,8 @@ namespace tavrel {
 QStringList mediainfoArguments(const QString &path)
 {
     // The counts come from the stream headers, which mediainfo reads even at parse speed 0.
-    return {toolPath(QStringLiteral("mediainfo")), QStringLiteral("--ParseSpeed=0"), QStringLiteral("--Output=XML"), path};
+    return {toolPath(QStringLiteral("mediainfo")), QStringLiteral("--ParseSpeed=0"), QStringLiteral("--Output=XML"),
+            path};
 }
 
 std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)

@@ -13,7 +13,7 @@ struct TaskResult
     std::optional<QString> output; // none when nothing ran
     int exitStatus = -1;
     bool started = false;
-    QString startError;            // why the program could not be started, when it could not
+    QString startError; // why the program could not be started, when it could not
 };
 
 // Bytes that are not UTF-8 become U+FFFD; the rest of the text is kept.

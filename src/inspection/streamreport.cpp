@@ -81,9 +81,9 @@ struct StreamLine
 {
     int input = 0;
     int index = 0;
-    QString languageTag;  // between the parentheses after the index; empty when there are none
+    QString languageTag; // between the parentheses after the index; empty when there are none
     StreamKind kind = StreamKind::Other;
-    QString codecText;    // from the kind word on: "Audio: ac3, 48000 Hz, ..."
+    QString codecText; // from the kind word on: "Audio: ac3, 48000 Hz, ..."
 };
 
 // The kinds ffmpeg prints after the stream header.
@@ -93,12 +93,9 @@ struct KindMarker
     StreamKind kind;
 };
 const KindMarker kKindMarkers[] = {
-    {QStringLiteral(": Video: "), StreamKind::Video},
-    {QStringLiteral(": Audio: "), StreamKind::Audio},
-    {QStringLiteral(": Subtitle: "), StreamKind::Subtitle},
-    {QStringLiteral(": Data: "), StreamKind::Other},
-    {QStringLiteral(": Attachment: "), StreamKind::Other},
-    {QStringLiteral(": Unknown: "), StreamKind::Other},
+    {QStringLiteral(": Video: "), StreamKind::Video},       {QStringLiteral(": Audio: "), StreamKind::Audio},
+    {QStringLiteral(": Subtitle: "), StreamKind::Subtitle}, {QStringLiteral(": Data: "), StreamKind::Other},
+    {QStringLiteral(": Attachment: "), StreamKind::Other},  {QStringLiteral(": Unknown: "), StreamKind::Other},
 };
 
 // Only a line in the tool's own shape is a stream: "Stream #<input>:<index>", an optional
@@ -191,9 +188,9 @@ QString codecWordOf(const QString &codecText)
 int channelCount(const QString &layout)
 {
     static const QHash<QString, int> named = {
-        {QStringLiteral("mono"), 1},       {QStringLiteral("stereo"), 2},     {QStringLiteral("downmix"), 2},
-        {QStringLiteral("quad"), 4},       {QStringLiteral("hexagonal"), 6},  {QStringLiteral("octagonal"), 8},
-        {QStringLiteral("cube"), 8},       {QStringLiteral("hexadecagonal"), 16},
+        {QStringLiteral("mono"), 1}, {QStringLiteral("stereo"), 2},         {QStringLiteral("downmix"), 2},
+        {QStringLiteral("quad"), 4}, {QStringLiteral("hexagonal"), 6},      {QStringLiteral("octagonal"), 8},
+        {QStringLiteral("cube"), 8}, {QStringLiteral("hexadecagonal"), 16},
     };
     const QString base = upTo(layout, u'(');
     if (const auto it = named.constFind(base); it != named.cend())
@@ -256,7 +253,7 @@ QString audioDescription(const StreamLine &stream)
 bool isTextSubtitle(const QString &codecWord)
 {
     static const QStringList kinds = {
-        QStringLiteral("ssa"), QStringLiteral("subrip"), QStringLiteral("srt"),
+        QStringLiteral("ssa"),  QStringLiteral("subrip"),    QStringLiteral("srt"),
         QStringLiteral("sami"), QStringLiteral("subviewer"), QStringLiteral("microdvd"),
     };
     for (const QString &kind : kinds)

@@ -23,7 +23,7 @@ bool isUtf8(const QByteArray &bytes)
 QString detectedEncoding(const QByteArray &bytes)
 {
     const std::unique_ptr<std::remove_pointer_t<uchardet_t>, decltype(&uchardet_delete)> detector(uchardet_new(),
-                                                                                                   &uchardet_delete);
+                                                                                                  &uchardet_delete);
     if (!detector || uchardet_handle_data(detector.get(), bytes.constData(), size_t(bytes.size())) != 0)
         return {};
     uchardet_data_end(detector.get());
@@ -52,7 +52,7 @@ QString refined(const QString &detected, const QByteArray &bytes)
 bool isUtf8Name(const QString &name)
 {
     return name.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0
-           || name.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
+        || name.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -60,7 +60,8 @@ bool isUtf8Name(const QString &name)
 QString encodingFromDetection(const QString &detected, const QByteArray &bytes, const QByteArray &localeEncoding)
 {
     // The bytes are not UTF-8, so a detector that says UTF-8 or ASCII has not placed them.
-    if (!detected.isEmpty() && !isUtf8Name(detected) && detected.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) != 0)
+    if (!detected.isEmpty() && !isUtf8Name(detected)
+        && detected.compare(QLatin1String("ASCII"), Qt::CaseInsensitive) != 0)
         return refined(detected, bytes);
     const QString locale = QString::fromLatin1(localeEncoding);
     if (!locale.isEmpty() && !isUtf8Name(locale) && locale != QLatin1String("ANSI_X3.4-1968"))

@@ -5,8 +5,7 @@
 namespace tavrel::platform {
 
 DBusLauncherEntry::DBusLauncherEntry(const QString &desktopFileId, const QDBusConnection &bus)
-    : m_bus(bus)
-    , m_appUri(QStringLiteral("application://") + desktopFileId)
+    : m_bus(bus), m_appUri(QStringLiteral("application://") + desktopFileId)
 {
 }
 
@@ -26,8 +25,8 @@ void DBusLauncherEntry::setProgress(double progress, bool visible)
         return;
     m_sent = properties;
     // A signal, not a call: nobody has to listen, and nothing waits for an answer.
-    QDBusMessage update = QDBusMessage::createSignal(QLatin1String(kPath), QLatin1String(kInterface),
-                                                     QStringLiteral("Update"));
+    QDBusMessage update =
+        QDBusMessage::createSignal(QLatin1String(kPath), QLatin1String(kInterface), QStringLiteral("Update"));
     update << m_appUri << properties;
     m_bus.send(update);
 }

@@ -42,9 +42,7 @@ private:
     DBusNotifier &m_owner;
 };
 
-DBusNotifier::DBusNotifier(const QDBusConnection &bus)
-    : m_bus(bus)
-    , m_receiver(std::make_unique<Receiver>(*this))
+DBusNotifier::DBusNotifier(const QDBusConnection &bus) : m_bus(bus), m_receiver(std::make_unique<Receiver>(*this))
 {
     if (!m_bus.isConnected())
         return;

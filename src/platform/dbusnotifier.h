@@ -33,7 +33,7 @@ private:
 
     QDBusConnection m_bus;
     std::unique_ptr<Receiver> m_receiver; // the bus's signals and replies arrive here
-    QHash<uint, QVariantMap> m_sent; // server id -> userInfo, until the server closes it
+    QHash<uint, QVariantMap> m_sent;      // server id -> userInfo, until the server closes it
 };
 
 } // namespace tavrel::platform

@@ -53,8 +53,7 @@ QDBusMessage callBlocking(const QDBusConnection &bus, const QDBusMessage &messag
 } // namespace
 
 DBusSleepInhibitor::DBusSleepInhibitor(const QDBusConnection &sessionBus, const QDBusConnection &systemBus)
-    : m_session(sessionBus)
-    , m_system(systemBus)
+    : m_session(sessionBus), m_system(systemBus)
 {
 }
 
@@ -76,9 +75,9 @@ std::unique_ptr<SleepAssertion> DBusSleepInhibitor::acquireFromPortal(const QStr
         return nullptr;
 
     const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                       QStringLiteral("org.freedesktop.portal.Inhibit"),
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/portal/desktop"),
+                                       QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
     call << QString() << kPortalInhibitSuspend << QVariantMap{{QStringLiteral("reason"), reason}};
     const QDBusMessage reply = callBlocking(*m_session, call);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {

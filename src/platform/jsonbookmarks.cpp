@@ -40,7 +40,9 @@ QString uuidOfDevice(dev_t device)
     const QDir byUuid(QStringLiteral("/dev/disk/by-uuid"));
     const QStringList names = byUuid.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (::stat(QFile::encodeName(byUuid.filePath(name)).constData(), &st) == 0 && S_ISBLK(st.st_mode)
             && st.st_rdev == device)
             return name;
@@ -52,7 +54,9 @@ QString uuidOfDevice(dev_t device)
 
 QString JsonBookmarks::fileSystemIdentity(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return QString();
     const QString uuid = uuidOfDevice(st.st_dev);
@@ -70,7 +74,9 @@ std::optional<QByteArray> JsonBookmarks::create(const QString &folderPath)
     if (!QFileInfo(path).isDir())
         return std::nullopt;
     QJsonObject object{{kPathKey, path}};
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
         object.insert(kDeviceKey, qint64(st.st_dev));
         object.insert(kInodeKey, qint64(st.st_ino));

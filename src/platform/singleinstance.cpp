@@ -37,9 +37,9 @@ SingleInstance::Role SingleInstance::claim(const QStringList &paths)
         return Role::Primary;
     }
 
-    QDBusMessage call = QDBusMessage::createMethodCall(service, QString::fromLatin1(kSingleInstancePath),
-                                                       QString::fromLatin1(kSingleInstanceInterface),
-                                                       QStringLiteral("openFiles"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, QString::fromLatin1(kSingleInstancePath),
+                                       QString::fromLatin1(kSingleInstanceInterface), QStringLiteral("openFiles"));
     call << paths;
     // The running instance answers at once; one that hangs must not keep this launch waiting.
     const QDBusMessage answer = bus.call(call, QDBus::Block, 5000);

@@ -43,8 +43,8 @@ platform::AlertAnswer present(const platform::AlertRequest &request)
     return presenter->runModal(request);
 }
 
-void silenceableAlert(const QString &key, const QString &title, const QString &message,
-                      const QString &defaultButton, const QString &alternateButton)
+void silenceableAlert(const QString &key, const QString &title, const QString &message, const QString &defaultButton,
+                      const QString &alternateButton)
 {
     if (settings::defaultInt(key) != 0)
         return;
@@ -54,8 +54,8 @@ void silenceableAlert(const QString &key, const QString &title, const QString &m
 
 // Runs on the main thread at once, or is queued to it so that the caller does not wait.
 template<typename KeyFunction>
-void showUnlessSilenced(KeyFunction keyFor, const QString &identifier, const QString &title,
-                        const QString &message, const QString &defaultButton, const QString &alternateButton)
+void showUnlessSilenced(KeyFunction keyFor, const QString &identifier, const QString &title, const QString &message,
+                        const QString &defaultButton, const QString &alternateButton)
 {
     auto run = [=] { silenceableAlert(keyFor(identifier), title, message, defaultButton, alternateButton); };
     if (onMainThread())
@@ -66,8 +66,8 @@ void showUnlessSilenced(KeyFunction keyFor, const QString &identifier, const QSt
 
 } // namespace
 
-int alert(const QString &title, const QString &message, const QString &defaultButton,
-          const QString &alternateButton, const QString &otherButton)
+int alert(const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton,
+          const QString &otherButton)
 {
     platform::AlertRequest request;
     request.title = title;

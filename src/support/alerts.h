@@ -12,8 +12,8 @@ namespace tavrel {
 // Answer codes: 1 default button, 0 alternate, -1 other.
 int alert(const QString &title, const QString &message, const QString &defaultButton,
           const QString &alternateButton = QString(), const QString &otherButton = QString());
-int alert_apptitled(const QString &message, const QString &defaultButton,
-                    const QString &alternateButton = QString(), const QString &otherButton = QString());
+int alert_apptitled(const QString &message, const QString &defaultButton, const QString &alternateButton = QString(),
+                    const QString &otherButton = QString());
 int input(const QString &prompt, const QStringList &buttons, QString *text);
 
 // Shown unless silenced; off the main thread they are forwarded to it and return at once.

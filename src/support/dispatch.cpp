@@ -83,8 +83,7 @@ void scheduleOnMain(const char *caller, float seconds, Block block)
         return;
     }
     QMetaObject::invokeMethod(
-        app, [due, block = std::move(block)]() mutable { armMainTimer(due, std::move(block)); },
-        Qt::QueuedConnection);
+        app, [due, block = std::move(block)]() mutable { armMainTimer(due, std::move(block)); }, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -141,9 +140,8 @@ void dispatch_after_back(float seconds, Block block)
         });
         return;
     }
-    scheduleOnMain("dispatch_after_back", seconds, [block = std::move(block)]() mutable {
-        QThreadPool::globalInstance()->start(std::move(block));
-    });
+    scheduleOnMain("dispatch_after_back", seconds,
+                   [block = std::move(block)]() mutable { QThreadPool::globalInstance()->start(std::move(block)); });
 }
 
 } // namespace tavrel

@@ -11,8 +11,7 @@
 namespace tavrel {
 
 FormatArg::FormatArg(const QUrl &v)
-    : m_kind(v.isEmpty() ? Kind::Absent : Kind::String)
-    , m_string(v.toString(QUrl::FullyEncoded))
+    : m_kind(v.isEmpty() ? Kind::Absent : Kind::String), m_string(v.toString(QUrl::FullyEncoded))
 {
 }
 
@@ -97,10 +96,10 @@ constexpr int kMaxField = 4096; // width and precision beyond this are clamped
 // One parsed placeholder.
 struct Field
 {
-    QByteArray flags;        // subset of "-+ #0"
+    QByteArray flags; // subset of "-+ #0"
     int width = -1;
     int precision = -1;
-    QByteArray length;       // hh, h, l, ll, q, L, z, j, t
+    QByteArray length; // hh, h, l, ll, q, L, z, j, t
     char16_t conversion = 0;
     bool leftAlign() const { return flags.contains('-'); }
 };

@@ -28,17 +28,22 @@ public:
     FormatArg(const QString &v) : m_kind(Kind::String), m_string(v) {}
     FormatArg(const QByteArray &v) : m_kind(Kind::String), m_string(QString::fromUtf8(v)) {}
     FormatArg(const char *v) : m_kind(v ? Kind::String : Kind::Absent), m_string(QString::fromUtf8(v)) {}
-    FormatArg(const char16_t *v) : m_kind(v ? Kind::String : Kind::Absent), m_string(v ? QString::fromUtf16(v) : QString()) {}
+    FormatArg(const char16_t *v)
+        : m_kind(v ? Kind::String : Kind::Absent), m_string(v ? QString::fromUtf16(v) : QString())
+    {
+    }
     FormatArg(const QUrl &v);
     // Exact matches above keep string literals and bool (promoted to int) away from this one.
     FormatArg(const void *v) : m_kind(Kind::Pointer), m_int(qint64(reinterpret_cast<quintptr>(v))), m_unsigned(true) {}
     FormatArg(std::nullptr_t) : m_kind(Kind::Absent) {}
     FormatArg(std::nullopt_t) : m_kind(Kind::Absent) {}
     template<typename T>
-    FormatArg(const std::optional<T> &v) : FormatArg(v ? FormatArg(*v) : FormatArg(nullptr)) {}
+    FormatArg(const std::optional<T> &v) : FormatArg(v ? FormatArg(*v) : FormatArg(nullptr))
+    {
+    }
 
     Kind kind() const { return m_kind; }
-    qint64 toInteger() const;     // doubles truncated (saturating); strings and absent give 0
+    qint64 toInteger() const; // doubles truncated (saturating); strings and absent give 0
     double toDouble() const;
     QString description() const; // what %@ prints
 

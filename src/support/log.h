@@ -10,7 +10,7 @@
 namespace tavrel {
 
 // syslog(3) levels; the program writes at 3 (error).
-void openSystemLog();                   // once, from OssoryLib's init
+void openSystemLog(); // once, from OssoryLib's init
 // Text written literally ("%s"), UTF-8; a level outside 0-7 is written at 3.
 void aslLogText(int level, const QString &text);
 // Seam for tests: while set, aslLogText hands the level and UTF-8 text here instead of syslog.
@@ -31,7 +31,9 @@ void asl_NSLog_debug(const QString &format, const Args &...args)
 }
 #else
 template<typename... Args>
-void asl_NSLog_debug(const QString &, const Args &...) {}
+void asl_NSLog_debug(const QString &, const Args &...)
+{
+}
 #endif
 
 } // namespace tavrel

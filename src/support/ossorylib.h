@@ -9,7 +9,7 @@ namespace tavrel {
 class OssoryLib final
 {
 public:
-    OssoryLib();   // creates the support folder, records the shared instance, opens the log
+    OssoryLib(); // creates the support folder, records the shared instance, opens the log
     ~OssoryLib();
     static OssoryLib *shared(); // the instance most recently created, or nullptr
 
@@ -20,7 +20,7 @@ public:
     int appVersion() const;
     QString resDir() const;
     QUrl resURL() const;
-    QString docDir() const;  // created when missing
+    QString docDir() const; // created when missing
     QUrl docURL() const;
     QString suppDir() const;
     QUrl suppURL() const;

@@ -102,7 +102,8 @@ bool isWriteablePath(const QString &path)
 // as %XX of its UTF-8 bytes, so any text round-trips exactly.
 QUrl escapedURL(const QString &text)
 {
-    static const QByteArray kept = QByteArrayLiteral("-_.!~*'()" ";/?:@&=+$,");
+    static const QByteArray kept = QByteArrayLiteral("-_.!~*'()"
+                                                     ";/?:@&=+$,");
     // A mail link has no fragment, and its body often carries "#" (tool output names streams
     // "Stream #0:1"): kept, it would cut the body off there. In other URLs the first "#" marks
     // the fragment; any later one cannot be a delimiter.
@@ -136,8 +137,7 @@ QUrl resourceURL(const QString &fileName)
 {
     const OssoryLib *lib = OssoryLib::shared();
     // Only names inside the resources folder: no absolute paths, no way up.
-    if (!lib || fileName.isEmpty() || QDir::isAbsolutePath(fileName)
-        || fileName.split(u'/').contains(u".."_s))
+    if (!lib || fileName.isEmpty() || QDir::isAbsolutePath(fileName) || fileName.split(u'/').contains(u".."_s))
         return QUrl();
     const QString path = QDir(lib->resDir()).filePath(fileName);
     return itemExists(path) ? QUrl::fromLocalFile(path) : QUrl();
@@ -166,8 +166,7 @@ QStringList dirContents(const QString &folder)
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
         return {};
-    return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                         QDir::Name);
+    return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Folders and files alike, relative to folder; symbolic links are listed, not followed.

@@ -22,7 +22,7 @@ const QString kWrappedListKey = QStringLiteral("@list");
 struct Store
 {
     QMutex mutex;
-    QString path;                       // empty = the user's store
+    QString path; // empty = the user's store
     std::unique_ptr<QSettings> settings;
     QVariantMap registered;
 };

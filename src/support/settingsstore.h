@@ -16,12 +16,12 @@ void registerDefaults(const QVariantMap &defaults);
 // Accessors; every call reads or writes the store, nothing is cached. Values read back alike
 // before and after a restart: integers (and text that is a decimal integer, such as a
 // hand-written "AutoAdd=1") as qint64, every list as a QVariantList of its elements.
-QVariant defaultObject(const QString &key);                  // invalid QVariant = none
+QVariant defaultObject(const QString &key);                       // invalid QVariant = none
 void setDefaultObject(const QString &key, const QVariant &value); // invalid value removes the key
-std::optional<QVariantList> defaultArray(const QString &key); // none when missing or not a list
-qint64 defaultInt(const QString &key);                        // 0 when missing or not an integer
+std::optional<QVariantList> defaultArray(const QString &key);     // none when missing or not a list
+qint64 defaultInt(const QString &key);                            // 0 when missing or not an integer
 void setDefaultInt(const QString &key, qint64 value);
-void synchronize();                                           // flush to disk
+void synchronize(); // flush to disk
 
 // The store file. Empty = the user's store (organization "Ossory", application "Tavrel").
 // Tests point it at a private file.

@@ -73,9 +73,9 @@ QString capitalized(const QString &text)
 // last word keep their capital.
 QString titlecaseString(const QString &text)
 {
-    static const QStringList shortWords = {
-        u"a"_s, u"an"_s, u"and"_s, u"as"_s, u"at"_s, u"but"_s, u"by"_s, u"en"_s, u"for"_s, u"if"_s, u"in"_s,
-        u"of"_s, u"on"_s, u"or"_s, u"nor"_s, u"the"_s, u"to"_s, u"v"_s, u"via"_s, u"vs"_s, u"up"_s, u"it"_s};
+    static const QStringList shortWords = {u"a"_s,   u"an"_s, u"and"_s, u"as"_s, u"at"_s, u"but"_s, u"by"_s,  u"en"_s,
+                                           u"for"_s, u"if"_s, u"in"_s,  u"of"_s, u"on"_s, u"or"_s,  u"nor"_s, u"the"_s,
+                                           u"to"_s,  u"v"_s,  u"via"_s, u"vs"_s, u"up"_s, u"it"_s};
     QStringList pieces = split(capitalized(text), u" "_s);
     for (qsizetype i = 1; i + 1 < pieces.size(); ++i) {
         const QString lower = pieces.at(i).toLower();

@@ -9,11 +9,11 @@
 
 namespace tavrel {
 
-QString localized(const QString &text);           // the text itself
+QString localized(const QString &text);                                // the text itself
 int countOccurencesOfString(const QString &text, const QString &what); // 0 for an empty what
 bool containsInsensitive(const QString &text, const QString &what, bool insensitive);
 bool containsAny(const QString &text, const QStringList &candidates);
-QStringList words(const QString &text);           // split at every whitespace character
+QStringList words(const QString &text); // split at every whitespace character
 QString titlecaseString(const QString &text);
 QString propercaseString(const QString &text);
 QString stringByReplacingMultipleStrings(const QString &text, const QList<std::pair<QString, QString>> &replacements);

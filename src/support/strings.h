@@ -6,12 +6,12 @@
 
 namespace tavrel {
 
-bool contains(const QString &text, const QString &what);          // literal, case-sensitive
-QStringList lines(const QString &text);   // split at LF, VT, FF, CR, NEL, LS, PS; keeps empties
-QString trimmed(const QString &text);     // spaces, tabs, Unicode space separators; never line breaks
+bool contains(const QString &text, const QString &what); // literal, case-sensitive
+QStringList lines(const QString &text);                  // split at LF, VT, FF, CR, NEL, LS, PS; keeps empties
+QString trimmed(const QString &text);                    // spaces, tabs, Unicode space separators; never line breaks
 QStringList split(const QString &text, const QString &separator); // keeps empty pieces
 QString replaced(const QString &text, const QString &target, const QString &replacement);
-QString clamp(const QString &text, qsizetype maximumLength);       // counts UTF-16 units
+QString clamp(const QString &text, qsizetype maximumLength); // counts UTF-16 units
 QString joined(const QStringList &list, const QString &separator);
 
 // Decimal reading used throughout: leading blanks skipped, optional sign, digits up to the

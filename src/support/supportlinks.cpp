@@ -29,9 +29,9 @@ SupportLink web(const QString &address)
 
 SupportLink betaVersionsMail(const QString &address, const LinkValues &v)
 {
-    return mail(address, makeString(QStringLiteral("%@ Beta Versions"), v.appName),
-                makeString(QStringLiteral("Hello\nI would like to test upcoming beta versions of %@.\nBye\n"),
-                           v.appName));
+    return mail(
+        address, makeString(QStringLiteral("%@ Beta Versions"), v.appName),
+        makeString(QStringLiteral("Hello\nI would like to test upcoming beta versions of %@.\nBye\n"), v.appName));
 }
 
 SupportLink storeLink(int tag, const LinkValues &v)
@@ -54,8 +54,8 @@ QString SupportLink::text() const
 {
     if (!isMail())
         return webAddress;
-    return QStringLiteral("mailto:") + mailAddress + QStringLiteral("?subject=") + subject
-        + QStringLiteral("&body=") + body;
+    return QStringLiteral("mailto:") + mailAddress + QStringLiteral("?subject=") + subject + QStringLiteral("&body=")
+        + body;
 }
 
 QUrl SupportLink::url() const
@@ -64,8 +64,8 @@ QUrl SupportLink::url() const
         return QUrl();
     if (!isMail())
         return escapedURL(webAddress);
-    const QByteArray encoded = "mailto:" + QUrl::toPercentEncoding(mailAddress, "@") + "?subject="
-        + QUrl::toPercentEncoding(subject) + "&body=" + QUrl::toPercentEncoding(body);
+    const QByteArray encoded = "mailto:" + QUrl::toPercentEncoding(mailAddress, "@")
+        + "?subject=" + QUrl::toPercentEncoding(subject) + "&body=" + QUrl::toPercentEncoding(body);
     return QUrl::fromEncoded(encoded, QUrl::StrictMode);
 }
 
@@ -105,9 +105,10 @@ SupportLink controllerLink(int tag, const LinkValues &v)
 {
     switch (tag) {
     case 1:
-        return mail(v.supportEmail, makeString(QStringLiteral("%@ %@ Support Request"), v.appName, v.versionString),
-                    makeString(QStringLiteral("Insert Support Request Here\n\n\n\nP.S: Hardware: %@ Software: %@ %@: %i%@"),
-                               v.machineType, v.systemVersion, v.appName, v.build, problemsText(v.crashCount)));
+        return mail(
+            v.supportEmail, makeString(QStringLiteral("%@ %@ Support Request"), v.appName, v.versionString),
+            makeString(QStringLiteral("Insert Support Request Here\n\n\n\nP.S: Hardware: %@ Software: %@ %@: %i%@"),
+                       v.machineType, v.systemVersion, v.appName, v.build, problemsText(v.crashCount)));
     case 2:
         return betaVersionsMail(v.supportEmail, v);
     case 3:

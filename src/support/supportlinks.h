@@ -13,11 +13,11 @@ struct LinkValues
     QString appName;
     QString versionString;
     int build = 0;
-    QString machineType;    // empty when unreadable
+    QString machineType; // empty when unreadable
     QString systemVersion;
     qsizetype crashCount = 0;
     QString supportEmail;
-    QString webSite;        // ends in "/"
+    QString webSite; // ends in "/"
     // Optional information entries; empty = absent.
     QString feedbackEmail;
     QString vendorProductPage;
@@ -53,8 +53,7 @@ SupportLink libraryLink(int tag, const LinkValues &values);
 // always the maker's web site.
 SupportLink controllerLink(int tag, const LinkValues &values);
 SupportLink fatalErrorReport(const QString &details, const LinkValues &values);
-SupportLink conversionProblemReport(const QString &commandLine, const QString &jobOutput,
-                                    const LinkValues &values);
+SupportLink conversionProblemReport(const QString &commandLine, const QString &jobOutput, const LinkValues &values);
 
 // Opens the link with the user's default handler; an empty link opens nothing.
 void openLink(const SupportLink &link);

@@ -29,7 +29,8 @@ AboutDialog::AboutDialog(AppDelegate *delegate, QWidget *parent) : QDialog(paren
     version->setObjectName(QStringLiteral("versionLabel"));
     version->setAlignment(Qt::AlignCenter);
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *what = new QLabel(QStringLiteral("Turns Matroska movies into MP4 files that play on the PlayStation 3."), this);
+    auto *what =
+        new QLabel(QStringLiteral("Turns Matroska movies into MP4 files that play on the PlayStation 3."), this);
     what->setWordWrap(true);
     what->setAlignment(Qt::AlignCenter);
 

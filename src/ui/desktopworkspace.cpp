@@ -12,10 +12,7 @@
 
 namespace tavrel::platform {
 
-DesktopWorkspace::DesktopWorkspace(const QDBusConnection &bus)
-    : m_bus(bus)
-{
-}
+DesktopWorkspace::DesktopWorkspace(const QDBusConnection &bus) : m_bus(bus) {}
 
 bool DesktopWorkspace::openUrl(const QUrl &url)
 {

@@ -56,8 +56,8 @@ std::optional<QStringList> FileDialogPanels::chooseFiles(PanelParent parent, con
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (!allowedExtensions.isEmpty())
-        dialog.setNameFilters({QStringLiteral("Movies and subtitles (%1)").arg(filterPatterns(allowedExtensions)),
-                               kAllFilesFilter});
+        dialog.setNameFilters(
+            {QStringLiteral("Movies and subtitles (%1)").arg(filterPatterns(allowedExtensions)), kAllFilesFilter});
     if (runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles();
@@ -72,8 +72,8 @@ std::optional<QString> FileDialogPanels::chooseSaveFile(PanelParent parent, cons
     // The dialog itself asks before an existing file is replaced (the default).
     if (!extension.isEmpty()) {
         dialog.setDefaultSuffix(extension);
-        dialog.setNameFilters({QStringLiteral("%1 files (%2)").arg(extension.toUpper(), filterPatterns({extension})),
-                               kAllFilesFilter});
+        dialog.setNameFilters(
+            {QStringLiteral("%1 files (%2)").arg(extension.toUpper(), filterPatterns({extension})), kAllFilesFilter});
     }
     if (!startFolder.isEmpty())
         dialog.setDirectory(startFolder);

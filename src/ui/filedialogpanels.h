@@ -14,8 +14,8 @@ public:
     void setWindows(QWidget *mainWindow, QWidget *preferencesWindow);
 
     std::optional<QStringList> chooseFiles(PanelParent parent, const QStringList &allowedExtensions) override;
-    std::optional<QString> chooseSaveFile(PanelParent parent, const QString &startFolder,
-                                          const QString &proposedName, const QString &extension) override;
+    std::optional<QString> chooseSaveFile(PanelParent parent, const QString &startFolder, const QString &proposedName,
+                                          const QString &extension) override;
     std::optional<QString> chooseFolder(PanelParent parent) override;
 
     // "*.[mM][kK][vV] *.[mM][pP]4": file dialogs match patterns case-sensitively on Linux, so

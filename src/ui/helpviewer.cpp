@@ -45,9 +45,8 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("helpDocuments"));
     m_list->setAccessibleName(QStringLiteral("Help documents"));
-    connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        showDocument(item->data(Qt::UserRole).toUrl());
-    });
+    connect(m_list, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { showDocument(item->data(Qt::UserRole).toUrl()); });
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         if (item->data(Qt::UserRole).toUrl() != currentUrl())
             showDocument(item->data(Qt::UserRole).toUrl());

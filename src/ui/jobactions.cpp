@@ -104,10 +104,9 @@ QString removalQuestion(qsizetype jobs, qsizetype running)
     if (running <= 0)
         return {};
     const QString what = jobs == 1 ? QStringLiteral("this job") : QStringLiteral("these %1 jobs").arg(jobs);
-    const QString which = running == 1 && jobs == 1
-        ? QStringLiteral("Its conversion stops")
-        : running == 1 ? QStringLiteral("The conversion of one of them stops")
-                       : QStringLiteral("The conversions of %1 of them stop").arg(running);
+    const QString which = running == 1 && jobs == 1 ? QStringLiteral("Its conversion stops")
+        : running == 1                              ? QStringLiteral("The conversion of one of them stops")
+                                                    : QStringLiteral("The conversions of %1 of them stop").arg(running);
     return QStringLiteral("Remove %1 from the list? %2 and the unfinished output is deleted; the movies are kept.")
         .arg(what, which);
 }

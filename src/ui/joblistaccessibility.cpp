@@ -127,10 +127,7 @@ public:
         }
     }
     void setText(QAccessible::Text, const QString &) override {}
-    QRect rect() const override
-    {
-        return isValid() ? globalRect(m_view, m_view->visualRect(index())) : QRect();
-    }
+    QRect rect() const override { return isValid() ? globalRect(m_view, m_view->visualRect(index())) : QRect(); }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override
     {
@@ -196,8 +193,8 @@ QRect JobRowButtonAccessible::rect() const
     JobListView *view = m_row->view();
     const JobRowGeometry g = jobRowGeometry(view->visualRect(m_row->index()), view->fontMetrics().height());
     const QRect area = m_button == RowButton::PauseContinue ? g.pauseContinue
-                       : m_button == RowButton::Remove     ? g.remove
-                                                           : g.reveal;
+        : m_button == RowButton::Remove                     ? g.remove
+                                                            : g.reveal;
     return globalRect(view, area);
 }
 

@@ -27,7 +27,7 @@ public:
     // controller: the AppDelegate, or a stand-in with the same taskArray() and list signals.
     // Each jobsAboutToBeInserted/jobsInserted pair adds one job, each jobAboutToBeRemoved/
     // jobRemoved pair removes one; taskArrayChanged catches whatever they did not announce.
-    template <typename Controller>
+    template<typename Controller>
     explicit JobListModel(const Controller *controller, QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(JobListModel)
 
@@ -66,7 +66,7 @@ private:
     size_t m_shownOrder = 0;
 };
 
-template <typename Controller>
+template<typename Controller>
 JobListModel::JobListModel(const Controller *controller, QObject *parent)
     : JobListModel(controller->taskArray(), parent)
 {

@@ -102,10 +102,12 @@ QString rowButtonToolTip(RowButton button, qint32 state)
 {
     switch (button) {
     case RowButton::PauseContinue:
-        return state == Converting ? QStringLiteral("Pause this conversion") : QStringLiteral("Start or continue this conversion");
+        return state == Converting ? QStringLiteral("Pause this conversion")
+                                   : QStringLiteral("Start or continue this conversion");
     case RowButton::Remove:
-        return state == Finished ? QStringLiteral("Remove from the list (the converted file stays)")
-                                 : QStringLiteral("Remove from the list (stops the conversion and deletes its unfinished output)");
+        return state == Finished
+            ? QStringLiteral("Remove from the list (the converted file stays)")
+            : QStringLiteral("Remove from the list (stops the conversion and deletes its unfinished output)");
     case RowButton::Reveal:
         return state == Failed ? QStringLiteral("Show why the conversion failed")
                                : QStringLiteral("Show the converted file (with Shift: the source file)");

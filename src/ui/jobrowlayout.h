@@ -14,12 +14,12 @@ enum class RowButton { None, PauseContinue, Remove, Reveal };
 // Visibility and enabled state of a row's controls, from the status value transformers.
 struct RowControls
 {
-    bool pauseVisible = false;     // converting: the pause button
-    bool continueVisible = false;  // queued or paused: the continue button, same place
+    bool pauseVisible = false;    // converting: the pause button
+    bool continueVisible = false; // queued or paused: the continue button, same place
     bool removeEnabled = true;
     bool revealEnabled = true;
-    bool progressVisible = false;  // hidden while queued
-    bool progressEnabled = false;  // dimmed once finished or failed
+    bool progressVisible = false; // hidden while queued
+    bool progressEnabled = false; // dimmed once finished or failed
 };
 RowControls rowControls(qint32 state);
 

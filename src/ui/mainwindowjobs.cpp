@@ -125,8 +125,7 @@ bool MainWindow::removeJobs(const QList<ConversionJob *> &jobs)
             idle.append(job);
     }
     const QString question = removalQuestion(idle.size() + running.size(), running.size());
-    if (!question.isEmpty()
-        && alert(appName(), question, QStringLiteral("Remove"), QStringLiteral("Cancel")) != 1)
+    if (!question.isEmpty() && alert(appName(), question, QStringLiteral("Remove"), QStringLiteral("Cancel")) != 1)
         return false;
     // The others first: removing a running job starts the next one, which must not be one of
     // those about to go.

@@ -40,7 +40,8 @@ struct HelpMenuEntry
 const QList<HelpMenuEntry> &helpMenuEntries()
 {
     static const QList<HelpMenuEntry> entries = {
-        {QStringLiteral("Read Me"), &AppDelegate::readmeURL, QKeySequence::HelpContents, QStringLiteral("help-contents")},
+        {QStringLiteral("Read Me"), &AppDelegate::readmeURL, QKeySequence::HelpContents,
+         QStringLiteral("help-contents")},
         {QStringLiteral("Frequently Asked Questions"), &AppDelegate::faqURL, {}, QStringLiteral("help-faq")},
         {QStringLiteral("Version History"), &AppDelegate::historyURL, {}, QStringLiteral("document-open-recent")},
         {QStringLiteral("Credits"), &AppDelegate::aboutURL, {}, QStringLiteral("help-about")},
@@ -60,8 +61,8 @@ void MainWindow::createActions()
     m_addFilesAction = newAction(this, QStringLiteral("addFilesAction"), QStringLiteral("Add Files…"),
                                  themedIcon(QStringLiteral("list-add"), QStringLiteral("toolbar_add")));
     m_addFilesAction->setShortcut(QKeySequence::Open);
-    m_addFilesAction->setToolTip(withShortcut(QStringLiteral("Choose movies and subtitle files to convert"),
-                                              m_addFilesAction->shortcut()));
+    m_addFilesAction->setToolTip(
+        withShortcut(QStringLiteral("Choose movies and subtitle files to convert"), m_addFilesAction->shortcut()));
     connect(m_addFilesAction, &QAction::triggered, m_delegate, [this] { m_delegate->addClicked(); });
 
     // Toolbar item and menu item are separate senders with their own texts; the shortcut is the
@@ -77,8 +78,8 @@ void MainWindow::createActions()
     m_cleanAction = newAction(this, QStringLiteral("cleanAction"), QStringLiteral("Clean"),
                               themedIcon(QStringLiteral("edit-clear-all"), QStringLiteral("toolbar_clean")));
     m_cleanAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    m_cleanAction->setToolTip(withShortcut(QStringLiteral("Remove the finished jobs from the list"),
-                                           m_cleanAction->shortcut()));
+    m_cleanAction->setToolTip(
+        withShortcut(QStringLiteral("Remove the finished jobs from the list"), m_cleanAction->shortcut()));
     connect(m_cleanAction, &QAction::triggered, m_delegate, [this] { m_delegate->cleanClicked(); });
 
     // Only while the list has the focus: Delete in a text or pop-up elsewhere is theirs.
@@ -90,7 +91,8 @@ void MainWindow::createActions()
     connect(m_removeJobAction, &QAction::triggered, this, [this] {
         const QList<ConversionJob *> jobs = m_jobList->selectedJobs();
         // After this event: the removals change the list the view is showing.
-        QMetaObject::invokeMethod(this, [this, jobs] { removeJobs(jobs); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, jobs] { removeJobs(jobs); }, Qt::QueuedConnection);
     });
 
     m_preferencesAction = newAction(this, QStringLiteral("preferencesAction"), QStringLiteral("Preferences…"),
@@ -99,8 +101,8 @@ void MainWindow::createActions()
     m_preferencesAction->setMenuRole(QAction::PreferencesRole);
     connect(m_preferencesAction, &QAction::triggered, this, &MainWindow::showPreferences);
 
-    m_mainWindowAction = newAction(this, QStringLiteral("mainWindowAction"), QStringLiteral("Main Window"),
-                                   applicationIcon());
+    m_mainWindowAction =
+        newAction(this, QStringLiteral("mainWindowAction"), QStringLiteral("Main Window"), applicationIcon());
     connect(m_mainWindowAction, &QAction::triggered, m_delegate, [this] { m_delegate->openMainWindow(); });
 
     m_closeAction = newAction(this, QStringLiteral("closeAction"), QStringLiteral("Close Window"),

@@ -102,9 +102,8 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
     QPushButton *alternateButton = request.alternateButton.isEmpty()
         ? nullptr
         : box.addButton(request.alternateButton, QMessageBox::DestructiveRole);
-    QPushButton *otherButton = request.otherButton.isEmpty()
-        ? nullptr
-        : box.addButton(request.otherButton, QMessageBox::ActionRole);
+    QPushButton *otherButton =
+        request.otherButton.isEmpty() ? nullptr : box.addButton(request.otherButton, QMessageBox::ActionRole);
     box.setDefaultButton(defaultButton);
 
     // Escape answers a "Cancel" button, or the only button; otherwise it does nothing, so that a

@@ -28,8 +28,7 @@ int shownPopUpIndex(qint64 stored, int itemCount, int fallback, int separatorInd
     return int(stored);
 }
 
-PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
-    : QDialog(parent), m_delegate(delegate)
+PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent) : QDialog(parent), m_delegate(delegate)
 {
     setObjectName(QStringLiteral("preferencesWindow"));
     setWindowTitle(QStringLiteral("Preferences"));
@@ -39,12 +38,13 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
     auto *intake = new QGroupBox(QStringLiteral("Adding Files"), this);
     auto *intakeLayout = new QFormLayout(intake);
     intakeLayout->addRow(addCheckBox(QStringLiteral("autoAdd"),
-                                     QStringLiteral("Add movies to the queue as soon as they have been read"), kAutoAddKey));
+                                     QStringLiteral("Add movies to the queue as soon as they have been read"),
+                                     kAutoAddKey));
     m_destination = new QComboBox(intake);
     m_destination->setObjectName(QStringLiteral("preferencesDestinationPopUp"));
     m_destination->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_forgetFolder = new QPushButton(themedIcon(QStringLiteral("list-remove"), QString()),
-                                     QStringLiteral("Forget Folder"), intake);
+    m_forgetFolder =
+        new QPushButton(themedIcon(QStringLiteral("list-remove"), QString()), QStringLiteral("Forget Folder"), intake);
     m_forgetFolder->setObjectName(QStringLiteral("forgetFolderButton"));
     m_forgetFolder->setAutoDefault(false); // Return in the window must not forget a folder
     m_forgetFolder->setToolTip(QStringLiteral("Take the chosen folder off the list (its files stay)"));
@@ -62,9 +62,9 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
     intakeLayout->addRow(addCheckBox(QStringLiteral("disableBuiltinSubtitles"),
                                      QStringLiteral("Leave out the subtitle tracks inside the movie"),
                                      kDisableBuiltinSubtitlesKey));
-    QCheckBox *level = addCheckBox(QStringLiteral("markLevel41"),
-                                   QStringLiteral("Mark H.264 video flagged above level 4.1 as 4.1 when it fits"),
-                                   kMarkLevel41Key);
+    QCheckBox *level =
+        addCheckBox(QStringLiteral("markLevel41"),
+                    QStringLiteral("Mark H.264 video flagged above level 4.1 as 4.1 when it fits"), kMarkLevel41Key);
     level->setToolTip(QStringLiteral("The PlayStation 3 refuses video flagged above level 4.1. Only the flag "
                                      "changes; the picture is copied as it is."));
     intakeLayout->addRow(level);
@@ -72,29 +72,30 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent)
     // Audio
     auto *audio = new QGroupBox(QStringLiteral("Audio"), this);
     auto *audioLayout = new QFormLayout(audio);
-    audioLayout->addRow(addCheckBox(QStringLiteral("ac3Downmix"),
-                                    QStringLiteral("Downmix 5.1 AC3 tracks to stereo"), kAC3DownmixKey));
+    audioLayout->addRow(
+        addCheckBox(QStringLiteral("ac3Downmix"), QStringLiteral("Downmix 5.1 AC3 tracks to stereo"), kAC3DownmixKey));
     audioLayout->addRow(addCheckBox(QStringLiteral("dtsDownmix"),
                                     QStringLiteral("Downmix 5.1 DTS and other tracks to stereo (else 5.1 AC3)"),
                                     kDTSDownmixKey));
-    audioLayout->addRow(QStringLiteral("Stereo AC3 bitrate:"),
-                        addIndexPopUp(QStringLiteral("ac3StereoBitrate"),
-                                      {QStringLiteral("160k"), QStringLiteral("192k"), QStringLiteral("224k"),
-                                       QStringLiteral("256k")},
-                                      kAC3StereoBitrateKey));
-    audioLayout->addRow(QStringLiteral("Surround AC3 bitrate:"),
-                        addIndexPopUp(QStringLiteral("ac3SurroundBitrate"),
-                                      {QStringLiteral("384k"), QStringLiteral("448k"), QStringLiteral("512k"),
-                                       QStringLiteral("576k")},
-                                      kAC3SurroundBitrateKey));
+    audioLayout->addRow(
+        QStringLiteral("Stereo AC3 bitrate:"),
+        addIndexPopUp(QStringLiteral("ac3StereoBitrate"),
+                      {QStringLiteral("160k"), QStringLiteral("192k"), QStringLiteral("224k"), QStringLiteral("256k")},
+                      kAC3StereoBitrateKey));
+    audioLayout->addRow(
+        QStringLiteral("Surround AC3 bitrate:"),
+        addIndexPopUp(QStringLiteral("ac3SurroundBitrate"),
+                      {QStringLiteral("384k"), QStringLiteral("448k"), QStringLiteral("512k"), QStringLiteral("576k")},
+                      kAC3SurroundBitrateKey));
 
     // After a conversion
     auto *after = new QGroupBox(QStringLiteral("After Converting"), this);
     auto *afterLayout = new QFormLayout(after);
-    afterLayout->addRow(addCheckBox(QStringLiteral("autoClean"),
-                                    QStringLiteral("Remove successful jobs from the list"), kAutoCleanKey));
-    m_autoRemove = addCheckBox(QStringLiteral("autoRemove"),
-                               QStringLiteral("Dispose of the source movie after a successful conversion:"), kAutoRemoveKey);
+    afterLayout->addRow(addCheckBox(QStringLiteral("autoClean"), QStringLiteral("Remove successful jobs from the list"),
+                                    kAutoCleanKey));
+    m_autoRemove =
+        addCheckBox(QStringLiteral("autoRemove"),
+                    QStringLiteral("Dispose of the source movie after a successful conversion:"), kAutoRemoveKey);
     m_autoRemoveType = addIndexPopUp(QStringLiteral("autoRemoveType"),
                                      {QStringLiteral("Move it to the Trash"), QStringLiteral("Delete it at once")},
                                      kAutoRemoveTypeKey);

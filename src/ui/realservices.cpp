@@ -5,8 +5,7 @@
 namespace tavrel::platform {
 
 RealServices::RealServices()
-    : m_launcherEntry(QStringLiteral(TAVREL_BUNDLE_IDENTIFIER ".desktop"))
-    , m_previous(services())
+    : m_launcherEntry(QStringLiteral(TAVREL_BUNDLE_IDENTIFIER ".desktop")), m_previous(services())
 {
     Services all = m_headless.services();
     all.alerts = &m_alerts;

@@ -74,7 +74,8 @@ public:
     AppDelegate::Scanner scanner()
     {
         return [this](const QUrl &url) {
-            auto info = makeRecord(url.toLocalFile(), audioByName.value(url.fileName(), {QStringLiteral("#1: eng (ac3)")}));
+            auto info =
+                makeRecord(url.toLocalFile(), audioByName.value(url.fileName(), {QStringLiteral("#1: eng (ac3)")}));
             info->toolFailure = toolFailure;
             QMutexLocker lock(&m_mutex);
             m_scanned.append(url.fileName());
@@ -129,13 +130,13 @@ public:
         EXPECT_TRUE(dir.isValid());
         QDir().mkpath(resources());
         writeFile(resources() + QStringLiteral("/ffmpeg"),
-                  QByteArray("#!/bin/sh\n") + kProbeAnswer +
-                  "for a in \"$@\"; do dest=\"$a\"; done\n"
-                  "echo \"fake ffmpeg writing $dest\"\n"
-                  "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"
-                  "status=$(cat \"$dest.end\")\n"
-                  "if [ \"${status:-0}\" = 0 ]; then echo done > \"$dest\"; fi\n"
-                  "exit \"${status:-0}\"\n");
+                  QByteArray("#!/bin/sh\n") + kProbeAnswer
+                      + "for a in \"$@\"; do dest=\"$a\"; done\n"
+                        "echo \"fake ffmpeg writing $dest\"\n"
+                        "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"
+                        "status=$(cat \"$dest.end\")\n"
+                        "if [ \"${status:-0}\" = 0 ]; then echo done > \"$dest\"; fi\n"
+                        "exit \"${status:-0}\"\n");
         QFile::setPermissions(resources() + QStringLiteral("/ffmpeg"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         resourceDir.emplace(resources());

@@ -87,7 +87,8 @@ public Q_SLOTS:
     QDBusObjectPath Inhibit(const QString &window, uint flags, const QVariantMap &options)
     {
         QMutexLocker lock(&m_records->mutex);
-        const QString handle = QStringLiteral("/org/freedesktop/portal/desktop/request/fake/r%1").arg(m_records->portal.size());
+        const QString handle =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/fake/r%1").arg(m_records->portal.size());
         m_records->portal.append({window, flags, options, handle});
         return QDBusObjectPath(handle);
     }
@@ -164,16 +165,19 @@ FakeDesktopServices::FakeDesktopServices(const QString &busAddress)
 
 FakeDesktopServices::~FakeDesktopServices()
 {
-    for (const QString &name : {QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("org.freedesktop.FileManager1"),
-                                QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("org.freedesktop.login1")})
+    for (const QString &name :
+         {QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("org.freedesktop.FileManager1"),
+          QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("org.freedesktop.login1")})
         m_bus.unregisterService(name);
-    for (const QString &path : {QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("/org/freedesktop/FileManager1"),
-                                QStringLiteral("/org/freedesktop/portal/desktop/request"),
-                                QStringLiteral("/org/freedesktop/portal/desktop"), QStringLiteral("/org/freedesktop/login1")})
+    for (const QString &path :
+         {QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("/org/freedesktop/FileManager1"),
+          QStringLiteral("/org/freedesktop/portal/desktop/request"), QStringLiteral("/org/freedesktop/portal/desktop"),
+          QStringLiteral("/org/freedesktop/login1")})
         m_bus.unregisterObject(path);
     QDBusConnection::disconnectFromBus(m_connectionName);
     for (QObject *object : std::as_const(m_objects))
-        QMetaObject::invokeMethod(object, [object] { delete object; }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            object, [object] { delete object; }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
 }
@@ -192,14 +196,16 @@ T *onThread(QThread *thread, const std::shared_ptr<Records> &records, QList<QObj
 bool FakeDesktopServices::registerNotifications()
 {
     auto *object = onThread<FakeNotifications>(m_thread.get(), m_records, m_objects);
-    return m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), object, QDBusConnection::ExportAllSlots)
+    return m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), object,
+                                QDBusConnection::ExportAllSlots)
         && m_bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
 }
 
 bool FakeDesktopServices::registerFileManager()
 {
     auto *object = onThread<FakeFileManager>(m_thread.get(), m_records, m_objects);
-    return m_bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), object, QDBusConnection::ExportAllSlots)
+    return m_bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), object,
+                                QDBusConnection::ExportAllSlots)
         && m_bus.registerService(QStringLiteral("org.freedesktop.FileManager1"));
 }
 
@@ -210,7 +216,8 @@ bool FakeDesktopServices::registerPortal()
     // off the fakes' thread, or the children would have a parent on another thread.
     auto *request = new FakePortalRequest(m_records);
     m_ownObjects.emplace_back(request);
-    return m_bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), inhibit, QDBusConnection::ExportAllSlots)
+    return m_bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), inhibit,
+                                QDBusConnection::ExportAllSlots)
         && m_bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop/request"), request,
                                        QDBusConnection::SubPath)
         && m_bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
@@ -265,9 +272,9 @@ bool FakeDesktopServices::logindLockHeld(int index) const
 
 void FakeDesktopServices::emitActionInvoked(uint id, const QString &actionKey)
 {
-    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                     QStringLiteral("org.freedesktop.Notifications"),
-                                                     QStringLiteral("ActionInvoked"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                   QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
     signal << id << actionKey;
     m_bus.send(signal);
 }

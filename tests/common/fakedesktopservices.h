@@ -77,7 +77,7 @@ private:
     QDBusConnection m_bus;
     std::unique_ptr<QThread> m_thread;
     std::shared_ptr<Records> m_records;
-    QList<QObject *> m_objects; // living on m_thread
+    QList<QObject *> m_objects;                         // living on m_thread
     std::vector<std::unique_ptr<QObject>> m_ownObjects; // living on the creating thread
 };
 

@@ -113,8 +113,8 @@ QString startPrivateSessionBus()
         if (devNull >= 0)
             ::dup2(devNull, STDERR_FILENO);
         const std::string configArg = "--config-file=" + configPath;
-        ::execl(program.c_str(), program.c_str(), configArg.c_str(), "--nofork", "--nopidfile",
-                "--print-address=3", static_cast<char *>(nullptr));
+        ::execl(program.c_str(), program.c_str(), configArg.c_str(), "--nofork", "--nopidfile", "--print-address=3",
+                static_cast<char *>(nullptr));
         std::_Exit(127);
     }
     d.pid = pid;

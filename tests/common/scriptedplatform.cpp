@@ -96,8 +96,7 @@ void CountingBookmarks::stopAccess(const QString &folderPath)
     --openAccess[folderPath];
 }
 
-ScriptedPlatform::ScriptedPlatform()
-    : m_previous(platform::services())
+ScriptedPlatform::ScriptedPlatform() : m_previous(platform::services())
 {
     platform::install({&alerts, &panels, &notifier, &sleep, &workspace, &volumes, &bookmarks});
 }

@@ -18,8 +18,8 @@ namespace tavrel::test {
 class ScriptedAlerts final : public platform::AlertPresenter
 {
 public:
-    QList<platform::AlertRequest> shown;     // every alert, in order
-    QQueue<platform::AlertAnswer> answers;   // next answers; empty queue answers defaultAnswer
+    QList<platform::AlertRequest> shown;   // every alert, in order
+    QQueue<platform::AlertAnswer> answers; // next answers; empty queue answers defaultAnswer
     platform::AlertAnswer defaultAnswer{1, {}};
     std::function<platform::AlertAnswer(const platform::AlertRequest &)> responder; // used first when set
     int activations = 0;
@@ -60,8 +60,8 @@ public:
 class CountingSleepInhibitor final : public platform::SleepInhibitor
 {
 public:
-    int held = 0;      // assertions currently held
-    int acquired = 0;  // ever taken
+    int held = 0;     // assertions currently held
+    int acquired = 0; // ever taken
     std::unique_ptr<platform::SleepAssertion> acquire(const QString &reason) override;
     QString lastReason;
 };
@@ -72,7 +72,11 @@ public:
     QList<QUrl> opened;
     QList<QStringList> revealed;
     bool shift = false;
-    bool openUrl(const QUrl &url) override { opened.append(url); return true; }
+    bool openUrl(const QUrl &url) override
+    {
+        opened.append(url);
+        return true;
+    }
     void revealFiles(const QStringList &paths) override { revealed.append(paths); }
     bool shiftHeld() const override { return shift; }
 };
@@ -89,7 +93,7 @@ public:
 class CountingBookmarks final : public platform::Bookmarks
 {
 public:
-    QHash<QString, int> openAccess;  // folder -> started minus stopped
+    QHash<QString, int> openAccess; // folder -> started minus stopped
     int starts = 0, stops = 0;
     bool failCreate = false;
     std::optional<QByteArray> create(const QString &folderPath) override;

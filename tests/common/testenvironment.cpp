@@ -38,8 +38,7 @@ void resetSettingsStore()
     settings::useStoreFile(testHome() + QStringLiteral("/settings-%1.conf").arg(++storeCounter));
 }
 
-ScopedEnv::ScopedEnv(const char *name, const std::optional<QByteArray> &value)
-    : m_name(name)
+ScopedEnv::ScopedEnv(const char *name, const std::optional<QByteArray> &value) : m_name(name)
 {
     // qgetenv cannot tell an empty variable from a missing one.
     if (qEnvironmentVariableIsSet(name))

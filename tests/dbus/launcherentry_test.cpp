@@ -48,12 +48,12 @@ private:
 };
 
 // Reports half of the ten-second movie converted, then waits for its cue like FakeTools' ffmpeg.
-const QByteArray kHalfwayFfmpeg = QByteArray("#!/bin/sh\n") + kProbeAnswer +
-                                   "prev=''\n"
-                                   "for a in \"$@\"; do [ \"$prev\" = -progress ] && progress=\"$a\"; prev=\"$a\"; dest=\"$a\"; done\n"
-                                   "printf 'out_time_ms=5000000\\nprogress=continue\\n' >> \"$progress\"\n"
-                                   "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"
-                                   "echo done > \"$dest\"\n";
+const QByteArray kHalfwayFfmpeg = QByteArray("#!/bin/sh\n") + kProbeAnswer
+    + "prev=''\n"
+      "for a in \"$@\"; do [ \"$prev\" = -progress ] && progress=\"$a\"; prev=\"$a\"; dest=\"$a\"; done\n"
+      "printf 'out_time_ms=5000000\\nprogress=continue\\n' >> \"$progress\"\n"
+      "while [ ! -e \"$dest.end\" ]; do sleep 0.02; done\n"
+      "echo done > \"$dest\"\n";
 
 TEST(LauncherEntry, ShowsTheQueueWhileAJobConvertsAndClearsAfterwards)
 {
@@ -86,7 +86,7 @@ TEST(LauncherEntry, ShowsTheQueueWhileAJobConvertsAndClearsAfterwards)
     const QString uri = QStringLiteral("application://org.ossory.Tavrel.desktop");
     EXPECT_TRUE(dock.waitFor([&](const LauncherListener::Update &u) {
         return u.appUri == uri && u.properties.value(QStringLiteral("progress-visible")).toBool()
-               && qFuzzyCompare(u.properties.value(QStringLiteral("progress")).toDouble(), 0.5);
+            && qFuzzyCompare(u.properties.value(QStringLiteral("progress")).toDouble(), 0.5);
     })) << "no Update with half the queue done";
     const qsizetype whileConverting = dock.updates.size();
 
@@ -94,7 +94,7 @@ TEST(LauncherEntry, ShowsTheQueueWhileAJobConvertsAndClearsAfterwards)
     ASSERT_TRUE(waitUntil([&] { return job->state() == Finished; }));
     EXPECT_TRUE(dock.waitFor([&](const LauncherListener::Update &u) {
         return u.appUri == uri && u.properties.contains(QStringLiteral("progress"))
-               && u.properties.value(QStringLiteral("progress-visible")) == QVariant(false);
+            && u.properties.value(QStringLiteral("progress-visible")) == QVariant(false);
     })) << "the bar was never taken away";
     // Every value was a double, every flag a boolean, as docks expect them.
     for (const auto &update : std::as_const(dock.updates)) {

@@ -105,7 +105,8 @@ TEST(DBusNotifier, WithoutServiceOrBusNothingHappens)
         QTest::qWait(300);
     }
     {
-        const auto noBus = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nobus"));
+        const auto noBus =
+            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nobus"));
         ASSERT_FALSE(noBus.isConnected());
         DBusNotifier notifier(noBus);
         notifier.deliver(finished(QStringLiteral("/tmp/x.mp4")));

@@ -40,8 +40,9 @@ TEST(DesktopWorkspace, RevealAsksFileManagerWithEncodedUris)
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fake.showItemsCalls().isEmpty(); }, 5000));
     const auto call = fake.showItemsCalls().first();
-    EXPECT_EQ(call.uris, (QStringList{QStringLiteral("file:///tmp/My%20Movies/Caf%C3%A9%20%231%20100%25.mp4"),
-                                      QStringLiteral("file:///tmp/-lead%3F.mp4")}));
+    EXPECT_EQ(call.uris,
+              (QStringList{QStringLiteral("file:///tmp/My%20Movies/Caf%C3%A9%20%231%20100%25.mp4"),
+                           QStringLiteral("file:///tmp/-lead%3F.mp4")}));
     EXPECT_EQ(call.startupId, QString());
     QTest::qWait(100);
     EXPECT_TRUE(opened.urls.isEmpty()) << "the file manager answered: no folder is opened";

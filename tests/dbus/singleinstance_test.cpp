@@ -39,14 +39,16 @@ TEST(SingleInstance, ALaterLaunchHandsItsFilesToTheFirstAndEnds)
     QProcess second;
     second.setWorkingDirectory(folder.path());
     second.setProcessChannelMode(QProcess::ForwardedChannels);
-    second.start(program, {QStringLiteral("Movie One.mkv"), QStringLiteral("--"), QStringLiteral("-dash.srt"),
-                           QUrl::fromLocalFile(folder.filePath(QStringLiteral("Über 100%.mkv"))).toString()});
+    second.start(program,
+                 {QStringLiteral("Movie One.mkv"), QStringLiteral("--"), QStringLiteral("-dash.srt"),
+                  QUrl::fromLocalFile(folder.filePath(QStringLiteral("Über 100%.mkv"))).toString()});
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
 
     ASSERT_EQ(received.size(), 1);
-    EXPECT_EQ(received.first(), (QStringList{folder.filePath(QStringLiteral("Movie One.mkv")),
-                                             folder.filePath(QStringLiteral("-dash.srt")),
-                                             folder.filePath(QStringLiteral("Über 100%.mkv"))}));
+    EXPECT_EQ(
+        received.first(),
+        (QStringList{folder.filePath(QStringLiteral("Movie One.mkv")), folder.filePath(QStringLiteral("-dash.srt")),
+                     folder.filePath(QStringLiteral("Über 100%.mkv"))}));
 }

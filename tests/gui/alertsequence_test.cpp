@@ -48,9 +48,9 @@ TEST(AlertSequence, AnAlertClosedWithoutAButtonAnswersItsDefault)
         for (QMessageBox *box : visibleBoxes())
             box->reject(); // as when its window is closed or the session ends
     });
-    const platform::AlertAnswer answer = alerts.runModal(
-        {QStringLiteral("Warning"), QStringLiteral("Too many reference frames."), QStringLiteral("OK"),
-         QStringLiteral("Don't warn again"), QString(), false});
+    const platform::AlertAnswer answer =
+        alerts.runModal({QStringLiteral("Warning"), QStringLiteral("Too many reference frames."), QStringLiteral("OK"),
+                         QStringLiteral("Don't warn again"), QString(), false});
     EXPECT_EQ(answer.code, 1);
 }
 

@@ -63,9 +63,12 @@ TEST(FileDialogPanelsNames, PatternsMatchEitherCaseAndNamesGetTheirExtension)
 {
     EXPECT_EQ(FileDialogPanels::filterPatterns({QStringLiteral("mkv"), QStringLiteral("SRT"), QStringLiteral("mp4")}),
               QStringLiteral("*.[mM][kK][vV] *.[sS][rR][tT] *.[mM][pP]4"));
-    EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("Movie"), QStringLiteral("mp4")), QStringLiteral("Movie.mp4"));
-    EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("Movie.MP4"), QStringLiteral("mp4")), QStringLiteral("Movie.MP4"));
-    EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("a.mkv"), QStringLiteral("mp4")), QStringLiteral("a.mkv.mp4"));
+    EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("Movie"), QStringLiteral("mp4")),
+              QStringLiteral("Movie.mp4"));
+    EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("Movie.MP4"), QStringLiteral("mp4")),
+              QStringLiteral("Movie.MP4"));
+    EXPECT_EQ(FileDialogPanels::nameWithExtension(QStringLiteral("a.mkv"), QStringLiteral("mp4")),
+              QStringLiteral("a.mkv.mp4"));
 }
 
 // The files the dialog lists (and lets the user pick) in the folder it shows.
@@ -105,7 +108,8 @@ TEST_F(FileDialogPanelsTest, AddMoviesListsMoviesOfAnyLetterCaseAndOffersAllFile
             << listed(dialog, folder.path()).join(u',').toStdString();
         // The text file is there, only filtered out.
         dialog.selectNameFilter(QStringLiteral("All files (*)"));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return listed(dialog, folder.path()).contains(QStringLiteral("notes.txt")); }, 5000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return listed(dialog, folder.path()).contains(QStringLiteral("notes.txt")); }, 5000));
         dialog.selectNameFilter(dialog.nameFilters().first());
         EXPECT_TRUE(QTest::qWaitFor([&] { return listed(dialog, folder.path()) == movies; }, 5000));
 
@@ -140,7 +144,8 @@ TEST_F(FileDialogPanelsTest, SaveProposesNameInFolderAndCancelGivesNothing)
     EXPECT_EQ(saved, std::optional<QString>(folder.filePath(QStringLiteral("Movie.mp4"))));
 
     whenDialogShows([](QFileDialog &dialog) { dialog.reject(); });
-    EXPECT_EQ(panels.chooseSaveFile(PanelParent::MainWindow, folder.path(), QStringLiteral("Movie.mp4"), QStringLiteral("mp4")),
+    EXPECT_EQ(panels.chooseSaveFile(PanelParent::MainWindow, folder.path(), QStringLiteral("Movie.mp4"),
+                                    QStringLiteral("mp4")),
               std::nullopt);
 }
 

@@ -34,14 +34,18 @@ TEST(JobActions, OnlyTheActionsThatApplyInMenuOrder)
         // state, log, output on disk, source on disk, output path
         {{Queued, false, false, true, true}, {A::Continue, A::ShowSource, A::CopyOutputPath, A::Remove}, std::nullopt},
         {{Converting, true, true, true, true},
-         {A::Pause, A::ShowInFileManager, A::ShowSource, A::ShowLog, A::CopyOutputPath, A::Remove}, std::nullopt},
+         {A::Pause, A::ShowInFileManager, A::ShowSource, A::ShowLog, A::CopyOutputPath, A::Remove},
+         std::nullopt},
         {{Paused, true, true, true, true},
-         {A::Continue, A::ShowInFileManager, A::ShowSource, A::ShowLog, A::CopyOutputPath, A::Remove}, std::nullopt},
-        {{Finished, true, true, false, true}, {A::ShowInFileManager, A::ShowLog, A::CopyOutputPath, A::Remove},
+         {A::Continue, A::ShowInFileManager, A::ShowSource, A::ShowLog, A::CopyOutputPath, A::Remove},
+         std::nullopt},
+        {{Finished, true, true, false, true},
+         {A::ShowInFileManager, A::ShowLog, A::CopyOutputPath, A::Remove},
          A::ShowInFileManager},
         // The output was moved away: nothing to show, and a double-click does nothing.
         {{Finished, true, false, true, true}, {A::ShowSource, A::ShowLog, A::CopyOutputPath, A::Remove}, std::nullopt},
-        {{Failed, true, false, true, true}, {A::ShowSource, A::ExplainFailure, A::ShowLog, A::CopyOutputPath, A::Remove},
+        {{Failed, true, false, true, true},
+         {A::ShowSource, A::ExplainFailure, A::ShowLog, A::CopyOutputPath, A::Remove},
          A::ExplainFailure},
         // The source had gone before ffmpeg ran: no log.
         {{Failed, false, false, false, true}, {A::ExplainFailure, A::CopyOutputPath, A::Remove}, A::ExplainFailure},
@@ -51,9 +55,11 @@ TEST(JobActions, OnlyTheActionsThatApplyInMenuOrder)
         EXPECT_EQ(naturalJobAction(row.facts), row.natural) << row.facts.state;
     }
     EXPECT_EQ(removalQuestion(3, 0), QString());
-    EXPECT_EQ(removalQuestion(1, 1), QStringLiteral("Remove this job from the list? Its conversion stops and the "
-                                                    "unfinished output is deleted; the movies are kept."));
-    EXPECT_TRUE(removalQuestion(3, 1).startsWith(QStringLiteral("Remove these 3 jobs from the list? The conversion of one")));
+    EXPECT_EQ(removalQuestion(1, 1),
+              QStringLiteral("Remove this job from the list? Its conversion stops and the "
+                             "unfinished output is deleted; the movies are kept."));
+    EXPECT_TRUE(
+        removalQuestion(3, 1).startsWith(QStringLiteral("Remove these 3 jobs from the list? The conversion of one")));
 }
 
 class JobRowActionsTest : public test::UiFixture
@@ -122,11 +128,13 @@ TEST_F(JobRowActionsTest, TheRowMenuHoldsWhatAppliesAndItsActionsAct)
     ConversionJob *busy = job(QStringLiteral("Busy"), Converting, true);
     ConversionJob *broken = job(QStringLiteral("Broken"), Failed, false);
     ConversionJob *waiting = job(QStringLiteral("Waiting"), Queued, false);
-    EXPECT_EQ(menuTexts(busy), (QStringList{"Pause", "|", "Show in File Manager", "Show Source", "|",
-                                            "Copy Output Path", "|", "Remove"}));
+    EXPECT_EQ(
+        menuTexts(busy),
+        (QStringList{"Pause", "|", "Show in File Manager", "Show Source", "|", "Copy Output Path", "|", "Remove"}));
     EXPECT_EQ(menuTexts(broken),
               (QStringList{"Show Source", "|", "Explain Failure", "|", "Copy Output Path", "|", "Remove"}));
-    EXPECT_EQ(menuTexts(waiting), (QStringList{"Continue", "|", "Show Source", "|", "Copy Output Path", "|", "Remove"}));
+    EXPECT_EQ(menuTexts(waiting),
+              (QStringList{"Continue", "|", "Show Source", "|", "Copy Output Path", "|", "Remove"}));
 
     trigger(busy, QStringLiteral("Copy Output Path"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), dir.filePath(QStringLiteral("Busy.mp4")));
@@ -215,7 +223,9 @@ TEST_F(JobRowActionsTest, RowsAndTheirButtonsHaveAccessibleNames)
     QStringList names;
     for (int i = 0; i < row->childCount(); ++i) {
         EXPECT_EQ(row->child(i)->role(), QAccessible::Button);
-        EXPECT_TRUE(list->viewport()->rect().translated(list->viewport()->mapToGlobal(QPoint()))
+        EXPECT_TRUE(list->viewport()
+                        ->rect()
+                        .translated(list->viewport()->mapToGlobal(QPoint()))
                         .contains(row->child(i)->rect()));
         names << row->child(i)->text(QAccessible::Name);
     }

@@ -43,8 +43,8 @@ protected:
     {
         const JobRowGeometry g = geometryOfRow(row);
         const QRect rect = where == RowButton::PauseContinue ? g.pauseContinue
-                           : where == RowButton::Remove     ? g.remove
-                                                            : g.reveal;
+            : where == RowButton::Remove                     ? g.remove
+                                                             : g.reveal;
         QSignalSpy clicked(rowDelegate, &JobDelegate::rowButtonClicked);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         if (!clicked.wait(300))
@@ -65,11 +65,8 @@ TEST_F(JobRowTest, RowControlsFollowTheStatusTransformers)
         bool pause, resume, progress, progressEnabled;
     };
     const Row rows[] = {
-        {Queued, false, true, false, true},
-        {Converting, true, false, true, true},
-        {Paused, false, true, true, true},
-        {Finished, false, false, true, false},
-        {Failed, false, false, true, false},
+        {Queued, false, true, false, true},    {Converting, true, false, true, true}, {Paused, false, true, true, true},
+        {Finished, false, false, true, false}, {Failed, false, false, true, false},
     };
     for (const Row &row : rows) {
         const RowControls c = rowControls(row.state);

@@ -73,7 +73,11 @@ AlertRequest threeButtons()
 
 TEST(MessageBoxAlerts, EachButtonAnswersItsClassicCode)
 {
-    const struct { const char *title; int code; } rows[] = {{"Send to support", 1}, {"Cancel", 0}, {"More", -1}};
+    const struct
+    {
+        const char *title;
+        int code;
+    } rows[] = {{"Send to support", 1}, {"Cancel", 0}, {"More", -1}};
     for (const auto &row : rows) {
         const AlertAnswer answer = runAndAnswer(threeButtons(), [&](QMessageBox &box) {
             EXPECT_EQ(box.windowTitle(), QStringLiteral("Information"));
@@ -137,9 +141,8 @@ TEST(MessageBoxAlerts, MessageIsShownVerbatim)
 
 TEST(MessageBoxAlerts, EscapeAnswersCancelButNeverAnotherChoice)
 {
-    const AlertAnswer cancelled = runAndAnswer(threeButtons(), [](QMessageBox &box) {
-        QTest::keyClick(&box, Qt::Key_Escape);
-    });
+    const AlertAnswer cancelled =
+        runAndAnswer(threeButtons(), [](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
     EXPECT_EQ(cancelled.code, 0);
 
     AlertRequest warning;
@@ -173,15 +176,14 @@ TEST(MessageBoxAlerts, TextFieldSitsBelowTheMessageAndReturnsItsText)
         EXPECT_GE(fieldTop, label->mapTo(&box, QPoint(0, label->height())).y());
         EXPECT_LE(fieldTop + field->height(), buttons->mapTo(&box, QPoint(0, 0)).y());
         QTest::keyClicks(field, QStringLiteral("Film "));
-        field->insert(QStringLiteral("été")); // QTest types ASCII only
+        field->insert(QStringLiteral("été"));   // QTest types ASCII only
         QTest::keyClick(field, Qt::Key_Return); // Return in the field answers the default button
     });
     EXPECT_EQ(typed.code, 1);
     EXPECT_EQ(typed.text, QStringLiteral("Film été"));
 
-    const AlertAnswer empty = runAndAnswer(request, [](QMessageBox &box) {
-        QTest::mouseClick(button(box, QStringLiteral("Cancel")), Qt::LeftButton);
-    });
+    const AlertAnswer empty = runAndAnswer(
+        request, [](QMessageBox &box) { QTest::mouseClick(button(box, QStringLiteral("Cancel")), Qt::LeftButton); });
     EXPECT_EQ(empty.code, 0);
     EXPECT_EQ(empty.text, QString());
 }
@@ -215,4 +217,3 @@ TEST(MessageBoxAlerts, EachKindOfAlertCarriesItsStandardIcon)
         button(box, QStringLiteral("Cancel"))->click();
     });
 }
-

@@ -45,12 +45,9 @@ protected:
 TEST_F(PreferencesTest, EveryControlWritesItsKey)
 {
     const std::pair<const char *, QString> flags[] = {
-        {"autoAdd", kAutoAddKey},
-        {"autoClean", kAutoCleanKey},
-        {"autoRemove", kAutoRemoveKey},
-        {"quitAfterConversion", kQuitAfterConversionKey},
-        {"ac3Downmix", kAC3DownmixKey},
-        {"dtsDownmix", kDTSDownmixKey},
+        {"autoAdd", kAutoAddKey},       {"autoClean", kAutoCleanKey},
+        {"autoRemove", kAutoRemoveKey}, {"quitAfterConversion", kQuitAfterConversionKey},
+        {"ac3Downmix", kAC3DownmixKey}, {"dtsDownmix", kDTSDownmixKey},
     };
     for (const auto &[name, key] : flags) {
         QCheckBox *box = control<QCheckBox>(name);

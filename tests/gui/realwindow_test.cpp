@@ -34,9 +34,10 @@ public:
         if (program.isEmpty())
             return false;
         // -displayfd 1: the server picks a free display and writes its number to our pipe.
-        m_server.start(program, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                 QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                                 QStringLiteral("tcp")});
+        m_server.start(program,
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         if (!m_server.waitForStarted())
             return false;
         QByteArray out;
@@ -80,7 +81,8 @@ private:
 // The window id of the top-level window with exactly this title, from the server's window tree.
 std::optional<QString> windowTitled(const XServer &x, const QString &title)
 {
-    const std::optional<QString> tree = x.run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    const std::optional<QString> tree =
+        x.run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
     if (!tree)
         return std::nullopt;
     const QString quoted = QLatin1Char('"') + title + QLatin1Char('"');
@@ -148,8 +150,8 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
                        .toUtf8());
     }
     const QString movie = home.path() + QStringLiteral("/Holiday.mkv");
-    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"},
-                          movie));
+    ASSERT_TRUE(makeMovie(
+        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
 
     QProcess app;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -187,7 +189,9 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
     const QString title = QStringLiteral("Tavrel  [1 Job(s), 0 Queued]");
     std::optional<QString> id;
     EXPECT_TRUE(waitFor([&] { return (id = windowTitled(x, title)).has_value(); }, 30000))
-        << x.run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}).value_or(QString()).toStdString();
+        << x.run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")})
+               .value_or(QString())
+               .toStdString();
 
     if (id) {
         const QString shot = home.path() + QStringLiteral("/window.png");
@@ -206,9 +210,9 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
         ASSERT_FALSE(window.isNull()) << "the window could not be grabbed";
         EXPECT_TRUE(grabbed) << "no Clean picture in the toolbar (grab in " << shot.toStdString() << ")";
         for (const char *name : {"toolbar_add", "toolbar_pause"}) {
-            const QImage picture = QImage(QStringLiteral(TAVREL_BUILD_RESOURCES "/") + QLatin1String(name)
-                                          + QStringLiteral(".png"))
-                                       .scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const QImage picture =
+                QImage(QStringLiteral(TAVREL_BUILD_RESOURCES "/") + QLatin1String(name) + QStringLiteral(".png"))
+                    .scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             EXPECT_TRUE(showsPicture(window, picture, 120)) << "no " << name << " picture in the toolbar";
         }
         if (::testing::Test::HasFailure())

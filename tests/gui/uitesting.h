@@ -32,8 +32,9 @@ inline std::shared_ptr<MKVFileInfo> uiRecord(const QString &path, const QStringL
     info->videoTrackID = 0;
     info->runtimeSeconds = 600;
     info->fileSize = 1000;
-    info->informationString = QStringLiteral("Duration: 00:10:00  Bitrate: 100 kb/s  Resolution: 1280x720  Audiotracks: %1 (0)")
-                                  .arg(audio.size());
+    info->informationString =
+        QStringLiteral("Duration: 00:10:00  Bitrate: 100 kb/s  Resolution: 1280x720  Audiotracks: %1 (0)")
+            .arg(audio.size());
     return info;
 }
 
@@ -47,14 +48,12 @@ protected:
         ASSERT_TRUE(dir.isValid());
         delegate = std::make_unique<AppDelegate>();
         delegate->setScanner([](const QUrl &url) {
-            return uiRecord(url.toLocalFile(), {QStringLiteral("#1: eng (dts) [5.1]"), QStringLiteral("#2: ger (aac)")});
+            return uiRecord(url.toLocalFile(),
+                            {QStringLiteral("#1: eng (dts) [5.1]"), QStringLiteral("#2: ger (aac)")});
         });
         delegate->applicationDidFinishLaunching();
     }
-    void TearDown() override
-    {
-        delegate.reset();
-    }
+    void TearDown() override { delegate.reset(); }
 
     // A job in the list in the given state, without a child process: the queue is paused while
     // it is added so nothing starts, then resumed without a sender (which starts nothing).

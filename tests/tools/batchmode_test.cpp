@@ -24,7 +24,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        const QString binary = QFileInfo(QStringLiteral(TAVREL_BUILD_RESOURCES)).absolutePath() + QStringLiteral("/tavrel");
+        const QString binary =
+            QFileInfo(QStringLiteral(TAVREL_BUILD_RESOURCES)).absolutePath() + QStringLiteral("/tavrel");
         ASSERT_TRUE(QFileInfo(binary).isExecutable()) << "build the tavrel target first";
         QDir().mkpath(out());
         QDir().mkpath(home.path() + QStringLiteral("/.config/Ossory"));
@@ -81,8 +82,8 @@ TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
         conf.write(userSettings);
     }
 
-    const int status = runBatch({"--batch", "--output", out(), "--audio-language", "de", "--ac3-downmix", first, fake,
-                                 "--", second});
+    const int status =
+        runBatch({"--batch", "--output", out(), "--audio-language", "de", "--ac3-downmix", first, fake, "--", second});
     EXPECT_EQ(status, 1) << output.toStdString() << errors.toStdString();
     QStringList made = QDir(out()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
     made.sort();
@@ -91,8 +92,9 @@ TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
         << output.toStdString();
     EXPECT_TRUE(output.contains("Finished: -second.mkv")) << output.toStdString();
     QProcess probe;
-    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a", "-show_entries", "stream_tags=language",
-                                            "-of", "default=noprint_wrappers=1:nokey=1", out() + QStringLiteral("/First Movie.mp4")});
+    probe.start(QStringLiteral("ffprobe"),
+                {"-v", "error", "-select_streams", "a", "-show_entries", "stream_tags=language", "-of",
+                 "default=noprint_wrappers=1:nokey=1", out() + QStringLiteral("/First Movie.mp4")});
     ASSERT_TRUE(probe.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(probe.readAll()).trimmed(), "ger");
     // Not a terminal: plain lines, no progress redrawn in place.
@@ -109,8 +111,8 @@ TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
 TEST_F(BatchMode, EveryMovieConvertedGivesStatusZero)
 {
     const QString movie = home.path() + QStringLiteral("/Only.mkv");
-    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "aac"},
-                          movie));
+    ASSERT_TRUE(makeMovie(
+        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "aac"}, movie));
     EXPECT_EQ(runBatch({"--batch", "--output", out(), movie}), 0) << errors.toStdString();
     EXPECT_TRUE(QFileInfo::exists(out() + QStringLiteral("/Only.mp4")));
     // No settings file of the user's appears.
@@ -141,8 +143,8 @@ TEST_F(BatchMode, VersionNeedsNoOutputFolder)
 TEST_F(BatchMode, InterruptStopsFfmpegAndDeletesItsPartialOutput)
 {
     const QString movie = home.path() + QStringLiteral("/Long.mkv");
-    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"},
-                          movie));
+    ASSERT_TRUE(makeMovie(
+        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
     // An ffmpeg that probes for real but, converting, writes part of the output and waits.
     const QString tools = home.path() + QStringLiteral("/tools");
     QDir().mkpath(tools);
@@ -165,7 +167,8 @@ TEST_F(BatchMode, InterruptStopsFfmpegAndDeletesItsPartialOutput)
     app.setProcessEnvironment(env);
     app.setArguments({"--batch", "--output", out(), movie});
     app.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(pidFile); }, 60000)) << app.readAllStandardError().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(pidFile); }, 60000))
+        << app.readAllStandardError().toStdString();
     QFile pid(pidFile);
     ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
     const pid_t ffmpeg = pid_t(pid.readAll().trimmed().toInt());

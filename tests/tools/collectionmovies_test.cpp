@@ -41,7 +41,8 @@ QString srt(const QStringList &lines)
 {
     QString text;
     for (qsizetype i = 0; i < lines.size(); ++i)
-        text += QStringLiteral("%1\n00:00:0%2,000 --> 00:00:0%3,000\n%4\n\n").arg(i + 1).arg(i).arg(i + 1).arg(lines.at(i));
+        text +=
+            QStringLiteral("%1\n00:00:0%2,000 --> 00:00:0%3,000\n%4\n\n").arg(i + 1).arg(i).arg(i + 1).arg(lines.at(i));
     return text;
 }
 
@@ -55,19 +56,25 @@ protected:
         const QStringList quiet{"-hide_banner", "-loglevel", "error", "-y"};
         const QStringList sine{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000"};
         const QStringList x264{"-c:v", "libx264", "-preset", "veryfast", "-profile:v", "high", "-pix_fmt", "yuv420p"};
-        run("ffmpeg", quiet + sine + QStringList{"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "3",
-                                                 "-map", "1:v", "-map", "0:a", "-c:a", "ac3"}
-                          + x264 + QStringList{d + "/plain.mkv"});
+        run("ffmpeg",
+            quiet + sine
+                + QStringList{"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "3", "-map", "1:v", "-map",
+                              "0:a", "-c:a", "ac3"}
+                + x264 + QStringList{d + "/plain.mkv"});
         // Flagged 5.1: at 1280x720 four reference frames fit level 4.1 (its limit there is 9).
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25", "-t", "2"} + x264
-                          + QStringList{"-level", "5.1", "-x264-params", "ref=4", d + "/level51.mkv"});
+        run("ffmpeg",
+            quiet + QStringList{"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25", "-t", "2"} + x264
+                + QStringList{"-level", "5.1", "-x264-params", "ref=4", d + "/level51.mkv"});
         // Flagged 5.1 with six reference frames at 1920x1080, where level 4.1 allows four.
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=25", "-t", "1"} + x264
-                          + QStringList{"-level", "5.1", "-x264-params", "ref=6", d + "/level51refs.mkv"});
+        run("ffmpeg",
+            quiet + QStringList{"-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=25", "-t", "1"} + x264
+                + QStringList{"-level", "5.1", "-x264-params", "ref=6", d + "/level51refs.mkv"});
         // A 60-second movie, then its first part as a file of its own.
-        run("ffmpeg", quiet + sine + QStringList{"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-t", "60",
-                                                 "-map", "1:v", "-map", "0:a", "-c:a", "ac3", "-b:v", "2M"}
-                          + x264 + QStringList{d + "/whole.mkv"});
+        run("ffmpeg",
+            quiet + sine
+                + QStringList{"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-t", "60", "-map", "1:v", "-map",
+                              "0:a", "-c:a", "ac3", "-b:v", "2M"}
+                + x264 + QStringList{d + "/whole.mkv"});
         QFile whole(d + "/whole.mkv");
         EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
         makeFile(d + "/cut.mkv", whole.read(whole.size() / 10));
@@ -87,8 +94,10 @@ protected:
     // mediainfo's Format_Level of the first video track.
     static QString level(const QString &path)
     {
-        const QJsonObject media =
-            QJsonDocument::fromJson(run("mediainfo", {"--Output=JSON", path}).toUtf8()).object().value("media").toObject();
+        const QJsonObject media = QJsonDocument::fromJson(run("mediainfo", {"--Output=JSON", path}).toUtf8())
+                                      .object()
+                                      .value("media")
+                                      .toObject();
         for (const QJsonValue &track : media.value("track").toArray())
             if (track.toObject().value("@type").toString() == "Video")
                 return track.toObject().value("Format_Level").toString();
@@ -98,7 +107,8 @@ protected:
     static QStringList frameHashes(const QString &path)
     {
         QStringList hashes;
-        for (const QString &line : run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"}).split(u'\n'))
+        for (const QString &line :
+             run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"}).split(u'\n'))
             if (!line.startsWith(u'#') && !line.isEmpty())
                 hashes.append(line.section(u',', 5).trimmed());
         return hashes;
@@ -118,8 +128,10 @@ TEST_F(CollectionMoviesTest, SubtitleFilesInLegacyEncodingsKeepTheirText)
     } cases[] = {
         {"WINDOWS-1252", {QStringLiteral("Café über Straße"), QStringLiteral("Größere Häuser, schöne Grüße — „gut“")}},
         {"ISO-8859-2", {QStringLiteral("Zażółć gęślą jaźń"), QStringLiteral("Příliš žluťoučký kůň úpěl ďábelské ódy")}},
-        {"WINDOWS-1251", {QStringLiteral("Съешь же ещё этих мягких французских булок"), QStringLiteral("да выпей чаю")}},
-        {"SHIFT_JIS", {QStringLiteral("いろはにほへと ちりぬるを"), QStringLiteral("わかよたれそ つねならむ、日本語の字幕です")}},
+        {"WINDOWS-1251",
+         {QStringLiteral("Съешь же ещё этих мягких французских булок"), QStringLiteral("да выпей чаю")}},
+        {"SHIFT_JIS",
+         {QStringLiteral("いろはにほへと ちりぬるを"), QStringLiteral("わかよたれそ つねならむ、日本語の字幕です")}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.encoding);
@@ -129,7 +141,8 @@ TEST_F(CollectionMoviesTest, SubtitleFilesInLegacyEncodingsKeepTheirText)
         info->subtitleFileURL = QUrl::fromLocalFile(subtitles);
         const QString name = QStringLiteral("%1.mp4").arg(QLatin1String(c.encoding));
         ConversionJob *job = convert(info, name);
-        EXPECT_EQ(job->arguments().mid(2, 4), (QStringList{"-sub_charenc", QLatin1String(c.encoding), "-i", subtitles}));
+        EXPECT_EQ(job->arguments().mid(2, 4),
+                  (QStringList{"-sub_charenc", QLatin1String(c.encoding), "-i", subtitles}));
         EXPECT_EQ(codecs(streams(output.filePath(name))), (QStringList{"h264", "ac3", "mov_text"}));
         const QString text = subtitleText(name);
         for (const QString &line : c.lines)

@@ -40,12 +40,28 @@ TEST(ControllerWithRealTools, OpenedMovieAndSubtitleConvertToADestinationFolder)
     QTemporaryDir dir;
     const QString movie = dir.path() + QStringLiteral("/A.mkv");
     int status = -1;
-    runTool({ffmpeg, QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-             QStringLiteral("-i"), QStringLiteral("testsrc=size=160x120:rate=10"), QStringLiteral("-f"),
-             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:sample_rate=48000"),
-             QStringLiteral("-t"), QStringLiteral("2"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
-             QStringLiteral("-preset"), QStringLiteral("ultrafast"), QStringLiteral("-c:a"), QStringLiteral("aac"),
-             QStringLiteral("-metadata:s:a:0"), QStringLiteral("language=eng"), movie},
+    runTool({ffmpeg,
+             QStringLiteral("-v"),
+             QStringLiteral("error"),
+             QStringLiteral("-f"),
+             QStringLiteral("lavfi"),
+             QStringLiteral("-i"),
+             QStringLiteral("testsrc=size=160x120:rate=10"),
+             QStringLiteral("-f"),
+             QStringLiteral("lavfi"),
+             QStringLiteral("-i"),
+             QStringLiteral("sine=frequency=440:sample_rate=48000"),
+             QStringLiteral("-t"),
+             QStringLiteral("2"),
+             QStringLiteral("-c:v"),
+             QStringLiteral("libx264"),
+             QStringLiteral("-preset"),
+             QStringLiteral("ultrafast"),
+             QStringLiteral("-c:a"),
+             QStringLiteral("aac"),
+             QStringLiteral("-metadata:s:a:0"),
+             QStringLiteral("language=eng"),
+             movie},
             &status);
     ASSERT_EQ(status, 0) << "could not make the test movie";
     writeFile(dir.path() + QStringLiteral("/A.srt"), "1\n00:00:00,000 --> 00:00:01,500\nHello there\n\n");
@@ -72,12 +88,14 @@ TEST(ControllerWithRealTools, OpenedMovieAndSubtitleConvertToADestinationFolder)
 
     const QString output = out + QStringLiteral("/A.mp4");
     EXPECT_EQ(job->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
-    const QString probe = runTool({ffprobe, QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
-                                   QStringLiteral("-of"), QStringLiteral("json"), output},
-                                  &status);
+    const QString probe =
+        runTool({ffprobe, QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
+                 QStringLiteral("-of"), QStringLiteral("json"), output},
+                &status);
     ASSERT_EQ(status, 0);
     QStringList codecs;
-    for (const QJsonValue &stream : QJsonDocument::fromJson(probe.toUtf8()).object().value(QStringLiteral("streams")).toArray())
+    for (const QJsonValue &stream :
+         QJsonDocument::fromJson(probe.toUtf8()).object().value(QStringLiteral("streams")).toArray())
         codecs.append(stream.toObject().value(QStringLiteral("codec_name")).toString());
     EXPECT_EQ(codecs, (QStringList{QStringLiteral("h264"), QStringLiteral("aac"), QStringLiteral("mov_text")}));
 
@@ -104,9 +122,9 @@ TEST(ControllerWithRealTools, TheQueueGoesOnWhenTheSecondSourceVanishes)
     const QString out = dir.path() + QStringLiteral("/out");
     QDir().mkpath(out);
     for (const QString &name : {QStringLiteral("first-data"), QStringLiteral("second"), QStringLiteral("third")})
-        ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("160x120"), 25)
-                                  + QStringList{"-t", "1", "-c:a", "ac3"},
-                              dir.path() + u'/' + name + QStringLiteral(".mkv")));
+        ASSERT_TRUE(
+            makeMovie(testAudio() + h264Video(QStringLiteral("160x120"), 25) + QStringList{"-t", "1", "-c:a", "ac3"},
+                      dir.path() + u'/' + name + QStringLiteral(".mkv")));
     // The first movie reaches ffmpeg through a pipe, so it converts until the test feeds it.
     const QString pipe = dir.path() + QStringLiteral("/first.mkv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -151,8 +169,8 @@ TEST(ControllerWithRealTools, AMovieNamedInBytesThatAreNotUtf8IsNamedInOneAlertA
     resetSettingsStore();
     QTemporaryDir dir;
     const QString good = dir.path() + QStringLiteral("/Good.mkv");
-    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"},
-                          good));
+    ASSERT_TRUE(makeMovie(
+        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, good));
     // The file exists under its raw bytes; the program receives its name as the desktop gives it.
     const QByteArray raw = QFile::encodeName(dir.path()) + "/bad\xffname.mkv";
     const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);

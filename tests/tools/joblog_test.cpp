@@ -71,7 +71,8 @@ TEST_F(JobLogTest, TheViewerFollowsTheOutputAndTheFailureExplanationOpensIt)
         << viewer->text().toStdString();
     // What ffmpeg said so far shows up while it still runs.
     EXPECT_TRUE(waitUntil([&] {
-        return viewer->text().endsWith(shellQuoted(destination) + QStringLiteral("\n\nInput #0, matroska,webm, from movie\n"));
+        return viewer->text().endsWith(shellQuoted(destination)
+                                       + QStringLiteral("\n\nInput #0, matroska,webm, from movie\n"));
     })) << viewer->text().toStdString();
 
     FakeTools::end(destination);

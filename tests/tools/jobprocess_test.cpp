@@ -42,10 +42,7 @@ protected:
         resources.emplace(dir.filePath(QStringLiteral("res")));
         platform.volumes.byPrefix.insert(QStringLiteral("/"), {1000000000, std::nullopt});
     }
-    void TearDown() override
-    {
-        qDeleteAll(owned);
-    }
+    void TearDown() override { qDeleteAll(owned); }
 
     void useFake(const QString &script)
     {
@@ -65,7 +62,8 @@ protected:
         auto info = std::make_shared<MKVFileInfo>();
         info->fileURL = QUrl::fromLocalFile(source);
         info->fileName = name + QStringLiteral(".mkv");
-        info->destinationURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("out/") + name + QStringLiteral(".mp4")));
+        info->destinationURL =
+            QUrl::fromLocalFile(dir.filePath(QStringLiteral("out/") + name + QStringLiteral(".mp4")));
         info->audioTrackInformation = {QStringLiteral("#1: eng (ac3)")};
         info->videoTrackID = 0;
         info->runtimeSeconds = 100;
@@ -105,7 +103,8 @@ TEST_F(JobProcessTest, FullDiskFailsWithAnAlertAndAFailureNotification)
     EXPECT_EQ(platform.sleep.held, 0);
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.alerts.shown[0].title, QStringLiteral("Conversion Failed"));
-    EXPECT_TRUE(platform.alerts.shown[0].message.startsWith(QStringLiteral("Movie conversion failed because there is not enough free space")));
+    EXPECT_TRUE(platform.alerts.shown[0].message.startsWith(
+        QStringLiteral("Movie conversion failed because there is not enough free space")));
     ASSERT_EQ(platform.notifier.delivered.size(), 1);
     EXPECT_EQ(platform.notifier.delivered[0].title, appName() + QStringLiteral(" Conversion Failed"));
     EXPECT_EQ(platform.notifier.delivered[0].informativeText,
@@ -162,7 +161,8 @@ TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
     path.reset();
     ASSERT_TRUE(ended) << job->stateInfoString().toStdString();
 
-    EXPECT_TRUE(job->jobOutput().startsWith(QStringLiteral("Could not start ffmpeg: "))) << job->jobOutput().toStdString();
+    EXPECT_TRUE(job->jobOutput().startsWith(QStringLiteral("Could not start ffmpeg: ")))
+        << job->jobOutput().toStdString();
     EXPECT_EQ(platform.sleep.held, 0);
     EXPECT_EQ(job->progress(), 100.0f);
     ASSERT_EQ(platform.notifier.delivered.size(), 1);
@@ -196,7 +196,7 @@ TEST_F(JobProcessTest, SuccessAppliesAutoCleanAndDisposesOfTheSource)
         EXPECT_TRUE(QFile::exists(output)); // a finished output stays
         EXPECT_FALSE(QFile::exists(source));
         const QString trashed = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                              + QStringLiteral("/Trash/files/") + name + QStringLiteral(".mkv");
+            + QStringLiteral("/Trash/files/") + name + QStringLiteral(".mkv");
         EXPECT_EQ(QFile::exists(trashed), removeType == 0);
         EXPECT_TRUE(job->stateInfoString().startsWith(QStringLiteral("Status: Finished [Conversion took: ")));
         const platform::UserNotification &note = platform.notifier.delivered.last();
@@ -239,7 +239,8 @@ TEST_F(JobProcessTest, PauseStopsTheChildAndContinueResumesIt)
     job->pause();
     EXPECT_EQ(job->state(), Paused);
     EXPECT_EQ(platform.sleep.held, 0);
-    ASSERT_TRUE(waitFor([&] { return processState(pid) == QStringLiteral("T"); }, 3000)) << processState(pid).toStdString();
+    ASSERT_TRUE(waitFor([&] { return processState(pid) == QStringLiteral("T"); }, 3000))
+        << processState(pid).toStdString();
     const float pausedAt = job->progress();
     QTest::qWait(1500);
     EXPECT_EQ(job->progress(), pausedAt); // no timer while paused
@@ -299,16 +300,16 @@ TEST_F(JobProcessTest, JobRemovedWhileItsOutputIsCheckedIsNeverAnnounced)
     QFile fake(dir.filePath(QStringLiteral("res/ffmpeg")));
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
     fake.write("#!/bin/sh\n"
-                      "if [ \"$#\" = 2 ]; then\n"
-                      "  : > \"$2.probing\"\n"
-                      "  while [ ! -e \"$2.go\" ]; do sleep 0.02; done\n"
-                      "  printf '  Duration: 00:01:40.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
-                      "  printf '  Stream #0:0(und): Video: h264, yuv420p, 320x240\\n'\n"
-                      "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo\\n'\n"
-                      "  exit 1\n"
-                      "fi\n"
-                      "for a in \"$@\"; do last=\"$a\"; done\n"
-                      "echo movie > \"$last\"\n");
+               "if [ \"$#\" = 2 ]; then\n"
+               "  : > \"$2.probing\"\n"
+               "  while [ ! -e \"$2.go\" ]; do sleep 0.02; done\n"
+               "  printf '  Duration: 00:01:40.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
+               "  printf '  Stream #0:0(und): Video: h264, yuv420p, 320x240\\n'\n"
+               "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo\\n'\n"
+               "  exit 1\n"
+               "fi\n"
+               "for a in \"$@\"; do last=\"$a\"; done\n"
+               "echo movie > \"$last\"\n");
     fake.close();
     fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ConversionJob *job = addJob(QStringLiteral("checked"));

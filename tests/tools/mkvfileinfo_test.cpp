@@ -35,15 +35,50 @@ protected:
         file.close();
         s_movie = s_dir->filePath(QStringLiteral("movie.mkv"));
         QStringList args = test::testVideo(QStringLiteral("640x360")) + test::testAudio()
-                           + QStringList{"-i", srt, "-t", "2.5", "-map", "0:v", "-map", "1:a", "-map", "1:a",
-                                         "-map", "1:a", "-map", "2:s",
-                                         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
-                                         "-c:a:0", "ac3", "-ac:a:0", "6", "-channel_layout:a:0", "5.1(side)",
-                                         "-metadata:s:a:0", "language=eng",
-                                         "-c:a:1", "aac", "-metadata:s:a:1", "language=ger",
-                                         "-strict", "-2", "-c:a:2", "dca", "-ac:a:2", "6",
-                                         "-channel_layout:a:2", "5.1(side)",
-                                         "-c:s", "srt", "-metadata:s:s:0", "language=eng"};
+            + QStringList{"-i",
+                          srt,
+                          "-t",
+                          "2.5",
+                          "-map",
+                          "0:v",
+                          "-map",
+                          "1:a",
+                          "-map",
+                          "1:a",
+                          "-map",
+                          "1:a",
+                          "-map",
+                          "2:s",
+                          "-c:v",
+                          "libx264",
+                          "-preset",
+                          "ultrafast",
+                          "-pix_fmt",
+                          "yuv420p",
+                          "-c:a:0",
+                          "ac3",
+                          "-ac:a:0",
+                          "6",
+                          "-channel_layout:a:0",
+                          "5.1(side)",
+                          "-metadata:s:a:0",
+                          "language=eng",
+                          "-c:a:1",
+                          "aac",
+                          "-metadata:s:a:1",
+                          "language=ger",
+                          "-strict",
+                          "-2",
+                          "-c:a:2",
+                          "dca",
+                          "-ac:a:2",
+                          "6",
+                          "-channel_layout:a:2",
+                          "5.1(side)",
+                          "-c:s",
+                          "srt",
+                          "-metadata:s:s:0",
+                          "language=eng"};
         ASSERT_TRUE(test::makeMovie(args, s_movie));
     }
     static void TearDownTestSuite()
@@ -188,9 +223,10 @@ TEST(MediainfoHeaders, HeaderOnlyParseGivesTheSameCountsAsAFullOne)
     for (const char *container : {"mkv", "mp4", "mov", "ts"}) {
         for (int refs : {1, 3, 5, 16}) {
             const QString movie = dir.filePath(QStringLiteral("ref%1.%2").arg(refs).arg(QLatin1String(container)));
-            ASSERT_TRUE(test::makeMovie(test::h264Video(QStringLiteral("320x240"), 30, QStringLiteral("ref=%1").arg(refs))
-                                            + QStringList{"-level", "5.1"},
-                                        movie));
+            ASSERT_TRUE(
+                test::makeMovie(test::h264Video(QStringLiteral("320x240"), 30, QStringLiteral("ref=%1").arg(refs))
+                                    + QStringList{"-level", "5.1"},
+                                movie));
             SCOPED_TRACE(movie.toStdString());
             const QStringList quick = mediainfoArguments(movie);
             ASSERT_EQ(quick.at(1), QStringLiteral("--ParseSpeed=0"));

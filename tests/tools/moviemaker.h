@@ -19,8 +19,8 @@ inline ::testing::AssertionResult makeMovie(const QStringList &arguments, const 
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(ffmpeg, QStringList{"-hide_banner", "-loglevel", "error", "-y"} + arguments + QStringList{output});
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return ::testing::AssertionFailure() << "ffmpeg failed making " << output.toStdString() << ": "
-                                             << process.readAll().toStdString();
+        return ::testing::AssertionFailure()
+            << "ffmpeg failed making " << output.toStdString() << ": " << process.readAll().toStdString();
     return ::testing::AssertionSuccess();
 }
 
@@ -38,8 +38,9 @@ inline QStringList testAudio()
 // A small H.264 picture of the given size, `frames` long, with extra x264 parameters.
 inline QStringList h264Video(const QString &size, int frames, const QString &x264Params = QString())
 {
-    QStringList args = testVideo(size) + QStringList{"-frames:v", QString::number(frames), "-c:v", "libx264",
-                                                     "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
+    QStringList args = testVideo(size)
+        + QStringList{"-frames:v", QString::number(frames), "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
+                      "yuv420p"};
     if (!x264Params.isEmpty())
         args += QStringList{"-x264-params", x264Params};
     return args;

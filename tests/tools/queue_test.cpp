@@ -222,9 +222,10 @@ TEST_F(QueueTest, QuittingWithoutAConvertingJobAsksNothing)
     app.applicationWillTerminate();
     EXPECT_TRUE(app.taskArray().isEmpty());
     // The stopped child is gone and its partial output with it.
-    EXPECT_TRUE(waitUntil([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid))
-                                       || processState(pid) == u'Z'; }))
-        << "state " << processState(pid).toLatin1();
+    EXPECT_TRUE(waitUntil([&] {
+        return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)) || processState(pid) == u'Z';
+    })) << "state "
+        << processState(pid).toLatin1();
     EXPECT_FALSE(QFile::exists(destination(QStringLiteral("one.mkv"))));
 }
 
@@ -281,7 +282,8 @@ TEST(QueueWindowTitle, Composition)
     EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), false, 0, 0), QStringLiteral("Tavrel "));
     EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), true, 0, 0), QStringLiteral("Tavrel (Paused)"));
     EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), false, 3, 2), QStringLiteral("Tavrel  [3 Job(s), 2 Queued]"));
-    EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), true, 1, 0), QStringLiteral("Tavrel (Paused) [1 Job(s), 0 Queued]"));
+    EXPECT_EQ(queueWindowTitle(QStringLiteral("Tavrel"), true, 1, 0),
+              QStringLiteral("Tavrel (Paused) [1 Job(s), 0 Queued]"));
 }
 
 TEST_F(QueueTest, AVanishedSourceFailsItsJobAndTheQueueGoesOn)

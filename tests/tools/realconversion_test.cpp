@@ -41,35 +41,62 @@ protected:
         const QStringList h264{"-c:v", "libx264", "-pix_fmt", "yuv420p"};
         const QStringList quiet{"-hide_banner", "-loglevel", "error", "-y"};
         makeFile(d + "/s.srt", "1\n00:00:00,000 --> 00:00:01,000\nHello\n\n2\n00:00:01,000 --> 00:00:02,000\nWorld\n");
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2"} + h264
-                          + QStringList{"-c:a", "aac", d + "/aac.mkv"});
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-i", d + "/s.srt",
-                                          "-t", "2", "-filter_complex", kSurround, "-map", "0:v", "-map", "[a]",
-                                          "-map", "2:s"}
-                          + h264
-                          + QStringList{"-c:a", "dca", "-strict", "-2", "-c:s", "srt", "-metadata:s:a:0",
-                                        "language=ger", d + "/dts.mkv"});
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2",
-                                          "-filter_complex", kSurround, "-map", "0:v", "-map", "[a]"}
-                          + h264 + QStringList{"-c:a", "ac3", d + "/ac3.mkv"});
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-t", "2"} + h264 + QStringList{d + "/silent.mkv"});
+        run("ffmpeg",
+            quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2"} + h264
+                + QStringList{"-c:a", "aac", d + "/aac.mkv"});
+        run("ffmpeg",
+            quiet + QStringList{"-f",
+                                "lavfi",
+                                "-i",
+                                kVideo,
+                                "-f",
+                                "lavfi",
+                                "-i",
+                                kSine,
+                                "-i",
+                                d + "/s.srt",
+                                "-t",
+                                "2",
+                                "-filter_complex",
+                                kSurround,
+                                "-map",
+                                "0:v",
+                                "-map",
+                                "[a]",
+                                "-map",
+                                "2:s"}
+                + h264
+                + QStringList{"-c:a", "dca", "-strict", "-2", "-c:s", "srt", "-metadata:s:a:0", "language=ger",
+                              d + "/dts.mkv"});
+        run("ffmpeg",
+            quiet
+                + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2", "-filter_complex",
+                              kSurround, "-map", "0:v", "-map", "[a]"}
+                + h264 + QStringList{"-c:a", "ac3", d + "/ac3.mkv"});
+        run("ffmpeg",
+            quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-t", "2"} + h264 + QStringList{d + "/silent.mkv"});
         // A title and a track name in Latin-1: the bytes reach ffmpeg through a metadata file,
         // since arguments are passed as UTF-8.
         makeFile(d + "/latin1.txt", ";FFMETADATA1\ntitle=Caf\xe9 au lait\n");
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-i", d + "/latin1.txt",
-                                          "-t", "2", "-map", "0:v", "-map", "1:a", "-map_metadata", "2"}
-                          + h264 + QStringList{"-c:a", "ac3", "-metadata:s:a:0", "language=fre", d + "/latin1.mkv"});
+        run("ffmpeg",
+            quiet
+                + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-i", d + "/latin1.txt", "-t",
+                              "2", "-map", "0:v", "-map", "1:a", "-map_metadata", "2"}
+                + h264 + QStringList{"-c:a", "ac3", "-metadata:s:a:0", "language=fre", d + "/latin1.mkv"});
         // A 7.1 FLAC track, as Blu-ray copies carry them.
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2",
-                                          "-filter_complex",
-                                          "[1:a]pan=7.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0|c6=c0|c7=c0[a]",
-                                          "-map", "0:v", "-map", "[a]"}
-                          + h264 + QStringList{"-c:a", "flac", "-metadata:s:a:0", "language=ger", d + "/flac71.mkv"});
+        run("ffmpeg",
+            quiet
+                + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2", "-filter_complex",
+                              "[1:a]pan=7.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0|c6=c0|c7=c0[a]", "-map", "0:v", "-map",
+                              "[a]"}
+                + h264 + QStringList{"-c:a", "flac", "-metadata:s:a:0", "language=ger", d + "/flac71.mkv"});
         // Long enough (15 minutes of a tiny picture and PCM sound, re-encoded) for the
         // once-a-second progress reading to see the conversion under way.
-        run("ffmpeg", quiet + QStringList{"-f", "lavfi", "-i", "testsrc=size=64x48:rate=1", "-f", "lavfi", "-i",
-                                          "sine=frequency=440:sample_rate=8000", "-t", "900"}
-                          + h264 + QStringList{"-c:a", "pcm_s16le", d + "/long.mkv"});
+        run("ffmpeg",
+            quiet
+                + QStringList{"-f", "lavfi", "-i", "testsrc=size=64x48:rate=1", "-f", "lavfi", "-i",
+                              "sine=frequency=440:sample_rate=8000", "-t", "900"}
+                + h264 + QStringList{"-c:a", "pcm_s16le", d + "/long.mkv"});
     }
     static void TearDownTestSuite()
     {
@@ -153,21 +180,24 @@ TEST_F(RealConversionTest, EmbeddedAndExternalSubtitlesBecomeTextTracks)
 TEST_F(RealConversionTest, EverySubtitleFileKindConverts)
 {
     const QString d = movies->path();
-    makeFile(d + "/s.ass", "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\nFormat: Name, Fontname, Fontsize, "
-                           "PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, "
-                           "StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, "
-                           "MarginL, MarginR, MarginV, Encoding\nStyle: Default,Arial,20,&H00FFFFFF,&H000000FF,"
-                           "&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,10,1\n\n[Events]\nFormat: Layer, "
-                           "Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nDialogue: 0,0:00:00.00,"
-                           "0:00:01.00,Default,,0,0,0,,Hello\n");
-    makeFile(d + "/s.ssa", "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\nFormat: Name, Fontname, Fontsize, "
-                           "PrimaryColour, SecondaryColour, TertiaryColour, BackColour, Bold, Italic, BorderStyle, "
-                           "Outline, Shadow, Alignment, MarginL, MarginR, MarginV, AlphaLevel, Encoding\nStyle: "
-                           "Default,Arial,20,16777215,255,0,0,0,0,1,2,0,2,10,10,10,0,1\n\n[Events]\nFormat: Marked, "
-                           "Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nDialogue: Marked=0,"
-                           "0:00:00.00,0:00:01.00,Default,,0000,0000,0000,,Hello\n");
-    makeFile(d + "/s.smi", "<SAMI>\n<HEAD><TITLE>t</TITLE></HEAD>\n<BODY>\n<SYNC Start=0><P Class=ENCC>Hello\n"
-                           "<SYNC Start=1000><P Class=ENCC>&nbsp;\n</BODY>\n</SAMI>\n");
+    makeFile(d + "/s.ass",
+             "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\nFormat: Name, Fontname, Fontsize, "
+             "PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, "
+             "StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, "
+             "MarginL, MarginR, MarginV, Encoding\nStyle: Default,Arial,20,&H00FFFFFF,&H000000FF,"
+             "&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,10,1\n\n[Events]\nFormat: Layer, "
+             "Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nDialogue: 0,0:00:00.00,"
+             "0:00:01.00,Default,,0,0,0,,Hello\n");
+    makeFile(d + "/s.ssa",
+             "[Script Info]\nScriptType: v4.00\n\n[V4 Styles]\nFormat: Name, Fontname, Fontsize, "
+             "PrimaryColour, SecondaryColour, TertiaryColour, BackColour, Bold, Italic, BorderStyle, "
+             "Outline, Shadow, Alignment, MarginL, MarginR, MarginV, AlphaLevel, Encoding\nStyle: "
+             "Default,Arial,20,16777215,255,0,0,0,0,1,2,0,2,10,10,10,0,1\n\n[Events]\nFormat: Marked, "
+             "Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\nDialogue: Marked=0,"
+             "0:00:00.00,0:00:01.00,Default,,0000,0000,0000,,Hello\n");
+    makeFile(d + "/s.smi",
+             "<SAMI>\n<HEAD><TITLE>t</TITLE></HEAD>\n<BODY>\n<SYNC Start=0><P Class=ENCC>Hello\n"
+             "<SYNC Start=1000><P Class=ENCC>&nbsp;\n</BODY>\n</SAMI>\n");
     makeFile(d + "/s.sub", "{0}{25}Hello\n{25}{50}World\n{50}{75}Again\n");
     const auto info = probe("ac3.mkv");
     for (const QString extension : {"ass", "ssa", "smi", "sub"}) {

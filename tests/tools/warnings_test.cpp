@@ -78,10 +78,8 @@ TEST_F(WarningsTest, EachPropertyRaisesItsOwnWarning)
         const char *file;
         QString expected; // identifier, or empty for none
     } cases[] = {
-        {"ref5.mkv", kTooManyRefFramesWarning},
-        {"ref4.mkv", QString()},
-        {"wide.mkv", kTooHighResWarning},
-        {"mpeg2 100%.mkv", kWrongVideoWarning},
+        {"ref5.mkv", kTooManyRefFramesWarning}, {"ref4.mkv", QString()},
+        {"wide.mkv", kTooHighResWarning},       {"mpeg2 100%.mkv", kWrongVideoWarning},
         {"tenbit.mkv", kTenBitVideoWarning},
     };
     for (const auto &c : cases) {

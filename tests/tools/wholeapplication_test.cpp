@@ -69,9 +69,8 @@ TEST_F(WholeApplication, FiftyMoviesOnOneLaunchAllConvertBeforeItQuitsByItself)
 {
     writeSettings(QStringLiteral("QuitAfterConversion=1\n"));
     const QString first = home.path() + QStringLiteral("/Movie 1.mkv");
-    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10)
-                              + QStringList{"-t", "0.4", "-c:a", "ac3"},
-                          first));
+    ASSERT_TRUE(makeMovie(
+        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, first));
     QStringList movies{first};
     for (int i = 2; i <= 50; ++i) {
         movies.append(home.path() + QStringLiteral("/Movie %1.mkv").arg(i));
@@ -101,7 +100,8 @@ TEST_F(WholeApplication, ATerminationSignalDuringAScanEndsItsToolAndTheProcess)
     const QString pidFile = home.path() + QStringLiteral("/probe.pid");
     QFile fake(tools + QStringLiteral("/ffmpeg"));
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-    fake.write(QStringLiteral("#!/bin/sh\necho $$ > '%1.tmp' && mv '%1.tmp' '%1'\nexec sleep 600\n").arg(pidFile).toUtf8());
+    fake.write(
+        QStringLiteral("#!/bin/sh\necho $$ > '%1.tmp' && mv '%1.tmp' '%1'\nexec sleep 600\n").arg(pidFile).toUtf8());
     fake.close();
     fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString movie = home.path() + QStringLiteral("/Stuck.mkv");

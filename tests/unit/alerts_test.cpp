@@ -25,7 +25,10 @@ protected:
     void SetUp() override { test::resetSettingsStore(); }
     void TearDown() override { setDontWarnAgainVersionOverride(QString()); }
 
-    void warnPerVersion() { alert_dontwarnagain_version(kIdentifier, QStringLiteral("Warning"), QStringLiteral("m"), kOK, kDontWarn); }
+    void warnPerVersion()
+    {
+        alert_dontwarnagain_version(kIdentifier, QStringLiteral("Warning"), QStringLiteral("m"), kOK, kDontWarn);
+    }
 
     test::ScriptedPlatform platform;
 };
@@ -111,8 +114,10 @@ TEST_F(AlertsTest, FatalAlertShortensDetailsAt400Units)
     const QString exact(400, QLatin1Char('d'));
     const platform::AlertRequest whole = fatalErrorAlertRequest(QStringLiteral("Broken %@"), exact);
     EXPECT_EQ(whole.title, QStringLiteral("Fatal Error"));
-    EXPECT_EQ(whole.message, QStringLiteral("Broken %@\n\n You can contact our support with detailed information so that "
-                                            "we can fix this problem.\n\nInformation: ") + exact);
+    EXPECT_EQ(whole.message,
+              QStringLiteral("Broken %@\n\n You can contact our support with detailed information so that "
+                             "we can fix this problem.\n\nInformation: ")
+                  + exact);
     EXPECT_EQ(whole.defaultButton, QStringLiteral("Send to support"));
     EXPECT_EQ(whole.alternateButton, QStringLiteral("Quit"));
 
@@ -129,7 +134,8 @@ TEST_F(AlertsTest, FatalAlertMailsFullDetailsOnlyOnSendToSupport)
 
     runFatalErrorAlert(QStringLiteral("m"), details);
     ASSERT_EQ(platform.workspace.opened.size(), 1);
-    const QString body = QUrlQuery(platform.workspace.opened[0]).queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded);
+    const QString body =
+        QUrlQuery(platform.workspace.opened[0]).queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded);
     EXPECT_TRUE(body.contains(QStringLiteral("P.S. Details: ") + details + QStringLiteral("\n"))) << body.toStdString();
 }
 

@@ -65,9 +65,25 @@ TEST(ArgumentList, CopiedAacIsExactlyTheBaseList)
     ConversionSettings s;
     s.ac3Downmix = 1;
     s.dtsDownmix = 1;
-    const QStringList expected{
-        "-i", "/movies/My Movie.mkv", "-stats", "-map", "0:0", "-map", "0:1", "-scodec", "mov_text", "-vcodec",
-        "copy", "-acodec", "copy", "-progress", kLog, "-loglevel", "warning", "-y", "/out/My Movie.mp4"};
+    const QStringList expected{"-i",
+                               "/movies/My Movie.mkv",
+                               "-stats",
+                               "-map",
+                               "0:0",
+                               "-map",
+                               "0:1",
+                               "-scodec",
+                               "mov_text",
+                               "-vcodec",
+                               "copy",
+                               "-acodec",
+                               "copy",
+                               "-progress",
+                               kLog,
+                               "-loglevel",
+                               "warning",
+                               "-y",
+                               "/out/My Movie.mp4"};
     EXPECT_EQ(build(movie({QStringLiteral("#1: eng (aac) [5.1]")}), s), expected);
     EXPECT_EQ(expected.size(), 19);
 }
@@ -136,9 +152,34 @@ TEST(ArgumentList, TwentyNineStringExample)
     info.subtitleTrackIDs = {3, 4};
     ConversionSettings s;
     s.disableBuiltinSubtitles = 0;
-    const QStringList expected{"-i", "/movies/My Movie.mkv", "-stats", "-map", "0:1", "-map", "0:2", "-map", "0:4",
-                               "-map", "0:3", "-scodec", "mov_text", "-vcodec", "copy", "-acodec", "ac3", "-ar",
-                               "48000", "-ac", "6", "-ab", "448k", "-progress", kLog, "-loglevel", "warning", "-y",
+    const QStringList expected{"-i",
+                               "/movies/My Movie.mkv",
+                               "-stats",
+                               "-map",
+                               "0:1",
+                               "-map",
+                               "0:2",
+                               "-map",
+                               "0:4",
+                               "-map",
+                               "0:3",
+                               "-scodec",
+                               "mov_text",
+                               "-vcodec",
+                               "copy",
+                               "-acodec",
+                               "ac3",
+                               "-ar",
+                               "48000",
+                               "-ac",
+                               "6",
+                               "-ab",
+                               "448k",
+                               "-progress",
+                               kLog,
+                               "-loglevel",
+                               "warning",
+                               "-y",
                                "/out/My Movie.mp4"};
     ASSERT_EQ(expected.size(), 29);
     EXPECT_EQ(build(info, s, 1), expected);
@@ -174,9 +215,14 @@ TEST(ArgumentList, SubtitleFileInputFollowsTheSourceInput)
     ConversionSettings s;
     s.disableBuiltinSubtitles = 0;
     const QStringList args = build(info, s);
-    const QStringList expectedStart{"-i",   "/movies/My Movie.mkv", "-i",   "/movies/-odd name%.srt",
-                                    "-stats", "-map", "0:0", "-map", "0:1", "-map", "1:0",
-                                    "-map", "0:3", "-map", "0:2", "-scodec"};
+    const QStringList expectedStart{"-i",     "/movies/My Movie.mkv",
+                                    "-i",     "/movies/-odd name%.srt",
+                                    "-stats", "-map",
+                                    "0:0",    "-map",
+                                    "0:1",    "-map",
+                                    "1:0",    "-map",
+                                    "0:3",    "-map",
+                                    "0:2",    "-scodec"};
     EXPECT_EQ(args.mid(0, expectedStart.size()), expectedStart);
     EXPECT_EQ(args.size(), 19 + 4 + 4);
     EXPECT_EQ(args.count(QStringLiteral("-i")), 2);
@@ -199,8 +245,22 @@ TEST(ArgumentList, FixupTestRunsOneSecondOfVideoAndAudio)
 {
     MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
     info.videoTrackID = 2;
-    const QStringList expected{"/res/ffmpeg", "-i", "/movies/My Movie.mkv", "-stats", "-t", "1", "-map", "0:2",
-                               "-map",        "0:5", "-vcodec", "copy", "-acodec", "copy", "-y", "/out/My Movie.mp4"};
+    const QStringList expected{"/res/ffmpeg",
+                               "-i",
+                               "/movies/My Movie.mkv",
+                               "-stats",
+                               "-t",
+                               "1",
+                               "-map",
+                               "0:2",
+                               "-map",
+                               "0:5",
+                               "-vcodec",
+                               "copy",
+                               "-acodec",
+                               "copy",
+                               "-y",
+                               "/out/My Movie.mp4"};
     EXPECT_EQ(fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 5), expected);
 }
 
@@ -217,8 +277,9 @@ TEST(ArgumentList, SubtitleEncodingPrecedesTheSubtitleInputAlone)
         const QStringList plain = build(info, s);
         info.subtitleFileEncoding = QStringLiteral("WINDOWS-1252");
         QStringList withEncoding = build(info, s);
-        EXPECT_EQ(withEncoding.mid(0, 6), (QStringList{"-i", "/movies/My Movie.mkv", "-sub_charenc", "WINDOWS-1252", "-i",
-                                                       "/movies/My Movie.srt"}));
+        EXPECT_EQ(
+            withEncoding.mid(0, 6),
+            (QStringList{"-i", "/movies/My Movie.mkv", "-sub_charenc", "WINDOWS-1252", "-i", "/movies/My Movie.srt"}));
         withEncoding.remove(2, 2);
         EXPECT_EQ(withEncoding, plain);
     }

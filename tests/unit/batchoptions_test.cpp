@@ -20,18 +20,18 @@ TEST(BatchOptions, ReadsEveryOptionAndResolvesPaths)
 {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("out"));
-    const BatchOptions options = parseBatchOptions({"--batch", "--output", "out", "--audio-language", "de", "--ac3-downmix",
-                                                    "--dts-downmix", "--subtitles", "a movie.mkv", "-", "--",
-                                                    "--odd.mkv", "/abs/b.mkv"},
-                                                   dir.path());
+    const BatchOptions options =
+        parseBatchOptions({"--batch", "--output", "out", "--audio-language", "de", "--ac3-downmix", "--dts-downmix",
+                           "--subtitles", "a movie.mkv", "-", "--", "--odd.mkv", "/abs/b.mkv"},
+                          dir.path());
     EXPECT_EQ(options.error, QString());
     EXPECT_EQ(options.outputFolder, dir.filePath("out"));
     EXPECT_EQ(options.audioLanguage, "ger");
     EXPECT_TRUE(options.ac3Downmix);
     EXPECT_TRUE(options.dtsDownmix);
     EXPECT_TRUE(options.subtitles);
-    EXPECT_EQ(options.files, (QStringList{dir.filePath("a movie.mkv"), dir.filePath("-"), dir.filePath("--odd.mkv"),
-                                          "/abs/b.mkv"}));
+    EXPECT_EQ(options.files,
+              (QStringList{dir.filePath("a movie.mkv"), dir.filePath("-"), dir.filePath("--odd.mkv"), "/abs/b.mkv"}));
 
     const BatchOptions plain = parseBatchOptions({"--batch", "--output", dir.path(), "m.mkv"}, "/");
     EXPECT_EQ(plain.error, QString());

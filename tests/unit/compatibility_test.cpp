@@ -51,8 +51,8 @@ TEST(Compatibility, RecordedReportsRaiseCodecWarningsOnlyForTheMovie)
         const char *file;
         QStringList warnings;
     } cases[] = {
-        {"ffmpeg-matroska-full.txt", {}},   // PNG cover ignored
-        {"ffmpeg-mp4-languages.txt", {}},   // MJPEG cover ignored
+        {"ffmpeg-matroska-full.txt", {}},    // PNG cover ignored
+        {"ffmpeg-mp4-languages.txt", {}},    // MJPEG cover ignored
         {"ffmpeg-matroska-layouts.txt", {}}, // msmpeg4v3 counts as MPEG-4
         {"ffmpeg-mpegts-mpeg2.txt", {kWrongVideoWarning}},
         {"ffmpeg-h264-10bit.txt", {kTenBitVideoWarning}},
@@ -83,8 +83,8 @@ TEST(Compatibility, ReferenceFrameLimits)
         qint64 width, height;
         double limit;
     } cases[] = {
-        {1920, 1080, 4}, {1920, 1088, 4}, {1920, 800, 5}, {1440, 1080, 5}, {1280, 720, 9}, {720, 576, 20},
-        {4096, 2048, 1}, {8192, 8192, 0},
+        {1920, 1080, 4}, {1920, 1088, 4}, {1920, 800, 5},  {1440, 1080, 5},
+        {1280, 720, 9},  {720, 576, 20},  {4096, 2048, 1}, {8192, 8192, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
@@ -107,8 +107,9 @@ TEST(Compatibility, ReferenceFrameCountFromMediainfo)
                                                  "<Format_Settings_RefFrames>6</Format_Settings_RefFrames>")),
               3);
     EXPECT_EQ(referenceFrameCount(QString()), std::nullopt);
-    EXPECT_EQ(referenceFrameCount(QStringLiteral("<Format_settings__ReFrames_Other>3</Format_settings__ReFrames_Other>")),
-              std::nullopt);
+    EXPECT_EQ(
+        referenceFrameCount(QStringLiteral("<Format_settings__ReFrames_Other>3</Format_settings__ReFrames_Other>")),
+        std::nullopt);
     EXPECT_EQ(referenceFrameCount(QStringLiteral("<Format_Settings_RefFrames>6")), std::nullopt);
 }
 
@@ -130,7 +131,8 @@ TEST(VideoHeaderFacts, ReadTheFirstVideoTrackInBothSpellings)
 {
     const QString current = QStringLiteral(
         "<track type=\"General\"><Format>Matroska</Format><FrameRate>50.000</FrameRate></track>"
-        "<track type=\"Video\"><Format>AVC</Format><Format_Profile>High</Format_Profile><Format_Level>5.1</Format_Level>"
+        "<track "
+        "type=\"Video\"><Format>AVC</Format><Format_Profile>High</Format_Profile><Format_Level>5.1</Format_Level>"
         "<Format_Settings_RefFrames>4</Format_Settings_RefFrames><FrameRate>23.976</FrameRate></track>"
         "<track type=\"Video\"><Format>AVC</Format><Format_Level>3</Format_Level></track>");
     VideoHeaderFacts facts = videoHeaderFacts(current);
@@ -138,16 +140,19 @@ TEST(VideoHeaderFacts, ReadTheFirstVideoTrackInBothSpellings)
     EXPECT_EQ(facts.level, 5.1);
     EXPECT_EQ(facts.frameRate, 23.976);
 
-    const QString old = QStringLiteral("<track type=\"Video\"><Format>AVC</Format><Format_profile>High@L4.1</Format_profile>"
-                                       "<Frame_rate>25.000 fps</Frame_rate></track>");
+    const QString old =
+        QStringLiteral("<track type=\"Video\"><Format>AVC</Format><Format_profile>High@L4.1</Format_profile>"
+                       "<Frame_rate>25.000 fps</Frame_rate></track>");
     facts = videoHeaderFacts(old);
     EXPECT_TRUE(facts.isAvc);
     EXPECT_EQ(facts.level, 4.1);
     EXPECT_EQ(facts.frameRate, 25.0);
 
-    facts = videoHeaderFacts(QStringLiteral("<track type=\"Video\"><Format>HEVC</Format><Format_Level>5.1</Format_Level></track>"));
+    facts = videoHeaderFacts(
+        QStringLiteral("<track type=\"Video\"><Format>HEVC</Format><Format_Level>5.1</Format_Level></track>"));
     EXPECT_FALSE(facts.isAvc);
-    facts = videoHeaderFacts(QStringLiteral("<track type=\"Video\"><Format>AVC</Format><Format_Level>junk</Format_Level>"));
+    facts =
+        videoHeaderFacts(QStringLiteral("<track type=\"Video\"><Format>AVC</Format><Format_Level>junk</Format_Level>"));
     EXPECT_TRUE(facts.isAvc);
     EXPECT_EQ(facts.level, std::nullopt);
     EXPECT_EQ(facts.frameRate, std::nullopt);
@@ -158,10 +163,10 @@ TEST(VideoHeaderFacts, Level41FitsByFrameSizeReferenceFramesAndRate)
 {
     EXPECT_TRUE(fitsLevel41({1920, 1080}, 4, 30.0));
     EXPECT_TRUE(fitsLevel41({1920, 1080}, 4, std::nullopt));
-    EXPECT_FALSE(fitsLevel41({1920, 1080}, 5, 24.0));  // the reference-frame limit is 4 there
-    EXPECT_FALSE(fitsLevel41({1920, 1080}, 4, 60.0));  // 1080p60 needs level 4.2
+    EXPECT_FALSE(fitsLevel41({1920, 1080}, 5, 24.0)); // the reference-frame limit is 4 there
+    EXPECT_FALSE(fitsLevel41({1920, 1080}, 4, 60.0)); // 1080p60 needs level 4.2
     EXPECT_TRUE(fitsLevel41({1280, 720}, 9, 60.0));
-    EXPECT_FALSE(fitsLevel41({2048, 1152}, 1, 24.0));  // more than 8192 macroblocks a frame
+    EXPECT_FALSE(fitsLevel41({2048, 1152}, 1, 24.0)); // more than 8192 macroblocks a frame
     EXPECT_FALSE(fitsLevel41({0, 0}, 1, 24.0));
     EXPECT_FALSE(fitsLevel41({1280, 720}, 0, 24.0));
 }

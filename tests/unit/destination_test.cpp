@@ -46,36 +46,53 @@ TEST(DestinationPopUp, LayoutWithZeroOneAndTwoFolders)
 
 TEST(DestinationPopUp, IndexRules)
 {
-    struct Row { qint64 index; qsizetype folders; std::optional<int> folder; };
-    const Row rows[] = {{0, 2, std::nullopt}, {1, 2, std::nullopt}, {2, 2, 0}, {3, 2, 1},
-                        {4, 2, std::nullopt}, {5, 2, std::nullopt}, {-1, 2, std::nullopt}, {2, 0, std::nullopt}};
+    struct Row
+    {
+        qint64 index;
+        qsizetype folders;
+        std::optional<int> folder;
+    };
+    const Row rows[] = {
+        {0, 2, std::nullopt}, {1, 2, std::nullopt},  {2, 2, 0},           {3, 2, 1}, {4, 2, std::nullopt},
+        {5, 2, std::nullopt}, {-1, 2, std::nullopt}, {2, 0, std::nullopt}};
     for (const Row &row : rows)
         EXPECT_EQ(folderForDestinationIndex(row.index, row.folders), row.folder) << row.index << " " << row.folders;
 
-    struct Repair { qint64 stored; qsizetype folders; qint64 repaired; };
+    struct Repair
+    {
+        qint64 stored;
+        qsizetype folders;
+        qint64 repaired;
+    };
     const Repair repairs[] = {{3, 1, 2}, {2, 0, 0}, {1, 3, 0}, {0, 0, 0}, {3, 2, 3}, {9, 2, 3}, {-1, 2, 3}, {-1, 0, 0}};
     for (const Repair &r : repairs)
         EXPECT_EQ(repairedDefaultDestination(r.stored, r.folders), r.repaired) << r.stored << " " << r.folders;
 
-    const PopUpItems two = rebuiltDestinationItems(fixedDestinationItems(0), {QStringLiteral("a"), QStringLiteral("b")});
+    const PopUpItems two =
+        rebuiltDestinationItems(fixedDestinationItems(0), {QStringLiteral("a"), QStringLiteral("b")});
     EXPECT_EQ(selectableDestinationIndex(two, 3), 3);
-    EXPECT_EQ(selectableDestinationIndex(two, 1), 0);  // separator
-    EXPECT_EQ(selectableDestinationIndex(two, 5), 0);  // choose folder
-    EXPECT_EQ(selectableDestinationIndex(two, 6), 0);  // past the end
+    EXPECT_EQ(selectableDestinationIndex(two, 1), 0); // separator
+    EXPECT_EQ(selectableDestinationIndex(two, 5), 0); // choose folder
+    EXPECT_EQ(selectableDestinationIndex(two, 6), 0); // past the end
     EXPECT_EQ(selectableDestinationIndex(two, -2), 0);
 }
 
 TEST(DestinationPopUp, TheDefaultFollowsItsFolderWhenOthersAreDropped)
 {
-    struct Row { qint64 stored; qsizetype folders; QList<qsizetype> dropped; qint64 after; };
+    struct Row
+    {
+        qint64 stored;
+        qsizetype folders;
+        QList<qsizetype> dropped;
+        qint64 after;
+    };
     const Row rows[] = {
-        {4, 3, {0}, 3},    // the third folder moves up to index 3 with it
-        {4, 3, {0, 1}, 2}, // and to index 2
-        {2, 3, {1, 2}, 2}, // folders behind it do not move it
-        {3, 2, {1}, 2},    // the default itself dropped: the repair moves it to the last folder
-        {2, 1, {0}, 0},    // no folder left: ask each time
-        {0, 2, {0}, 0},
-        {9, 2, {0}, 2},    // past the end, as the repair reads it
+        {4, 3, {0}, 3},                    // the third folder moves up to index 3 with it
+        {4, 3, {0, 1}, 2},                 // and to index 2
+        {2, 3, {1, 2}, 2},                 // folders behind it do not move it
+        {3, 2, {1}, 2},                    // the default itself dropped: the repair moves it to the last folder
+        {2, 1, {0}, 0},                    // no folder left: ask each time
+        {0, 2, {0}, 0},    {9, 2, {0}, 2}, // past the end, as the repair reads it
     };
     for (const Row &row : rows)
         EXPECT_EQ(defaultDestinationAfterDropping(row.stored, row.folders, row.dropped), row.after)
@@ -115,14 +132,16 @@ TEST_F(DestinationTest, AddingFromPreferencesSelectsTheFolderAsDefault)
     EXPECT_EQ(platform.panels.requests.first().kind, QStringLiteral("folder"));
     EXPECT_EQ(platform.panels.requests.first().parent, platform::PanelParent::PreferencesWindow);
     const PopUpItems items = app.preferencesDestinationPopUpItems();
-    EXPECT_EQ(kinds(items), (QList<Kind>{Kind::Item, Kind::Separator, Kind::Item, Kind::Separator, Kind::ChooseFolder}));
+    EXPECT_EQ(kinds(items),
+              (QList<Kind>{Kind::Item, Kind::Separator, Kind::Item, Kind::Separator, Kind::ChooseFolder}));
     EXPECT_EQ(items.at(2).title, QStringLiteral("Converted Movies"));
     EXPECT_EQ(app.preferencesDestinationPopUpIndex(), 2);
     EXPECT_EQ(defaultDestination(), 2);
     EXPECT_EQ(names(), QStringList{QStringLiteral("Converted Movies")});
     // Flushed to disk at once.
     QSettings onDisk(settings::storeFile(), QSettings::IniFormat);
-    EXPECT_EQ(onDisk.value(settings::kDestinationNamesKey).toStringList(), QStringList{QStringLiteral("Converted Movies")});
+    EXPECT_EQ(onDisk.value(settings::kDestinationNamesKey).toStringList(),
+              QStringList{QStringLiteral("Converted Movies")});
 }
 
 TEST_F(DestinationTest, AddingFromTheMainWindowKeepsTheDefault)
@@ -170,7 +189,8 @@ TEST_F(DestinationTest, LaunchCheckDropsUnreachableFoldersAndRepairsTheDefault)
     const QString kept = folder(QStringLiteral("kept"));
     const QString gone = folder(QStringLiteral("gone"));
     settings::setDefaultObject(settings::kDestinationBookmarksKey, QVariantList{gone.toUtf8(), kept.toUtf8()});
-    settings::setDefaultObject(settings::kDestinationNamesKey, QVariantList{QStringLiteral("gone"), QStringLiteral("kept")});
+    settings::setDefaultObject(settings::kDestinationNamesKey,
+                               QVariantList{QStringLiteral("gone"), QStringLiteral("kept")});
     settings::setDefaultInt(settings::kDefaultDestinationKey, 3);
     QDir(gone).removeRecursively();
 
@@ -199,7 +219,8 @@ TEST_F(DestinationTest, FolderAccessIsHeldWhileItsJobExists)
 {
     const QString out = folder(QStringLiteral("out"));
     settings::setDefaultObject(settings::kDestinationBookmarksKey, QVariantList{out.toUtf8(), QByteArray("/proc")});
-    settings::setDefaultObject(settings::kDestinationNamesKey, QVariantList{QStringLiteral("out"), QStringLiteral("proc")});
+    settings::setDefaultObject(settings::kDestinationNamesKey,
+                               QVariantList{QStringLiteral("out"), QStringLiteral("proc")});
     FakeScanner scanner;
     app.setScanner(scanner.scanner());
     QObject button;
@@ -254,10 +275,11 @@ TEST_F(DestinationTest, AHandWrittenSettingsFileKeepsItsFolder)
     const QString movies = folder(QStringLiteral("Movies"));
     // As the README shows it: one folder, its bookmark the JSON text of its path.
     const QString conf = dir.path() + QStringLiteral("/Tavrel.conf");
-    writeFile(conf, QStringLiteral("[General]\nDestinationBookmarks=\"{\\\"path\\\": \\\"%1\\\"}\"\n"
-                                   "DestinationNames=Movies\nDefaultDestination=2\n")
-                        .arg(movies)
-                        .toUtf8());
+    writeFile(conf,
+              QStringLiteral("[General]\nDestinationBookmarks=\"{\\\"path\\\": \\\"%1\\\"}\"\n"
+                             "DestinationNames=Movies\nDefaultDestination=2\n")
+                  .arg(movies)
+                  .toUtf8());
     settings::useStoreFile(conf);
 
     app.applicationDidFinishLaunching();
@@ -283,13 +305,18 @@ TEST_F(DestinationTest, AHandWrittenSettingsFileKeepsItsFolder)
 
 TEST(DestinationPopUp, AnIndexAfterAFolderIsForgotten)
 {
-    struct Row { qint64 index; qsizetype folders; qsizetype forgotten; qint64 after; };
+    struct Row
+    {
+        qint64 index;
+        qsizetype folders;
+        qsizetype forgotten;
+        qint64 after;
+    };
     const Row rows[] = {
-        {4, 3, 0, 3}, // the third folder moves up with its index
-        {2, 3, 1, 2}, // a folder before the forgotten one stays
-        {3, 3, 1, 0}, // the forgotten folder itself: ask each time, never another folder
-        {0, 3, 1, 0},
-        {1, 3, 0, 0}, // names no folder
+        {4, 3, 0, 3},               // the third folder moves up with its index
+        {2, 3, 1, 2},               // a folder before the forgotten one stays
+        {3, 3, 1, 0},               // the forgotten folder itself: ask each time, never another folder
+        {0, 3, 1, 0}, {1, 3, 0, 0}, // names no folder
         {6, 3, 0, 0},
     };
     for (const Row &row : rows)

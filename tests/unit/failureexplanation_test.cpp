@@ -22,11 +22,9 @@ TEST(FailureExplanation, HintPrecedence)
         bool tracks, file;
         QString hint;
     } rows[] = {
-        {0, false, false, QString()},
-        {0, true, false, kEmbeddedHint},
+        {0, false, false, QString()}, {0, true, false, kEmbeddedHint},
         {1, true, false, QString()}, // embedded subtitles were not converted
-        {0, true, true, kFileHint},
-        {1, false, true, kFileHint},
+        {0, true, true, kFileHint},   {1, false, true, kFileHint},
     };
     for (const auto &row : rows)
         EXPECT_EQ(failureHint(row.disable, row.tracks, row.file), row.hint) << row.disable << row.tracks << row.file;
@@ -36,11 +34,13 @@ TEST(FailureExplanation, InformationTextCutsTheOutputTo400)
 {
     const QString output = QString(399, QLatin1Char('x')) + QStringLiteral("YZ");
     const QString message = failureInformationMessage(QString(), QStringLiteral("-i a b"), output);
-    EXPECT_EQ(message, QStringLiteral("A problem prevented the file from being converted.  You can contact our support "
-                                      "with this information so that we can fix this problem.\n\nCommand-line: -i a b\n"
-                                      "Command-output: ")
-                           + QString(399, QLatin1Char('x')) + QStringLiteral("Y"));
-    EXPECT_EQ(commandLineText({QStringLiteral("-i"), QStringLiteral("my movie.mkv")}), QStringLiteral("-i my movie.mkv"));
+    EXPECT_EQ(message,
+              QStringLiteral("A problem prevented the file from being converted.  You can contact our support "
+                             "with this information so that we can fix this problem.\n\nCommand-line: -i a b\n"
+                             "Command-output: ")
+                  + QString(399, QLatin1Char('x')) + QStringLiteral("Y"));
+    EXPECT_EQ(commandLineText({QStringLiteral("-i"), QStringLiteral("my movie.mkv")}),
+              QStringLiteral("-i my movie.mkv"));
 }
 
 TEST(FailureExplanation, KnownFailuresGetTheirOwnAlertOnly)
@@ -111,4 +111,3 @@ TEST(FailureExplanation, TheInformationAlertOffersTheLogWhenThereIsOne)
     // The default answer sends the report, as before; Show Log sent nothing.
     EXPECT_EQ(platform.workspace.opened.size(), 1);
 }
-

@@ -102,9 +102,8 @@ struct DurationCase
 TEST(Duration, MinutesAndSecondsTruncatedWithoutHours)
 {
     const DurationCase cases[] = {
-        {0, "0s"},      {0.4, "0s"},     {59.9, "59s"},     {60, "1m 0s"},
-        {125.7, "2m 5s"}, {3725, "62m 5s"}, {18000, "300m 0s"}, {-125.7, "-2m -5s"},
-        {std::nan(""), "0s"},
+        {0, "0s"},        {0.4, "0s"},        {59.9, "59s"},       {60, "1m 0s"},        {125.7, "2m 5s"},
+        {3725, "62m 5s"}, {18000, "300m 0s"}, {-125.7, "-2m -5s"}, {std::nan(""), "0s"},
     };
     for (const DurationCase &c : cases)
         EXPECT_EQ(formattedTimeFromTimeInterval(c.seconds), QString::fromUtf8(c.expected)) << c.seconds;
@@ -256,7 +255,7 @@ TEST(Collections, CollectSafeIndexAndRemoval)
 TEST(StringExtras, TitleAndProperCase)
 {
     EXPECT_EQ(titlecaseString(u"the lord OF the rings and an owl"_s), u"The Lord of the Rings and an Owl"_s);
-    EXPECT_EQ(titlecaseString(u"a tale of it"_s), u"A Tale of It"_s); // first and last keep their capital
+    EXPECT_EQ(titlecaseString(u"a tale of it"_s), u"A Tale of It"_s);         // first and last keep their capital
     EXPECT_EQ(titlecaseString(u"été in	the city"_s), u"Été In	The City"_s); // only spaces delimit
     EXPECT_EQ(propercaseString(u"hELLO wORLD"_s), u"Hello world"_s);
     EXPECT_EQ(propercaseString(QString()), QString());

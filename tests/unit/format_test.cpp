@@ -33,7 +33,10 @@ TEST(MakeString, FillsTheConversionsTheProgramUses)
     const int fortyTwo = 42;
     const FormatCase cases[] = {
         {"strings", u"#%@: %@ (%@)%@"_s, {u"1"_s, u"eng"_s, u"ac3"_s, u" [5.1]"_s}, u"#1: eng (ac3) [5.1]"_s},
-        {"absent values", u"Duration: %@  Bitrate: %@"_s, {nullptr, std::nullopt}, u"Duration: (null)  Bitrate: (null)"_s},
+        {"absent values",
+         u"Duration: %@  Bitrate: %@"_s,
+         {nullptr, std::nullopt},
+         u"Duration: (null)  Bitrate: (null)"_s},
         {"empty optional", u"%@"_s, {std::optional<QString>()}, u"(null)"_s},
         {"filled optional", u"%@"_s, {std::optional<QString>(u"x"_s)}, u"x"_s},
         {"null C string", u"%@"_s, {static_cast<const char *>(nullptr)}, u"(null)"_s},
@@ -67,7 +70,9 @@ TEST(MakeString, FillsTheConversionsTheProgramUses)
         {"bool promotes to int", u"%i %i"_s, {true, false}, u"1 0"_s},
         {"%p", u"start %p"_s, {reinterpret_cast<const void *>(quintptr(0x1234))}, u"start 0x1234"_s},
         {"%p of null", u"%p"_s, {static_cast<const void *>(nullptr)}, u"0x0"_s},
-        {"%@ of a pointer", u"%@"_s, {static_cast<const void *>(&fortyTwo)},
+        {"%@ of a pointer",
+         u"%@"_s,
+         {static_cast<const void *>(&fortyTwo)},
          u"0x"_s + QString::number(reinterpret_cast<quintptr>(&fortyTwo), 16)},
         {"missing values print nothing", u"a%@b%ic%fd%se"_s, {}, u"abcde"_s},
         {"one value short", u"%@-%@"_s, {u"x"_s}, u"x-"_s},
@@ -143,7 +148,7 @@ TEST(Dispatch, DelayIsConvertedInSinglePrecision)
         {1.0f, 1'000'000'000},
         {-0.5f, -500'000'000},
         {2.5f, 2'500'000'000},
-        {1e-10f, 0},                      // truncated toward zero
+        {1e-10f, 0}, // truncated toward zero
         {1e12f, std::numeric_limits<qint64>::max()},
         {-1e12f, std::numeric_limits<qint64>::min()},
         {std::numeric_limits<float>::quiet_NaN(), 0},
@@ -283,7 +288,8 @@ struct PredicateCase
 TEST(Predicate, ComparesWithCaseAndDiacriticOptions)
 {
     const PredicateCase cases[] = {
-        {"begins, case and diacritics ignored", u"self BEGINSWITH[cd] %@"_s, u"Tavrel"_s, u"tavrél_2024-01-01.crash"_s, true},
+        {"begins, case and diacritics ignored", u"self BEGINSWITH[cd] %@"_s, u"Tavrel"_s, u"tavrél_2024-01-01.crash"_s,
+         true},
         {"begins, other name", u"self BEGINSWITH[cd] %@"_s, u"Tavrel"_s, u"Other_2024.crash"_s, false},
         {"begins, case counts without c", u"self BEGINSWITH %@"_s, u"Tavrel"_s, u"tavrel.crash"_s, false},
         {"begins, diacritics count without d", u"SELF BEGINSWITH[c] %@"_s, u"Tavrel"_s, u"tävrel.crash"_s, false},

@@ -25,7 +25,10 @@ protected:
         writeFile(path, bytes);
         return path;
     }
-    bool waitForScans(int count) { return waitUntil([&] { return finished.size() >= count; }); }
+    bool waitForScans(int count)
+    {
+        return waitUntil([&] { return finished.size() >= count; });
+    }
 
     ScriptedPlatform platform;
     QTemporaryDir dir;
@@ -172,7 +175,8 @@ TEST_F(IntakeTest, AutoAddWithAFolderQueuesEveryDroppedMovieWithoutAsking)
     settings::setDefaultInt(settings::kAutoAddKey, 1);
     writeFile(out.path() + QStringLiteral("/A.mp4"), "taken");
 
-    app.performDragOperation({file(QStringLiteral("A.mkv")), file(QStringLiteral("B.mkv")), file(QStringLiteral("C.mkv"))});
+    app.performDragOperation(
+        {file(QStringLiteral("A.mkv")), file(QStringLiteral("B.mkv")), file(QStringLiteral("C.mkv"))});
     ASSERT_TRUE(waitForScans(3));
 
     ASSERT_EQ(app.taskArray().size(), 3);
@@ -183,8 +187,9 @@ TEST_F(IntakeTest, AutoAddWithAFolderQueuesEveryDroppedMovieWithoutAsking)
         destinations.append(job->fileInfo()->destinationURL.toLocalFile());
         EXPECT_EQ(job->fileInfo()->securityURL, QUrl::fromLocalFile(out.path()));
     }
-    EXPECT_EQ(destinations, (QStringList{out.path() + QStringLiteral("/A-0.mp4"), out.path() + QStringLiteral("/B.mp4"),
-                                         out.path() + QStringLiteral("/C.mp4")}));
+    EXPECT_EQ(destinations,
+              (QStringList{out.path() + QStringLiteral("/A-0.mp4"), out.path() + QStringLiteral("/B.mp4"),
+                           out.path() + QStringLiteral("/C.mp4")}));
     EXPECT_EQ(app.filePanelHeight(), 0);
     EXPECT_EQ(platform.bookmarks.openAccess.value(out.path()), 3);
 }
@@ -252,7 +257,8 @@ TEST_F(IntakeTest, ASaveChoiceNeverReplacesTheOutputOfAnotherListedJob)
     EXPECT_EQ(app.taskArray().first()->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
     EXPECT_EQ(contents(output), QByteArray("partial"));
     ASSERT_EQ(platform.alerts.shown.size(), 1);
-    EXPECT_TRUE(platform.alerts.shown.first().message.startsWith(QStringLiteral("You don't seem to have write access")));
+    EXPECT_TRUE(
+        platform.alerts.shown.first().message.startsWith(QStringLiteral("You don't seem to have write access")));
     EXPECT_EQ(app.filePanelHeight(), 0);
 }
 
@@ -293,9 +299,9 @@ TEST_F(IntakeTest, ADestinationIndexNamingNoFolderAsksForTheFile)
 
 TEST_F(IntakeTest, AudioTrackIsPreselectedByLanguage)
 {
-    scanner.audioByName.insert(QStringLiteral("A.mkv"), {QStringLiteral("#1: eng (ac3) [5.1]"),
-                                                        QStringLiteral("#2: ger (ac3) [5.1]"),
-                                                        QStringLiteral("#3: ger (aac)")});
+    scanner.audioByName.insert(QStringLiteral("A.mkv"),
+                               {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: ger (ac3) [5.1]"),
+                                QStringLiteral("#3: ger (aac)")});
     scanner.audioByName.insert(QStringLiteral("Silent.mkv"), {});
     app.setPreferredLanguages({QStringLiteral("ger"), QStringLiteral("eng")});
 
@@ -360,8 +366,9 @@ TEST_F(IntakeTest, ASaveChoiceNeverReplacesAMovieThatIsConverted)
     ASSERT_EQ(platform.panels.requests.size(), 3);
     EXPECT_EQ(platform.panels.requests.first().proposedName, QStringLiteral("Movie-0.mp4"));
     ASSERT_EQ(platform.alerts.shown.size(), 3);
-    EXPECT_EQ(platform.alerts.shown.first().message,
-              QStringLiteral("“Movie.mp4” is a movie that Tavrel converts. Please choose another name for the MP4 file."));
+    EXPECT_EQ(
+        platform.alerts.shown.first().message,
+        QStringLiteral("“Movie.mp4” is a movie that Tavrel converts. Please choose another name for the MP4 file."));
     EXPECT_TRUE(app.taskArray().isEmpty());
     EXPECT_EQ(app.fileName(), QStringLiteral("Movie.mp4")); // the panel stays
     QFile kept(movie);

@@ -32,7 +32,9 @@ TEST(JsonBookmarks, RoundTripsAFolderWithAnAwkwardName)
     ASSERT_TRUE(data.has_value());
     const QJsonObject object = parsed(*data);
     EXPECT_EQ(object.value(QStringLiteral("path")).toString(), folder);
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0);
     EXPECT_EQ(object.value(QStringLiteral("device")).toInteger(), qint64(st.st_dev));
     EXPECT_EQ(object.value(QStringLiteral("inode")).toInteger(), qint64(st.st_ino));
@@ -93,12 +95,12 @@ TEST(JsonBookmarks, JunkDataDoesNotResolve)
         QByteArray(),
         "not json",
         QByteArray("\xff\xfe\x00garbage", 10),
-        "[\"" + folder + "\"]",                 // not an object
-        "{\"path\": 42}",                       // not a string
-        "{\"folder\": \"" + folder + "\"}",     // no path
-        "{\"path\": \"\"}",                     // empty
-        "{\"path\": \".\"}",                    // relative: depends on the working folder
-        folder,                                 // a bare path is not the stored form
+        "[\"" + folder + "\"]",             // not an object
+        "{\"path\": 42}",                   // not a string
+        "{\"folder\": \"" + folder + "\"}", // no path
+        "{\"path\": \"\"}",                 // empty
+        "{\"path\": \".\"}",                // relative: depends on the working folder
+        folder,                             // a bare path is not the stored form
     };
     for (const QByteArray &data : junk)
         EXPECT_EQ(bookmarks.resolve(data), std::nullopt) << data.constData();

@@ -26,10 +26,15 @@ TEST(BestLanguage, RanksLanguageThenCodec)
         {"aac wins within the best language", kMixedTracks, {"ger", "eng"}, "#3: ger (aac)"},
         {"single setting language", kMixedTracks, {"eng"}, "#1: eng (ac3) [5.1]"},
         {"nothing listed: ac3 among all", {"#1: jpn (dts) [5.1]", "#2: jpn (ac3)"}, {"ger"}, "#2: jpn (ac3)"},
-        {"nothing listed, no aac or ac3: first", {"#1: jpn (dts) [5.1]", "#2: jpn (mp3)"}, {"ger"}, "#1: jpn (dts) [5.1]"},
+        {"nothing listed, no aac or ac3: first",
+         {"#1: jpn (dts) [5.1]", "#2: jpn (mp3)"},
+         {"ger"},
+         "#1: jpn (dts) [5.1]"},
         {"aac in a worse language loses", {"#1: fre (dts)", "#2: eng (aac)"}, {"fre", "eng"}, "#1: fre (dts)"},
         {"listed beats unlisted seen earlier", {"#1: jpn (aac)", "#2: eng (dts)"}, {"eng"}, "#2: eng (dts)"},
-        {"ac3 before a later aac of worse rank", {"#1: eng (mp2)", "#2: eng (ac3)", "#3: ger (aac)"}, {"eng", "ger"},
+        {"ac3 before a later aac of worse rank",
+         {"#1: eng (mp2)", "#2: eng (ac3)", "#3: ger (aac)"},
+         {"eng", "ger"},
          "#2: eng (ac3)"},
         {"empty language list", {"#1: eng (dts)", "#2: ger (aac)"}, {}, "#2: ger (aac)"},
         {"comparison is case-sensitive", {"#1: ENG (dts)", "#2: eng (mp2)"}, {"eng"}, "#2: eng (mp2)"},
@@ -54,8 +59,8 @@ TEST(LanguageList, DefaultAudioChoices)
         qint64 value;
         QStringList expected;
     } cases[] = {
-        {0, preferred}, {1, preferred}, {-1, preferred}, {9, preferred}, {1000, preferred},
-        {2, {"eng"}}, {3, {"ger"}}, {4, {"fre"}}, {5, {"spa"}}, {6, {"chi"}}, {7, {"jpn"}}, {8, {"rus"}},
+        {0, preferred}, {1, preferred}, {-1, preferred}, {9, preferred}, {1000, preferred}, {2, {"eng"}},
+        {3, {"ger"}},   {4, {"fre"}},   {5, {"spa"}},    {6, {"chi"}},   {7, {"jpn"}},      {8, {"rus"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.value);
@@ -76,11 +81,11 @@ TEST(LanguageTable, BibliographicAndSpecialCodes)
     const QHash<QString, QString> &table = languageTable();
     EXPECT_EQ(table.size(), 184);
     const QHash<QString, QString> expected = {
-        {"bo", "tib"}, {"cs", "cze"}, {"cy", "wel"}, {"de", "ger"}, {"el", "gre"}, {"eu", "baq"}, {"fa", "per"},
-        {"fr", "fre"}, {"hy", "arm"}, {"is", "ice"}, {"ka", "geo"}, {"mi", "mao"}, {"mk", "mac"}, {"ms", "may"},
-        {"my", "bur"}, {"nl", "dut"}, {"ro", "rum"}, {"sk", "slo"}, {"sq", "alb"}, {"zh", "chi"},
-        {"en", "eng"}, {"ja", "jpn"}, {"es", "spa"}, {"hr", "hrv"}, {"sr", "srp"}, {"bh", "bih"},
-        {"he", "heb"}, {"id", "ind"}, {"yi", "yid"},
+        {"bo", "tib"}, {"cs", "cze"}, {"cy", "wel"}, {"de", "ger"}, {"el", "gre"}, {"eu", "baq"},
+        {"fa", "per"}, {"fr", "fre"}, {"hy", "arm"}, {"is", "ice"}, {"ka", "geo"}, {"mi", "mao"},
+        {"mk", "mac"}, {"ms", "may"}, {"my", "bur"}, {"nl", "dut"}, {"ro", "rum"}, {"sk", "slo"},
+        {"sq", "alb"}, {"zh", "chi"}, {"en", "eng"}, {"ja", "jpn"}, {"es", "spa"}, {"hr", "hrv"},
+        {"sr", "srp"}, {"bh", "bih"}, {"he", "heb"}, {"id", "ind"}, {"yi", "yid"},
     };
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         EXPECT_EQ(table.value(it.key()), it.value()) << it.key().toStdString();
@@ -98,7 +103,8 @@ TEST(LanguageTable, AgreesWithIsoCodesData)
 {
     QFile file(QStringLiteral("/usr/share/iso-codes/json/iso_639-2.json"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "iso-codes data is missing (Debian package iso-codes)";
-    const QJsonArray entries = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("639-2")).toArray();
+    const QJsonArray entries =
+        QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("639-2")).toArray();
     ASSERT_FALSE(entries.isEmpty());
     const QHash<QString, QString> &table = languageTable();
     int compared = 0;
@@ -108,7 +114,8 @@ TEST(LanguageTable, AgreesWithIsoCodesData)
         if (twoLetter.isEmpty() || !table.contains(twoLetter))
             continue;
         const QString bibliographic = entry.value(QStringLiteral("bibliographic")).toString();
-        const QString expected = bibliographic.isEmpty() ? entry.value(QStringLiteral("alpha_3")).toString() : bibliographic;
+        const QString expected =
+            bibliographic.isEmpty() ? entry.value(QStringLiteral("alpha_3")).toString() : bibliographic;
         EXPECT_EQ(table.value(twoLetter), expected) << twoLetter.toStdString();
         ++compared;
     }

@@ -36,8 +36,9 @@ TEST_F(LifecycleTest, StartUpState)
     EXPECT_EQ(app.toolbarImageName(), QStringLiteral("toolbar_pause"));
     EXPECT_EQ(app.menuItemTitle(), QStringLiteral("Pause Queue"));
     EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel "));
-    EXPECT_EQ(app.movieFileTypes(),
-              (QStringList{QStringLiteral("mkv"), QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("ogm")}));
+    EXPECT_EQ(
+        app.movieFileTypes(),
+        (QStringList{QStringLiteral("mkv"), QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("ogm")}));
     EXPECT_EQ(app.preferredLanguages(), preferredLanguages3Letter());
     EXPECT_EQ(app.version(), QStringLiteral("Version: ") + appVersionString());
     EXPECT_EQ(app.build(), QStringLiteral("Build: %1").arg(OssoryLib::shared()->appVersion()));

@@ -24,7 +24,7 @@ TEST(OssoryLib, BuildNumberIsTheLeadingInteger)
 {
     const QList<std::pair<QString, int>> cases = {
         {QStringLiteral("123"), 123}, {QStringLiteral("1.2"), 1}, {QStringLiteral("x"), 0},
-        {QStringLiteral(" 42b"), 42}, {QStringLiteral(""), 0}, {QStringLiteral("99999999999"), 2147483647},
+        {QStringLiteral(" 42b"), 42}, {QStringLiteral(""), 0},    {QStringLiteral("99999999999"), 2147483647},
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(appVersionFromText(text), expected) << text.toStdString();
@@ -104,7 +104,8 @@ TEST(HostInformation, ModelFromFirstReadableFile)
     touch(dmi, "Precision 5520\n");
     touch(tree, QByteArray("Raspberry Pi 4 Model B Rev 1.4\0", 31));
     EXPECT_EQ(RWHostInformation::machineTypeFromFiles({dmi, tree}), QStringLiteral("Precision 5520"));
-    EXPECT_EQ(RWHostInformation::machineTypeFromFiles({missing, tree}), QStringLiteral("Raspberry Pi 4 Model B Rev 1.4"));
+    EXPECT_EQ(RWHostInformation::machineTypeFromFiles({missing, tree}),
+              QStringLiteral("Raspberry Pi 4 Model B Rev 1.4"));
     EXPECT_EQ(RWHostInformation::machineTypeFromFiles({missing}), QString());
 
     // 255 bytes still fit the 256-byte buffer with its terminating 0; 256 do not.

@@ -52,9 +52,10 @@ TEST(OutputCheck, NamesWhatIsMissing)
     EXPECT_EQ(outputProblem(expected, output(false, 1, 1, 600)),
               "The converted file lacks the video track and 1 of its 2 subtitle tracks.");
     // An output that the probe cannot read at all lacks everything, the time included.
-    EXPECT_EQ(outputProblem(expected, StreamReport{}),
-              "The converted file lacks the video track and the audio track and 2 of its 2 subtitle tracks. The "
-              "converted file runs no time at all, the movie 0:10:00: the movie file is probably cut short or damaged.");
+    EXPECT_EQ(
+        outputProblem(expected, StreamReport{}),
+        "The converted file lacks the video track and the audio track and 2 of its 2 subtitle tracks. The "
+        "converted file runs no time at all, the movie 0:10:00: the movie file is probably cut short or damaged.");
     // More streams than mapped are no fault.
     EXPECT_EQ(outputProblem({false, false, 0, std::nullopt}, output(true, 2, 1, 5)), std::nullopt);
 }

@@ -66,8 +66,9 @@ TEST(OutputFilter, DropsStatisticsLinesAndRunsTheRestTogether)
 TEST(OutputFilter, TheLogKeepsTheLineBreaksOfTheKeptLines)
 {
     EXPECT_EQ(keptOutputLines(QStringLiteral("a\nb\n")), QStringLiteral("a\nb\n"));
-    EXPECT_EQ(keptOutputLines(QStringLiteral("frame=  50 fps=0.0 size=  1kB bitrate=  44.5kbits/s\rError here\r\nnext")),
-              QStringLiteral("Error here\nnext"));
+    EXPECT_EQ(
+        keptOutputLines(QStringLiteral("frame=  50 fps=0.0 size=  1kB bitrate=  44.5kbits/s\rError here\r\nnext")),
+        QStringLiteral("Error here\nnext"));
     // A line arriving in two reads is continued, not broken.
     EXPECT_EQ(keptOutputLines(QStringLiteral("Input #0, mat")) + keptOutputLines(QStringLiteral("roska\nStream")),
               QStringLiteral("Input #0, matroska\nStream"));

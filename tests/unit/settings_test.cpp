@@ -44,10 +44,10 @@ protected:
 TEST_F(SettingsTest, FreshStoreAnswersRegisteredDefaultsAndZero)
 {
     const QList<std::pair<QString, qint64>> expected = {
-        {kAC3DownmixKey, 0}, {kDTSDownmixKey, 0}, {kAutoAddKey, 0}, {kAutoCleanKey, 0},
-        {kDefaultAudioKey, 0}, {kDisableBuiltinSubtitlesKey, 1}, {kAC3StereoBitrateKey, 1},
-        {kAC3SurroundBitrateKey, 1}, {kDefaultDestinationKey, 0}, {kAutoRemoveKey, 0},
-        {kAutoRemoveTypeKey, 0}, {kQuitAfterConversionKey, 0},
+        {kAC3DownmixKey, 0},       {kDTSDownmixKey, 0},         {kAutoAddKey, 0},
+        {kAutoCleanKey, 0},        {kDefaultAudioKey, 0},       {kDisableBuiltinSubtitlesKey, 1},
+        {kAC3StereoBitrateKey, 1}, {kAC3SurroundBitrateKey, 1}, {kDefaultDestinationKey, 0},
+        {kAutoRemoveKey, 0},       {kAutoRemoveTypeKey, 0},     {kQuitAfterConversionKey, 0},
     };
     for (const auto &[key, value] : expected)
         EXPECT_EQ(defaultInt(key), value) << key.toStdString();
@@ -100,8 +100,7 @@ TEST_F(SettingsTest, HandWrittenValuesReadAsIntegers)
     EXPECT_EQ(defaultInt(kAutoCleanKey), 1);
     EXPECT_EQ(defaultInt(kDefaultAudioKey), -3);
     EXPECT_EQ(defaultInt(kAutoRemoveKey), 0);
-    EXPECT_EQ(defaultArray(kDestinationNamesKey),
-              (QVariantList{QStringLiteral("Movies"), QStringLiteral("Films")}));
+    EXPECT_EQ(defaultArray(kDestinationNamesKey), (QVariantList{QStringLiteral("Movies"), QStringLiteral("Films")}));
 }
 
 struct RoundTrip

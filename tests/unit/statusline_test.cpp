@@ -50,11 +50,11 @@ TEST(StatusLine, TimeLeftIsCappedAtFiveHoursAndNeverNegative)
         double left;
     } rows[] = {
         {25.0f, 60.0, 180.0},
-        {0.0f, 60.0, 18000.0},  // no progress yet: infinity, capped
-        {0.0f, 0.0, 18000.0},   // nothing known at all
+        {0.0f, 60.0, 18000.0}, // no progress yet: infinity, capped
+        {0.0f, 0.0, 18000.0},  // nothing known at all
         {0.01f, 600.0, 18000.0},
         {100.0f, 600.0, 0.0},
-        {250.0f, 600.0, 0.0},   // progress beyond 100 (longer than the stated running time)
+        {250.0f, 600.0, 0.0}, // progress beyond 100 (longer than the stated running time)
         {std::numeric_limits<float>::infinity(), 600.0, 0.0}, // no running time known
     };
     for (const auto &row : rows)

@@ -46,66 +46,109 @@ TEST_P(RecordedReports, GivesStreamsAndInformationLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, RecordedReports,
-    ::testing::Values(
-        ReportCase{"synthetic-worked-example.txt",
-                   "Duration: 01:52:03  Bitrate: 9832 kb/s  Resolution: 1280x720  Audiotracks: 3 (0)",
-                   {"#1: eng (ac3) [5.1]", "#2: unk (aac)", "#3: ger (dts) [5.1]"}, {}, 0, 6723},
-        // The PNG cover is listed last as a video stream; it must not replace the movie's video.
-        ReportCase{"ffmpeg-matroska-full.txt",
-                   "Duration: 00:00:01  Bitrate: 2341 kb/s  Resolution: 1280x720  Audiotracks: 3 (2)",
-                   {"#1: eng (ac3) [5.1]", "#2: ger (aac)", "#3: unk (dts) [5.1]"}, {4}, 0, 1},
-        // "[0x2](eng)": the container id must not end up in the language.
-        ReportCase{"ffmpeg-mp4-languages.txt",
-                   "Duration: 00:00:01  Bitrate: 950 kb/s  Resolution: 640x360  Audiotracks: 2 (1)",
-                   {"#1: eng (aac)", "#2: fre (ac3) [5.1]"}, {}, 0, 1},
-        ReportCase{"ffmpeg-mpegts-mpeg2.txt",
-                   "Duration: 00:00:01  Bitrate: 1621 kb/s  Resolution: 720x576  Audiotracks: 1 (0)",
-                   {"#1: eng (mp2)"}, {}, 0, 1},
-        ReportCase{"ffmpeg-h264-10bit.txt",
-                   "Duration: 00:00:00  Bitrate: 1745 kb/s  Resolution: 1920x1080  Audiotracks: 1 (0)",
-                   {"#1: jpn (ac3) [5.1]"}, {}, 0, 0},
-        // Second video stream wins; plain 5.1 and 6.1 are surround tracks.
-        ReportCase{"ffmpeg-matroska-layouts.txt",
-                   "Duration: 00:00:00  Bitrate: 6052 kb/s  Resolution: 640x480  Audiotracks: 2 (0)",
-                   {"#2: ita (aac) [5.1]", "#3: spa (pcm_s16le) [5.1]"}, {}, 1, 0},
-        // Every layout of more than two channels carries a suffix that names it; a chapter
-        // title shaped like a stream line is no stream.
-        ReportCase{"ffmpeg-matroska-surround.txt",
-                   "Duration: 00:00:00  Bitrate: 1445 kb/s  Resolution: 640x360  Audiotracks: 5 (0)",
-                   {"#1: eng (truehd) [5.1]", "#2: ger (flac) [7.1]", "#3: fre (opus) [7.1]", "#4: spa (eac3) [5.1]",
-                    "#5: ita (vorbis)"},
-                   {}, 0, 0},
-        ReportCase{"ffmpeg-mov-layouts.txt",
-                   "Duration: 00:00:00  Bitrate: 16563 kb/s  Resolution: 320x240  Audiotracks: 3 (0)",
-                   {"#1: unk (pcm_s16le) [7.1(wide)]", "#2: unk (pcm_s16le) [6.1(back)]", "#3: unk (pcm_s16le) [5.1]"},
-                   {}, 0, 0},
-        // Language names become codes, other free text one word; "(default) (forced)" stays
-        // text; an ASS track tagged with the language "ssa" is still ASS.
-        ReportCase{"ffmpeg-matroska-tags.txt",
-                   "Duration: 00:00:00  Bitrate: 823 kb/s  Resolution: 720x576  Audiotracks: 3 (2)",
-                   {"#1: German_Dub (ac3)", "#2: eng (aac)", "#3: ger (mp3)"}, {4}, 0, 0},
-        // A Latin-1 title must not cost the movie its streams.
-        ReportCase{"ffmpeg-latin1-title.txt",
-                   "Duration: 00:00:00  Bitrate: 427 kb/s  Resolution: 320x240  Audiotracks: 1 (0)",
-                   {"#1: fre (ac3)"}, {}, 0, 0},
-        // A title holding U+2028 and text shaped like stream and duration lines adds nothing.
-        ReportCase{"ffmpeg-echo-title.txt",
-                   "Duration: 00:00:00  Bitrate: 413 kb/s  Resolution: 320x240  Audiotracks: 1 (0)",
-                   {"#1: ger (aac)"}, {}, 0, 0},
-        // MPEG-TS lists shared streams once per program: still one track each.
-        ReportCase{"ffmpeg-mpegts-programs.txt",
-                   "Duration: 00:00:00  Bitrate: 1011 kb/s  Resolution: 320x240  Audiotracks: 2 (0)",
-                   {"#1: eng (ac3)", "#2: ger (mp2)"}, {}, 0, 0},
-        ReportCase{"ffmpeg-raw-h264.txt",
-                   "Duration: (null)  Bitrate: (null)  Resolution: 320x240  Audiotracks: 0 (0)",
-                   {}, {}, 0, std::nullopt},
-        ReportCase{"ffmpeg-not-a-movie.txt",
-                   "Duration: (null)  Bitrate: (null)  Resolution: (null)  Audiotracks: 0 (0)",
-                   {}, {}, std::nullopt, std::nullopt},
-        // Picture subtitles are counted but not kept; an attachment is nothing.
-        ReportCase{"synthetic-bluray-pgs.txt",
-                   "Duration: 02:01:15  Bitrate: 31044 kb/s  Resolution: 1920x1080  Audiotracks: 2 (3)",
-                   {"#1: eng (dts) [5.1]", "#2: ger (ac3) [5.1]"}, {4}, 0, 7275}));
+    ::testing::Values(ReportCase{"synthetic-worked-example.txt",
+                                 "Duration: 01:52:03  Bitrate: 9832 kb/s  Resolution: 1280x720  Audiotracks: 3 (0)",
+                                 {"#1: eng (ac3) [5.1]", "#2: unk (aac)", "#3: ger (dts) [5.1]"},
+                                 {},
+                                 0,
+                                 6723},
+                      // The PNG cover is listed last as a video stream; it must not replace the movie's video.
+                      ReportCase{"ffmpeg-matroska-full.txt",
+                                 "Duration: 00:00:01  Bitrate: 2341 kb/s  Resolution: 1280x720  Audiotracks: 3 (2)",
+                                 {"#1: eng (ac3) [5.1]", "#2: ger (aac)", "#3: unk (dts) [5.1]"},
+                                 {4},
+                                 0,
+                                 1},
+                      // "[0x2](eng)": the container id must not end up in the language.
+                      ReportCase{"ffmpeg-mp4-languages.txt",
+                                 "Duration: 00:00:01  Bitrate: 950 kb/s  Resolution: 640x360  Audiotracks: 2 (1)",
+                                 {"#1: eng (aac)", "#2: fre (ac3) [5.1]"},
+                                 {},
+                                 0,
+                                 1},
+                      ReportCase{"ffmpeg-mpegts-mpeg2.txt",
+                                 "Duration: 00:00:01  Bitrate: 1621 kb/s  Resolution: 720x576  Audiotracks: 1 (0)",
+                                 {"#1: eng (mp2)"},
+                                 {},
+                                 0,
+                                 1},
+                      ReportCase{"ffmpeg-h264-10bit.txt",
+                                 "Duration: 00:00:00  Bitrate: 1745 kb/s  Resolution: 1920x1080  Audiotracks: 1 (0)",
+                                 {"#1: jpn (ac3) [5.1]"},
+                                 {},
+                                 0,
+                                 0},
+                      // Second video stream wins; plain 5.1 and 6.1 are surround tracks.
+                      ReportCase{"ffmpeg-matroska-layouts.txt",
+                                 "Duration: 00:00:00  Bitrate: 6052 kb/s  Resolution: 640x480  Audiotracks: 2 (0)",
+                                 {"#2: ita (aac) [5.1]", "#3: spa (pcm_s16le) [5.1]"},
+                                 {},
+                                 1,
+                                 0},
+                      // Every layout of more than two channels carries a suffix that names it; a chapter
+                      // title shaped like a stream line is no stream.
+                      ReportCase{"ffmpeg-matroska-surround.txt",
+                                 "Duration: 00:00:00  Bitrate: 1445 kb/s  Resolution: 640x360  Audiotracks: 5 (0)",
+                                 {"#1: eng (truehd) [5.1]", "#2: ger (flac) [7.1]", "#3: fre (opus) [7.1]",
+                                  "#4: spa (eac3) [5.1]", "#5: ita (vorbis)"},
+                                 {},
+                                 0,
+                                 0},
+                      ReportCase{"ffmpeg-mov-layouts.txt",
+                                 "Duration: 00:00:00  Bitrate: 16563 kb/s  Resolution: 320x240  Audiotracks: 3 (0)",
+                                 {"#1: unk (pcm_s16le) [7.1(wide)]", "#2: unk (pcm_s16le) [6.1(back)]",
+                                  "#3: unk (pcm_s16le) [5.1]"},
+                                 {},
+                                 0,
+                                 0},
+                      // Language names become codes, other free text one word; "(default) (forced)" stays
+                      // text; an ASS track tagged with the language "ssa" is still ASS.
+                      ReportCase{"ffmpeg-matroska-tags.txt",
+                                 "Duration: 00:00:00  Bitrate: 823 kb/s  Resolution: 720x576  Audiotracks: 3 (2)",
+                                 {"#1: German_Dub (ac3)", "#2: eng (aac)", "#3: ger (mp3)"},
+                                 {4},
+                                 0,
+                                 0},
+                      // A Latin-1 title must not cost the movie its streams.
+                      ReportCase{"ffmpeg-latin1-title.txt",
+                                 "Duration: 00:00:00  Bitrate: 427 kb/s  Resolution: 320x240  Audiotracks: 1 (0)",
+                                 {"#1: fre (ac3)"},
+                                 {},
+                                 0,
+                                 0},
+                      // A title holding U+2028 and text shaped like stream and duration lines adds nothing.
+                      ReportCase{"ffmpeg-echo-title.txt",
+                                 "Duration: 00:00:00  Bitrate: 413 kb/s  Resolution: 320x240  Audiotracks: 1 (0)",
+                                 {"#1: ger (aac)"},
+                                 {},
+                                 0,
+                                 0},
+                      // MPEG-TS lists shared streams once per program: still one track each.
+                      ReportCase{"ffmpeg-mpegts-programs.txt",
+                                 "Duration: 00:00:00  Bitrate: 1011 kb/s  Resolution: 320x240  Audiotracks: 2 (0)",
+                                 {"#1: eng (ac3)", "#2: ger (mp2)"},
+                                 {},
+                                 0,
+                                 0},
+                      ReportCase{"ffmpeg-raw-h264.txt",
+                                 "Duration: (null)  Bitrate: (null)  Resolution: 320x240  Audiotracks: 0 (0)",
+                                 {},
+                                 {},
+                                 0,
+                                 std::nullopt},
+                      ReportCase{"ffmpeg-not-a-movie.txt",
+                                 "Duration: (null)  Bitrate: (null)  Resolution: (null)  Audiotracks: 0 (0)",
+                                 {},
+                                 {},
+                                 std::nullopt,
+                                 std::nullopt},
+                      // Picture subtitles are counted but not kept; an attachment is nothing.
+                      ReportCase{"synthetic-bluray-pgs.txt",
+                                 "Duration: 02:01:15  Bitrate: 31044 kb/s  Resolution: 1920x1080  Audiotracks: 2 (3)",
+                                 {"#1: eng (dts) [5.1]", "#2: ger (ac3) [5.1]"},
+                                 {4},
+                                 0,
+                                 7275}));
 
 TEST(StreamReport, NoReportLeavesEverythingAbsent)
 {
@@ -135,9 +178,9 @@ TEST(StreamReport, FuzzFindingsStayFixed)
     // A duration whose minutes overflow 64 bits is no duration.
     const StreamReport report = parseStreamReport(fixture(QStringLiteral("fuzz/duration-overflow.txt")));
     EXPECT_EQ(report.durationText, std::nullopt);
-    EXPECT_EQ(parseStreamReport(QStringLiteral("  Duration: 99999999999999999999:00:00.00, bitrate: 1 kb/s"))
-                  .runtimeSeconds,
-              std::nullopt);
+    EXPECT_EQ(
+        parseStreamReport(QStringLiteral("  Duration: 99999999999999999999:00:00.00, bitrate: 1 kb/s")).runtimeSeconds,
+        std::nullopt);
 }
 
 TEST(StreamReport, CarriageReturnLineEndsReadLikeLineFeeds)
@@ -167,8 +210,7 @@ TEST(StreamReport, DurationLines)
         // Metadata in capitals is not a duration line.
         {"      DURATION        : 00:00:01.021000000", std::nullopt, std::nullopt, std::nullopt},
         // A later line replaces an earlier one.
-        {"  Duration: 00:00:01.00, bitrate: 1 kb/s\n  Duration: 00:00:02.00, bitrate: 2 kb/s", "00:00:02",
-         "2 kb/s", 2},
+        {"  Duration: 00:00:01.00, bitrate: 1 kb/s\n  Duration: 00:00:02.00, bitrate: 2 kb/s", "00:00:02", "2 kb/s", 2},
         // A stream's metadata tag named Duration, and an unknown duration, keep what was read.
         {"  Duration: 00:00:03.00, bitrate: 3 kb/s\n      Duration        : 00:00:01.02", "00:00:03", "3 kb/s", 3},
         {"  Duration: 00:00:03.00, bitrate: 3 kb/s\n  Duration: N/A, bitrate: N/A", "00:00:03", "3 kb/s", 3},
@@ -197,7 +239,11 @@ TEST(StreamReport, StreamLines)
         {"    Stream #0:12(ger): Audio: eac3, 48000 Hz, 5.1(side), fltp", {"#12: ger (eac3) [5.1]"}, {}, 0, {}, {}},
         {"    Stream #0:7[0x1100](jpn): Audio: truehd, 48000 Hz, 7.1, s32", {"#7: jpn (truehd) [7.1]"}, {}, 0, {}, {}},
         {"    Stream #0:1: Audio: pcm_s24le, 48000 Hz, 8 channels (FL+FR+FC+LFE+BL+BR+DL+DR), s32",
-         {"#1: unk (pcm_s24le) [8ch]"}, {}, 0, {}, {}},
+         {"#1: unk (pcm_s24le) [8ch]"},
+         {},
+         0,
+         {},
+         {}},
         {"    Stream #0:1: Audio: pcm_s16le, 48000 Hz, 2 channels, s16", {"#1: unk (pcm_s16le)"}, {}, 0, {}, {}},
         {"    Stream #0:1: Audio: ac3, 48000 Hz, 3.0(back), fltp", {"#1: unk (ac3) [3.0(back)]"}, {}, 0, {}, {}},
         // Only the codec word decides what a subtitle is, not a language "ssa" on the line.
@@ -215,12 +261,21 @@ TEST(StreamReport, StreamLines)
         {"    title : \u2028Stream #0:5(eng): Audio: ac3, 48000 Hz, 5.1(side), fltp", {}, {}, 0, {}, {}},
         {"    Stream #0:5(eng): Subtitle: ass (default)", {}, {}, 1, {}, {}},
         {"    Stream #0:5(eng): Subtitle: ssa", {}, {5}, 1, {}, {}},
-        {"    Stream #0:2: Video: mpeg4 (Simple Profile) (XVID / 0x44495658), yuv420p, 624x352 [SAR 1:1 DAR 39:22], 25 fps",
-         {}, {}, 0, 2, "624x352"},
+        {"    Stream #0:2: Video: mpeg4 (Simple Profile) (XVID / 0x44495658), yuv420p, 624x352 [SAR 1:1 DAR 39:22], 25 "
+         "fps",
+         {},
+         {},
+         0,
+         2,
+         "624x352"},
         // A cover picture, whatever its codec, is not the movie.
         {"    Stream #0:3: Video: mjpeg (Baseline), yuvj420p(pc, bt470bg/unknown/unknown), 600x600 [SAR 1:1 DAR 1:1], "
          "90k tbr, 90k tbn (attached pic)",
-         {}, {}, 0, {}, {}},
+         {},
+         {},
+         0,
+         {},
+         {}},
         // Lines that begin with "Stream" but hold no stream must not trip the reader.
         {"Stream mapping:", {}, {}, 0, {}, {}},
         {"Stream", {}, {}, 0, {}, {}},

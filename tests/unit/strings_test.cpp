@@ -25,8 +25,7 @@ TEST(Strings, LinesSplitsAtEveryNewlineCharacterOnce)
         {"no break", u"abc"_s, {u"abc"_s}},
         {"empty text", QString(), {QString()}},
         {"vt ff cr", u"a\vb\fc\rd"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}},
-        {"next line, line and paragraph separators",
-         u"a\u0085b\u2028c\u2029d"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}},
+        {"next line, line and paragraph separators", u"a\u0085b\u2028c\u2029d"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}},
         {"leading break", u"\nx"_s, {u""_s, u"x"_s}},
         {"tab is no line break", u"a\tb"_s, {u"a\tb"_s}},
     };
@@ -75,7 +74,9 @@ TEST(Strings, SplitKeepsEmptyPieces)
         {"empty text", u""_s, u":"_s, {u""_s}},
         {"empty separator gives the whole text", u"abc"_s, QString(), {u"abc"_s}},
         {"case-sensitive", u"aXbxc"_s, u"x"_s, {u"aXb"_s, u"c"_s}},
-        {"description taken apart at single blanks", u"#1: eng (ac3) [5.1]"_s, u" "_s,
+        {"description taken apart at single blanks",
+         u"#1: eng (ac3) [5.1]"_s,
+         u" "_s,
          {u"#1:"_s, u"eng"_s, u"(ac3)"_s, u"[5.1]"_s}},
     };
     for (const SplitCase &c : cases)
@@ -115,7 +116,7 @@ TEST(Strings, ContainsIsLiteralAndCaseSensitive)
     EXPECT_TRUE(contains(u"Video: h264 (High 10)"_s, u"High 10"_s));
     EXPECT_FALSE(contains(u"Video: h264 (high 10)"_s, u"High 10"_s));
     EXPECT_TRUE(contains(u"a.b"_s, u"."_s));
-    EXPECT_FALSE(contains(u"ab"_s, u"a.b"_s)); // no pattern syntax
+    EXPECT_FALSE(contains(u"ab"_s, u"a.b"_s));   // no pattern syntax
     EXPECT_FALSE(contains(u"abc"_s, QString())); // an empty needle is never found
     EXPECT_FALSE(contains(QString(), u"a"_s));
 }
@@ -158,16 +159,8 @@ struct DoubleCase
 TEST(Strings, DoubleValueReadsTheLeadingNumberInTheCLocale)
 {
     const DoubleCase cases[] = {
-        {u"1.5"_s, 1.5},
-        {u" -0.25s"_s, -0.25},
-        {u"1e3kb"_s, 1000.0},
-        {u"2e"_s, 2.0},
-        {u"00:01:02.50"_s, 0.0},
-        {u".5"_s, 0.5},
-        {u"3,5"_s, 3.0},
-        {u"abc"_s, 0.0},
-        {u""_s, 0.0},
-        {u"5 kb/s"_s, 5.0},
+        {u"1.5"_s, 1.5}, {u" -0.25s"_s, -0.25}, {u"1e3kb"_s, 1000.0}, {u"2e"_s, 2.0}, {u"00:01:02.50"_s, 0.0},
+        {u".5"_s, 0.5},  {u"3,5"_s, 3.0},       {u"abc"_s, 0.0},      {u""_s, 0.0},   {u"5 kb/s"_s, 5.0},
     };
     for (const DoubleCase &c : cases)
         EXPECT_DOUBLE_EQ(doubleValue(c.text), c.expected) << c.text.toStdString();

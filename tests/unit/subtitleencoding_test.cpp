@@ -11,8 +11,14 @@ TEST(SubtitleEncoding, UnicodeAndAsciiNeedNoOption)
     EXPECT_EQ(subtitleEncodingFor(utf8, "ISO-8859-15"), QString());
     EXPECT_EQ(subtitleEncodingFor("\xEF\xBB\xBF" + utf8, "ISO-8859-15"), QString());
     EXPECT_EQ(subtitleEncodingFor("1\n00:00:00,000 --> 00:00:01,000\nHello\n", "ISO-8859-15"), QString());
-    EXPECT_EQ(subtitleEncodingFor("\xFF\xFE" "1\0\n\0", "UTF-8"), QString());
-    EXPECT_EQ(subtitleEncodingFor("\xFE\xFF\0" "1\0\n", "UTF-8"), QString());
+    EXPECT_EQ(subtitleEncodingFor("\xFF\xFE"
+                                  "1\0\n\0",
+                                  "UTF-8"),
+              QString());
+    EXPECT_EQ(subtitleEncodingFor("\xFE\xFF\0"
+                                  "1\0\n",
+                                  "UTF-8"),
+              QString());
     EXPECT_EQ(subtitleEncodingFor(QByteArray(), "UTF-8"), QString());
     // A multi-byte sequence cut off at the end of the sample is no reason to doubt UTF-8.
     EXPECT_EQ(subtitleEncodingFor(QStringLiteral("Straße").toUtf8().chopped(1), "UTF-8"), QString());
@@ -22,7 +28,10 @@ TEST(SubtitleEncoding, LatinTextReadsAsWindows1252)
 {
     // The detector says ISO-8859-1 for such text; Windows-1252 reads all of that and the
     // quotation marks and dashes at 0x80-0x9F as well.
-    QByteArray text = "1\n00:00:00,000 --> 00:00:01,000\nCaf\xE9 \xFC" "ber Stra\xDF" "e, sch\xF6ne Gr\xFC\xDF" "e\n";
+    QByteArray text = "1\n00:00:00,000 --> 00:00:01,000\nCaf\xE9 \xFC"
+                      "ber Stra\xDF"
+                      "e, sch\xF6ne Gr\xFC\xDF"
+                      "e\n";
     EXPECT_EQ(subtitleEncodingFor(text, "UTF-8"), QStringLiteral("WINDOWS-1252"));
     text += "\x84gut\x93 \x96 sehr gut\n";
     EXPECT_EQ(subtitleEncodingFor(text, "UTF-8"), QStringLiteral("WINDOWS-1252"));
@@ -32,10 +41,12 @@ TEST(SubtitleEncoding, CentralEuropeanTextTellsIsoFromWindows)
 {
     // "Zażółć gęślą jaźń" and a Czech line: in ISO-8859-2 ą is B1 and ś B6, in Windows-1250 B9 and 9C.
     const QByteArray iso = "1\n00:00:00,000 --> 00:00:01,000\nZa\xBF\xF3\xB3\xE6 g\xEA\xB6l\xB1 ja\xBC\xF1\n"
-                           "P\xF8\xED" "li\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2 \xFAp\xECl\n";
+                           "P\xF8\xED"
+                           "li\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2 \xFAp\xECl\n";
     EXPECT_EQ(subtitleEncodingFor(iso, "UTF-8"), QStringLiteral("ISO-8859-2"));
     const QByteArray windows = "1\n00:00:00,000 --> 00:00:01,000\nZa\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\n"
-                               "P\xF8\xED" "li\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2 \xFAp\xECl\n";
+                               "P\xF8\xED"
+                               "li\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2 \xFAp\xECl\n";
     EXPECT_EQ(subtitleEncodingFor(windows, "UTF-8"), QStringLiteral("WINDOWS-1250"));
 }
 

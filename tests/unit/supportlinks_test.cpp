@@ -35,14 +35,17 @@ struct LinkCase
 TEST(SupportLinks, LibraryLinksForEveryTag)
 {
     const QList<LinkCase> cases = {
-        {1, 0, QStringLiteral("mailto:feedback@example.org?subject=Tavrel v1.2.3 (456) Support Request"
-                              "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
-                              "Debian GNU/Linux 12 (bookworm)")},
-        {1, 3, QStringLiteral("mailto:feedback@example.org?subject=Tavrel v1.2.3 (456) Support Request"
-                              "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
-                              "Debian GNU/Linux 12 (bookworm) Problems: 3")},
-        {2, 0, QStringLiteral("mailto:feedback@example.org?subject=Tavrel Beta Versions&body=Hello\n"
-                              "I would like to test upcoming beta versions of Tavrel.\nBye\n")},
+        {1, 0,
+         QStringLiteral("mailto:feedback@example.org?subject=Tavrel v1.2.3 (456) Support Request"
+                        "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
+                        "Debian GNU/Linux 12 (bookworm)")},
+        {1, 3,
+         QStringLiteral("mailto:feedback@example.org?subject=Tavrel v1.2.3 (456) Support Request"
+                        "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
+                        "Debian GNU/Linux 12 (bookworm) Problems: 3")},
+        {2, 0,
+         QStringLiteral("mailto:feedback@example.org?subject=Tavrel Beta Versions&body=Hello\n"
+                        "I would like to test upcoming beta versions of Tavrel.\nBye\n")},
         {3, 0, QStringLiteral("https://vendor.example.org/tavrel")},
         {4, 0, QStringLiteral("https://apps.example.com/app/tavrel/id1?mt=https")},
         {5, 0, QStringLiteral("macappstore://apps.example.com/app/tavrel/id1?mt=macappstore")},
@@ -57,14 +60,17 @@ TEST(SupportLinks, LibraryLinksForEveryTag)
 TEST(SupportLinks, ControllerLinksForEveryTag)
 {
     const QList<LinkCase> cases = {
-        {1, 0, QStringLiteral("mailto:support@example.org?subject=Tavrel 1.2.3 Support Request"
-                              "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
-                              "Debian GNU/Linux 12 (bookworm) Tavrel: 456")},
-        {1, 3, QStringLiteral("mailto:support@example.org?subject=Tavrel 1.2.3 Support Request"
-                              "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
-                              "Debian GNU/Linux 12 (bookworm) Tavrel: 456 Problems: 3")},
-        {2, 0, QStringLiteral("mailto:support@example.org?subject=Tavrel Beta Versions&body=Hello\n"
-                              "I would like to test upcoming beta versions of Tavrel.\nBye\n")},
+        {1, 0,
+         QStringLiteral("mailto:support@example.org?subject=Tavrel 1.2.3 Support Request"
+                        "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
+                        "Debian GNU/Linux 12 (bookworm) Tavrel: 456")},
+        {1, 3,
+         QStringLiteral("mailto:support@example.org?subject=Tavrel 1.2.3 Support Request"
+                        "&body=Insert Support Request Here\n\n\n\nP.S: Hardware: ThinkPad X1 Software: "
+                        "Debian GNU/Linux 12 (bookworm) Tavrel: 456 Problems: 3")},
+        {2, 0,
+         QStringLiteral("mailto:support@example.org?subject=Tavrel Beta Versions&body=Hello\n"
+                        "I would like to test upcoming beta versions of Tavrel.\nBye\n")},
         {3, 0, QStringLiteral("https://www.example.org/tavrel/")},
         {5, 0, QStringLiteral("macappstore://apps.example.com/app/tavrel/id1?mt=macappstore")},
         {6, 0, QStringLiteral("https://updates.example.com/tavrel")},
@@ -97,15 +103,17 @@ TEST(SupportLinks, ProblemReports)
 {
     const QString details = QStringLiteral("disk %@ 100% gone");
     const SupportLink fatal = fatalErrorReport(details, sample(0));
-    EXPECT_EQ(fatal.text(), QStringLiteral("mailto:support@example.org?subject=Tavrel v1.2.3 Problem Report&body=Hello\n"
-                                           "A fatal error in Tavrel occured.\n\nBye\n\nP.S. Details: disk %@ 100% gone"
-                                           "\n\n\nP.P.S: Hardware: ThinkPad X1 Software: Debian GNU/Linux 12 (bookworm) "));
+    EXPECT_EQ(fatal.text(),
+              QStringLiteral("mailto:support@example.org?subject=Tavrel v1.2.3 Problem Report&body=Hello\n"
+                             "A fatal error in Tavrel occured.\n\nBye\n\nP.S. Details: disk %@ 100% gone"
+                             "\n\n\nP.P.S: Hardware: ThinkPad X1 Software: Debian GNU/Linux 12 (bookworm) "));
     EXPECT_TRUE(fatalErrorReport(details, sample(3)).body.endsWith(QStringLiteral("(bookworm)  Problems: 3")));
 
     const SupportLink failed = conversionProblemReport(QStringLiteral("-i a.mkv"), QStringLiteral("out"), sample(0));
     EXPECT_EQ(failed.subject, QStringLiteral("Tavrel v1.2.3 Problem Report"));
-    EXPECT_EQ(failed.body, QStringLiteral("Hello\nConversion of a file failed.\n\nBye\n\nP.S. Details: -i a.mkv out\n\n\n"
-                                          "P.P.S: Hardware: ThinkPad X1 Software: Debian GNU/Linux 12 (bookworm) "));
+    EXPECT_EQ(failed.body,
+              QStringLiteral("Hello\nConversion of a file failed.\n\nBye\n\nP.S. Details: -i a.mkv out\n\n\n"
+                             "P.P.S: Hardware: ThinkPad X1 Software: Debian GNU/Linux 12 (bookworm) "));
     EXPECT_TRUE(conversionProblemReport(QString(), QString(), sample(3)).body.endsWith(QStringLiteral(" Problems: 3")));
 }
 

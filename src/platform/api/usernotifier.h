@@ -22,10 +22,17 @@ public:
     virtual ~UserNotifier() = default;
     virtual void deliver(const UserNotification &notification) = 0;
     // Called when the user clicks a notification (or its action) that this notifier sent.
-    void setActivationHandler(std::function<void(const QVariantMap &userInfo)> handler) { m_handler = std::move(handler); }
+    void setActivationHandler(std::function<void(const QVariantMap &userInfo)> handler)
+    {
+        m_handler = std::move(handler);
+    }
 
 protected:
-    void activated(const QVariantMap &userInfo) const { if (m_handler) m_handler(userInfo); }
+    void activated(const QVariantMap &userInfo) const
+    {
+        if (m_handler)
+            m_handler(userInfo);
+    }
 
 private:
     std::function<void(const QVariantMap &)> m_handler;

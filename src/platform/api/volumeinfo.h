@@ -7,7 +7,7 @@ namespace tavrel::platform {
 
 struct VolumeFigures
 {
-    quint64 freeBytes = 0;                // space an unprivileged user may use; 0 when unreadable
+    quint64 freeBytes = 0;                  // space an unprivileged user may use; 0 when unreadable
     std::optional<quint64> maximumFileSize; // FAT: 4294967295; others: none
 };
 

@@ -11,7 +11,7 @@ public:
     virtual ~Workspace() = default;
     virtual bool openUrl(const QUrl &url) = 0;
     virtual void revealFiles(const QStringList &paths) = 0; // select them in the file manager
-    virtual bool shiftHeld() const = 0;                      // current keyboard modifiers
+    virtual bool shiftHeld() const = 0;                     // current keyboard modifiers
 };
 
 } // namespace tavrel::platform

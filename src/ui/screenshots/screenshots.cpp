@@ -88,15 +88,23 @@ struct Movie
 const QList<Movie> &movies()
 {
     static const QList<Movie> list = {
-        {QStringLiteral("Sintel.mkv"), {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: ger (ac3)")},
-         QStringLiteral("Duration: 00:14:48  Bitrate: 5120 kb/s  Resolution: 1920x818  Audiotracks: 2 (1)"), 888},
-        {QStringLiteral("Tears of Steel.mkv"), {QStringLiteral("#1: eng (dts) [5.1]")},
-         QStringLiteral("Duration: 00:12:14  Bitrate: 7340 kb/s  Resolution: 1920x800  Audiotracks: 1 (2)"), 734},
+        {QStringLiteral("Sintel.mkv"),
+         {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: ger (ac3)")},
+         QStringLiteral("Duration: 00:14:48  Bitrate: 5120 kb/s  Resolution: 1920x818  Audiotracks: 2 (1)"),
+         888},
+        {QStringLiteral("Tears of Steel.mkv"),
+         {QStringLiteral("#1: eng (dts) [5.1]")},
+         QStringLiteral("Duration: 00:12:14  Bitrate: 7340 kb/s  Resolution: 1920x800  Audiotracks: 1 (2)"),
+         734},
         {QStringLiteral("Big Buck Bunny.mkv"),
-         {QStringLiteral("#1: eng (dts) [5.1]"), QStringLiteral("#2: fre (ac3) [5.1]"), QStringLiteral("#3: ger (ac3)")},
-         QStringLiteral("Duration: 00:09:56  Bitrate: 4496 kb/s  Resolution: 1920x1080  Audiotracks: 3 (0)"), 596},
-        {QStringLiteral("Elephants Dream.mkv"), {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: spa (ac3) [5.1]")},
-         QStringLiteral("Duration: 00:10:53  Bitrate: 3872 kb/s  Resolution: 1280x720  Audiotracks: 2 (1)"), 653},
+         {QStringLiteral("#1: eng (dts) [5.1]"), QStringLiteral("#2: fre (ac3) [5.1]"),
+          QStringLiteral("#3: ger (ac3)")},
+         QStringLiteral("Duration: 00:09:56  Bitrate: 4496 kb/s  Resolution: 1920x1080  Audiotracks: 3 (0)"),
+         596},
+        {QStringLiteral("Elephants Dream.mkv"),
+         {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: spa (ac3) [5.1]")},
+         QStringLiteral("Duration: 00:10:53  Bitrate: 3872 kb/s  Resolution: 1280x720  Audiotracks: 2 (1)"),
+         653},
     };
     return list;
 }
@@ -243,7 +251,8 @@ int main(int argc, char **argv)
 
     PreferencesWindow *preferences = window.preferencesWindow();
     preferences->show();
-    ok = waitFor([&] { return preferences->isVisible(); }) && save(preferences, outDir + QStringLiteral("/preferences.png")) && ok;
+    ok = waitFor([&] { return preferences->isVisible(); })
+        && save(preferences, outDir + QStringLiteral("/preferences.png")) && ok;
     preferences->hide();
 
     window.showHelpDocument(delegate.readmeURL());
