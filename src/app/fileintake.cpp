@@ -19,12 +19,6 @@
 
 namespace tavrel {
 
-namespace {
-const QStringList kTextSubtitleTypes = {QStringLiteral("srt"), QStringLiteral("ass"), QStringLiteral("ssa"),
-                                        QStringLiteral("smi")};
-const QString kSubType = QStringLiteral("sub");
-} // namespace
-
 FileIntake::FileIntake(JobQueue &queue, DestinationFolders &destinations, JobHost *jobHost, QObject *parent)
     : QObject(parent)
     , m_queue(queue)
@@ -61,11 +55,11 @@ void FileIntake::application_openFiles(const QStringList &paths)
 {
     const bool wasEmpty = m_importFiles.isEmpty();
     for (const QString &path : paths)
-        if (hasExtensionIn(path, kTextSubtitleTypes))
+        if (isTextSubtitleFile(path))
             registerSubtitle(path);
     // After the text types, so a text "sub" file wins for the same name.
     for (const QString &path : paths)
-        if (lowerExtension(path) == kSubType && !isMpegProgramStream(path))
+        if (isTextSubFile(path))
             registerSubtitle(path);
     QStringList unreadable;
     for (qsizetype i = paths.size() - 1; i >= 0; --i) {

@@ -37,6 +37,16 @@ QStringList subtitleFileTypes()
     return kTextSubtitleTypes + QStringList{kSubType};
 }
 
+bool isTextSubtitleFile(const QString &path)
+{
+    return hasExtensionIn(path, kTextSubtitleTypes);
+}
+
+bool isTextSubFile(const QString &path)
+{
+    return lowerExtension(path) == kSubType && !isMpegProgramStream(path);
+}
+
 QString lowerExtension(const QString &path)
 {
     const qsizetype dot = extensionDot(path);

@@ -9,6 +9,10 @@ namespace tavrel {
 // The movie extensions, in their order, and the subtitle extensions the open panel allows.
 QStringList defaultMovieFileTypes();
 QStringList subtitleFileTypes(); // "srt", "ass", "ssa", "smi", "sub"
+// "srt", "ass", "ssa" or "smi".
+bool isTextSubtitleFile(const QString &path);
+// A "sub" file that is text (MicroDVD), not a DVD's MPEG program stream.
+bool isTextSubFile(const QString &path);
 
 // The last extension of the path's last component, lower-cased; empty when there is none.
 QString lowerExtension(const QString &path);

@@ -12,8 +12,6 @@
 namespace tavrel::test {
 namespace {
 
-const QString busAddress = startPrivateSessionBus();
-
 // What a dock hears: every Update on the bus, from whatever path.
 class LauncherListener final : public QObject
 {
@@ -63,7 +61,7 @@ TEST(LauncherEntry, ShowsTheQueueWhileAJobConvertsAndClearsAfterwards)
     ScriptedPlatform platform;
     platform.volumes.byPrefix.insert(QStringLiteral("/"), {quint64(1) << 40, std::nullopt});
 
-    const QDBusConnection listenerBus = QDBusConnection::connectToBus(busAddress, QStringLiteral("dock"));
+    const QDBusConnection listenerBus = QDBusConnection::connectToBus(privateBusAddress(), QStringLiteral("dock"));
     LauncherListener dock(listenerBus);
     ASSERT_TRUE(dock.connected());
     platform::DBusLauncherEntry entry(QStringLiteral("org.ossory.Tavrel.desktop"));

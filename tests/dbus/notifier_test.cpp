@@ -12,7 +12,6 @@ using tavrel::test::FakeDesktopServices;
 namespace {
 
 // Before main: the session bus must be the private one from its first use on.
-const QString busAddress = tavrel::test::startPrivateSessionBus();
 
 UserNotification finished(const QString &path)
 {
@@ -37,7 +36,7 @@ FakeDesktopServices::NotifyCall waitForNotify(const FakeDesktopServices &fake, i
 
 TEST(DBusNotifier, SendsTitleTextActionsAndSound)
 {
-    FakeDesktopServices fake(busAddress);
+    FakeDesktopServices fake(tavrel::test::privateBusAddress());
     ASSERT_TRUE(fake.registerNotifications());
     DBusNotifier notifier;
 
@@ -64,7 +63,7 @@ TEST(DBusNotifier, SendsTitleTextActionsAndSound)
 
 TEST(DBusNotifier, ClickActivatesOnlyItsOwnOpenNotifications)
 {
-    FakeDesktopServices fake(busAddress);
+    FakeDesktopServices fake(tavrel::test::privateBusAddress());
     ASSERT_TRUE(fake.registerNotifications());
     DBusNotifier notifier;
     QList<QVariantMap> activations;
@@ -117,7 +116,7 @@ TEST(DBusNotifier, WithoutServiceOrBusNothingHappens)
 
 TEST(DBusNotifier, ReplyAfterNotifierIsGoneIsDropped)
 {
-    FakeDesktopServices fake(busAddress);
+    FakeDesktopServices fake(tavrel::test::privateBusAddress());
     ASSERT_TRUE(fake.registerNotifications());
     {
         DBusNotifier notifier;

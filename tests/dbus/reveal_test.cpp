@@ -11,8 +11,6 @@ using tavrel::test::FakeDesktopServices;
 
 namespace {
 
-const QString busAddress = tavrel::test::startPrivateSessionBus();
-
 // Takes the file: URLs that QDesktopServices would hand to the desktop.
 class OpenedUrls final : public QObject
 {
@@ -31,7 +29,7 @@ public Q_SLOTS:
 
 TEST(DesktopWorkspace, RevealAsksFileManagerWithEncodedUris)
 {
-    FakeDesktopServices fake(busAddress);
+    FakeDesktopServices fake(tavrel::test::privateBusAddress());
     ASSERT_TRUE(fake.registerFileManager());
     OpenedUrls opened;
     DesktopWorkspace workspace;

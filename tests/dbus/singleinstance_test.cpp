@@ -11,8 +11,6 @@
 
 namespace {
 
-const QString busAddress = tavrel::test::startPrivateSessionBus();
-
 // The application built next to the resources folder.
 QString tavrelBinary()
 {

@@ -10,13 +10,12 @@ using tavrel::platform::DBusSleepInhibitor;
 using tavrel::test::FakeDesktopServices;
 
 namespace {
-const QString busAddress = tavrel::test::startPrivateSessionBus();
 const QString reason = QStringLiteral("Converting MKV file.");
 } // namespace
 
 TEST(DBusSleepInhibitor, PortalHoldsUntilTheAssertionIsDropped)
 {
-    FakeDesktopServices fake(busAddress);
+    FakeDesktopServices fake(tavrel::test::privateBusAddress());
     ASSERT_TRUE(fake.registerPortal());
     DBusSleepInhibitor inhibitor;
 
@@ -37,9 +36,10 @@ TEST(DBusSleepInhibitor, PortalHoldsUntilTheAssertionIsDropped)
 
 TEST(DBusSleepInhibitor, LogindLockLivesExactlyAsLongAsTheAssertion)
 {
-    FakeDesktopServices fake(busAddress);
+    FakeDesktopServices fake(tavrel::test::privateBusAddress());
     ASSERT_TRUE(fake.registerLogind()); // no portal on the session bus
-    const auto system = QDBusConnection::connectToBus(busAddress, QStringLiteral("as-system-bus"));
+    const auto system =
+        QDBusConnection::connectToBus(tavrel::test::privateBusAddress(), QStringLiteral("as-system-bus"));
     ASSERT_TRUE(system.isConnected());
     DBusSleepInhibitor inhibitor(QDBusConnection::sessionBus(), system);
 
