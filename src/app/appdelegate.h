@@ -143,6 +143,8 @@ public:
     const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_intake.fileInfo(); }
     QString fileName() const { return m_intake.fileName(); }
     QString informationString() const { return m_intake.informationString(); }
+    // What the conversion will re-encode or leave out, one line each; empty when nothing.
+    QString conversionNotes() const { return m_intake.conversionNotes(); }
     QStringList audioPopUpItems() const { return m_intake.audioPopUpItems(); }
     int audioPopUpIndex() const { return m_intake.audioPopUpIndex(); }
     void setAudioPopUpIndex(int index) { m_intake.setAudioPopUpIndex(index); }
@@ -150,7 +152,10 @@ public:
     QStringList importFiles() const { return m_intake.importFiles(); }
     QHash<QString, QString> importSubtitleFiles() const { return m_intake.importSubtitleFiles(); }
 
-    void setScanner(Scanner scanner) { m_intake.setScanner(std::move(scanner)); } // default: MKVFileInfo::initWithURL
+    void setScanner(Scanner scanner)
+    {
+        m_intake.setScanner(std::move(scanner));
+    } // default: MKVFileInfo::scan with the ReencodeVideo setting
 
     // ---- Destination folders ----
     void chooseNewDestination(int tag) { m_destinations.chooseNewDestination(tag); } // 1 main window, 0 preferences

@@ -19,13 +19,23 @@
 
 namespace tavrel {
 
+namespace {
+
+// The scan runs on a pool thread; the store is safe to read there.
+std::shared_ptr<MKVFileInfo> scanWithSettings(const QUrl &url)
+{
+    return MKVFileInfo::scan(url, settings::defaultInt(settings::kReencodeVideoKey) != 0);
+}
+
+} // namespace
+
 FileIntake::FileIntake(JobQueue &queue, DestinationFolders &destinations, JobHost *jobHost, QObject *parent)
     : QObject(parent)
     , m_queue(queue)
     , m_destinations(destinations)
     , m_jobHost(jobHost)
     , m_movieFileTypes(defaultMovieFileTypes())
-    , m_scanner(&MKVFileInfo::initWithURL)
+    , m_scanner(&scanWithSettings)
 {
 }
 
@@ -104,7 +114,7 @@ void FileIntake::addClicked()
 
 void FileIntake::setScanner(Scanner scanner)
 {
-    m_scanner = scanner ? std::move(scanner) : Scanner(&MKVFileInfo::initWithURL);
+    m_scanner = scanner ? std::move(scanner) : Scanner(&scanWithSettings);
 }
 
 void FileIntake::addNextFile()
@@ -213,6 +223,11 @@ QString FileIntake::fileName() const
 QString FileIntake::informationString() const
 {
     return m_fileInfo ? m_fileInfo->informationString : QString();
+}
+
+QString FileIntake::conversionNotes() const
+{
+    return m_fileInfo ? m_fileInfo->conversionNotes.join(u'\n') : QString();
 }
 
 void FileIntake::setAudioPopUpIndex(int index)

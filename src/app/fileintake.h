@@ -58,6 +58,7 @@ public:
     const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_fileInfo; }
     QString fileName() const;
     QString informationString() const;
+    QString conversionNotes() const;
     QStringList audioPopUpItems() const { return m_audioPopUpItems; }
     int audioPopUpIndex() const { return m_audioPopUpIndex; }
     void setAudioPopUpIndex(int index);
@@ -67,7 +68,7 @@ public:
     QStringList preferredLanguages() const { return m_preferredLanguages; }
     void setPreferredLanguages(const QStringList &languages);
 
-    void setScanner(Scanner scanner); // default: MKVFileInfo::initWithURL
+    void setScanner(Scanner scanner); // default: MKVFileInfo::scan with the ReencodeVideo setting
 
 Q_SIGNALS:
     void filePanelHeightChanged();

@@ -18,6 +18,10 @@ QVariantMap registeredDefaults()
         {kAC3StereoBitrateKey, 1},
         {kAC3SurroundBitrateKey, 1},
         {kMarkLevel41Key, 1},
+        {kReencodeVideoKey, 1},
+        {kVideoQualityKey, 20},
+        {kVideoSpeedKey, QStringLiteral("fast")},
+        {kBurnInSubtitlesKey, 1},
     };
 }
 
@@ -36,6 +40,10 @@ ConversionSettings conversionSettings()
     s.ac3StereoBitrate = defaultInt(kAC3StereoBitrateKey);
     s.ac3SurroundBitrate = defaultInt(kAC3SurroundBitrateKey);
     s.markLevel41 = defaultInt(kMarkLevel41Key);
+    s.reencodeVideo = defaultInt(kReencodeVideoKey);
+    s.videoQuality = defaultInt(kVideoQualityKey);
+    s.videoSpeed = defaultObject(kVideoSpeedKey).toString();
+    s.burnInSubtitles = defaultInt(kBurnInSubtitlesKey);
     return s;
 }
 

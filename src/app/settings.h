@@ -25,6 +25,12 @@ inline const QString kAutoRemoveTypeKey = QStringLiteral("AutoRemoveType");
 inline const QString kQuitAfterConversionKey = QStringLiteral("QuitAfterConversion");
 // Marks copied H.264 video flagged above level 4.1 as 4.1 when it fits that level.
 inline const QString kMarkLevel41Key = QStringLiteral("MarkH264Level41");
+// Re-encodes a picture the console cannot play (x264 quality and preset), and which picture
+// subtitle is burned in then (0 never, 1 forced only, 2 the first in the language).
+inline const QString kReencodeVideoKey = QStringLiteral("ReencodeVideo");
+inline const QString kVideoQualityKey = QStringLiteral("VideoQuality");
+inline const QString kVideoSpeedKey = QStringLiteral("VideoSpeed");
+inline const QString kBurnInSubtitlesKey = QStringLiteral("BurnInSubtitles");
 
 // The registered defaults, as one map.
 QVariantMap registeredDefaults();

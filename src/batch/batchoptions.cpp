@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "conversion/conversionsettings.h"
 #include "inspection/languages.h"
 
 namespace tavrel {
@@ -40,12 +41,15 @@ struct BatchLineOptions
     QCommandLineOption ac3Downmix{QStringLiteral("ac3-downmix")};
     QCommandLineOption dtsDownmix{QStringLiteral("dts-downmix")};
     QCommandLineOption subtitles{QStringLiteral("subtitles")};
+    QCommandLineOption video{QStringLiteral("video"), QString(), QStringLiteral("MODE")};
+    QCommandLineOption quality{QStringLiteral("quality"), QString(), QStringLiteral("N")};
+    QCommandLineOption speed{QStringLiteral("speed"), QString(), QStringLiteral("PRESET")};
     QCommandLineOption help{QStringLiteral("help")};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const
     {
-        return {batch, output, audioLanguage, ac3Downmix, dtsDownmix, subtitles, help, version};
+        return {batch, output, audioLanguage, ac3Downmix, dtsDownmix, subtitles, video, quality, speed, help, version};
     }
     // The argument after "--output" or "--audio-language" is its value, whatever it looks like.
     bool takesNextArgument(const QString &argument) const
@@ -117,6 +121,32 @@ BatchOptions parseBatchOptions(const QStringList &arguments, const QString &work
     options.ac3Downmix = parser.isSet(known.ac3Downmix);
     options.dtsDownmix = parser.isSet(known.dtsDownmix);
     options.subtitles = parser.isSet(known.subtitles);
+    if (parser.isSet(known.video)) {
+        const QString mode = parser.value(known.video);
+        if (mode != QLatin1String("reencode") && mode != QLatin1String("copy")) {
+            options.error = QStringLiteral("--video: “%1” is neither reencode nor copy").arg(mode);
+            return options;
+        }
+        options.reencodeVideo = mode == QLatin1String("reencode");
+    }
+    if (parser.isSet(known.quality)) {
+        bool ok = false;
+        const int crf = parser.value(known.quality).toInt(&ok);
+        if (!ok || crf < 0 || crf > 51) {
+            options.error =
+                QStringLiteral("--quality: “%1” is not a number from 0 to 51").arg(parser.value(known.quality));
+            return options;
+        }
+        options.quality = crf;
+    }
+    if (parser.isSet(known.speed)) {
+        options.speed = parser.value(known.speed);
+        if (!videoSpeeds().contains(options.speed)) {
+            options.error = QStringLiteral("--speed: “%1” is none of %2")
+                                .arg(options.speed, videoSpeeds().join(QStringLiteral(", ")));
+            return options;
+        }
+    }
     for (const QString &file : parser.positionalArguments())
         options.files.append(QDir::cleanPath(base.absoluteFilePath(file)));
 
@@ -134,8 +164,10 @@ QString batchUsage()
 {
     return QStringLiteral(
         "Usage: tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix] [--subtitles] "
-        "FILE...\n"
+        "[--video reencode|copy] [--quality N] [--speed PRESET] FILE...\n"
         "Converts the movies into DIR without a window; the options apply to this run only.\n"
+        "--video copy never re-encodes the picture; --quality (x264 CRF, 0-51, lower is better) and --speed\n"
+        "(ultrafast ... veryslow) set how a picture the console cannot play is re-encoded.\n"
         "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line.\n");
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The command line of a headless batch run:
 //   tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix]
-//          [--subtitles] FILES...
+//          [--subtitles] [--video reencode|copy] [--quality N] [--speed PRESET] FILES...
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace tavrel {
 
@@ -13,9 +15,12 @@ struct BatchOptions
     QString audioLanguage; // three-letter code, empty: the settings' choice
     bool ac3Downmix = false;
     bool dtsDownmix = false;
-    bool subtitles = false; // convert embedded subtitles
-    QStringList files;      // absolute
-    bool help = false;      // --help or --version: nothing else is read or checked
+    bool subtitles = false;            // convert embedded subtitles
+    std::optional<bool> reencodeVideo; // --video reencode|copy; none: the settings' choice
+    std::optional<int> quality;        // x264 CRF, 0-51
+    QString speed;                     // an x264 preset; empty: the settings' choice
+    QStringList files;                 // absolute
+    bool help = false;                 // --help or --version: nothing else is read or checked
     bool version = false;
     QString error; // why the line is refused; empty when it is usable
 };

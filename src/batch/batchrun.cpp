@@ -178,6 +178,12 @@ void presetBatchSettings(const BatchOptions &options)
         setDefaultInt(kDTSDownmixKey, 1);
     if (options.subtitles)
         setDefaultInt(kDisableBuiltinSubtitlesKey, 0);
+    if (options.reencodeVideo)
+        setDefaultInt(kReencodeVideoKey, *options.reencodeVideo ? 1 : 0);
+    if (options.quality)
+        setDefaultInt(kVideoQualityKey, *options.quality);
+    if (!options.speed.isEmpty())
+        setDefaultObject(kVideoSpeedKey, options.speed);
 }
 
 } // namespace

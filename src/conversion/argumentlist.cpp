@@ -1,5 +1,7 @@
 #include "conversion/argumentlist.h"
 
+#include "conversion/videoencoding.h"
+
 namespace tavrel {
 
 namespace {
@@ -77,7 +79,13 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
     args << QStringLiteral("-stats");
 
     // Streams: video, audio, subtitles. Without an audio track, video and subtitles still convert.
-    args << QStringLiteral("-map") << streamMap(0, info.videoTrackID.value_or(0));
+    // A burned-in subtitle comes out of the overlay's graph with the picture.
+    const bool reencode = reencodesVideo(info, settings);
+    const std::optional<PictureSubtitle> burned = burnedSubtitle(info, plan, settings);
+    if (burned)
+        args << burnInGraph(info, *burned) << QStringLiteral("-map") << QStringLiteral("[v]");
+    else
+        args << QStringLiteral("-map") << streamMap(0, info.videoTrackID.value_or(0));
     if (plan.hasAudio)
         args << QStringLiteral("-map") << streamMap(0, plan.streamId);
     args << subtitleMaps(info, settings);
@@ -85,7 +93,11 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
     // Codecs and filters, per kind of stream.
     args << aacFixup(plan, fixup);
     args << QStringLiteral("-scodec") << QStringLiteral("mov_text");
-    args << QStringLiteral("-vcodec") << QStringLiteral("copy") << levelMarking(info, settings);
+    if (reencode)
+        args << QStringLiteral("-vcodec") << QStringLiteral("libx264")
+             << x264Arguments(info.videoFacts, settings, burned.has_value());
+    else
+        args << QStringLiteral("-vcodec") << QStringLiteral("copy") << levelMarking(info, settings);
     args << QStringLiteral("-acodec") << plan.outputCodec() << audioEncoding(plan, settings);
 
     // Progress and output.
@@ -96,7 +108,8 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
 
 bool marksLevel41(const MKVFileInfo &info, const ConversionSettings &settings)
 {
-    return settings.markLevel41 != 0 && info.fitsLevel41 && info.videoLevel && *info.videoLevel > 4.1 + 1e-9;
+    return settings.markLevel41 != 0 && info.fitsLevel41 && info.videoLevel && *info.videoLevel > 4.1 + 1e-9
+        && !reencodesVideo(info, settings);
 }
 
 QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId)

@@ -1,5 +1,6 @@
 #include "conversion/audioplan.h"
 
+#include "inspection/playability.h"
 #include "support/strings.h"
 
 namespace tavrel {
@@ -33,7 +34,8 @@ bool hasSurroundSuffix(const QString &description)
     return suffix.size() > 2 && suffix.startsWith(u'[') && suffix.endsWith(u']');
 }
 
-AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix)
+AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix,
+                    const QList<AudioTrackFacts> &tracks)
 {
     AudioPlan plan;
     const std::optional<QString> description = descriptionAt(descriptions, audioTrackIndex);
@@ -43,8 +45,11 @@ AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qi
     plan.streamId = audioStreamId(*description);
     plan.codecWord = audioCodecWord(*description);
     plan.surround = hasSurroundSuffix(*description);
+    plan.language = split(*description, QStringLiteral(" ")).value(1);
     if (plan.codecWord == QLatin1String("aac"))
-        plan.slowmode = false;
+        plan.slowmode = plan.surround
+            || (audioTrackIndex < quint64(tracks.size())
+                && !audioProblems(tracks.at(qsizetype(audioTrackIndex))).isEmpty());
     else if (plan.codecWord == QLatin1String("ac3"))
         plan.slowmode = plan.surround && ac3Downmix != 0;
     else

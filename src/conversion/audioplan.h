@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "inspection/streamreport.h"
+
 namespace tavrel {
 
 struct AudioPlan
@@ -12,6 +14,7 @@ struct AudioPlan
     bool hasAudio = false; // false: no description at the chosen index, nothing is mapped
     int streamId = 0;      // from "#<id>: ..."
     QString codecWord;     // "aac", "ac3", "dts", ...
+    QString language;      // the description's language word
     bool surround = false; // the description carries a layout suffix (" [5.1]", " [7.1]", ...)
     bool slowmode = false; // re-encode to AC3
 
@@ -29,6 +32,9 @@ int audioStreamId(const QString &description);
 QString audioCodecWord(const QString &description);
 bool hasSurroundSuffix(const QString &description);
 
-AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix);
+// `tracks`, when known, are the streams' facts in the descriptions' order: AAC the console
+// cannot play (more than two channels, not LC, an odd sample rate) is re-encoded.
+AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix,
+                    const QList<AudioTrackFacts> &tracks = {});
 
 } // namespace tavrel

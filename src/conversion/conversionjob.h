@@ -91,6 +91,8 @@ private:
     void showFailureExplanation();
     void launch();
     void prepareSubtitleInput(MKVFileInfo &input);
+    // What the conversion re-encodes, burns in or leaves out, and why, in the log.
+    void addPlayabilityNotes(const MKVFileInfo &input, const AudioPlan &plan, const ConversionSettings &settings);
     // A line of Tavrel's own in the job's output and log ("Tavrel: ...").
     void addNote(const QString &text);
     void detachChild(bool terminate);

@@ -22,6 +22,16 @@ QString stereoBitrate(qint64 index)
     return kStereoRates[size_t(tableIndex(index))];
 }
 
+const QStringList &videoSpeeds()
+{
+    static const QStringList speeds = {
+        QStringLiteral("ultrafast"), QStringLiteral("superfast"), QStringLiteral("veryfast"),
+        QStringLiteral("faster"),    QStringLiteral("fast"),      QStringLiteral("medium"),
+        QStringLiteral("slow"),      QStringLiteral("slower"),    QStringLiteral("veryslow"),
+    };
+    return speeds;
+}
+
 QString surroundBitrate(qint64 index)
 {
     return kSurroundRates[size_t(tableIndex(index))];

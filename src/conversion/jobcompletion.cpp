@@ -87,18 +87,25 @@ void ConversionJob::checkOutput()
     // The probe runs off the main thread, like a scan; the job stays Converting until it is done,
     // so the next job waits. A job removed meanwhile takes the watcher with it.
     const QString output = m_fileInfo->destinationURL.toLocalFile();
-    auto *watcher = new QFutureWatcher<TaskResult>(this);
+    using Probes = std::pair<TaskResult, TaskResult>; // ffmpeg's report, mediainfo's headers
+    auto *watcher = new QFutureWatcher<Probes>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, output] {
         watcher->deleteLater();
         if (m_removed)
             return; // the list no longer holds this job; nothing is announced for it
-        const TaskResult probe = watcher->result();
+        const auto &[probe, headers] = watcher->result();
         std::optional<QString> problem;
         if (!probe.started)
             problem = QStringLiteral("The converted file could not be checked. ") + probe.startError;
-        else
-            problem =
-                tavrel::outputProblem(m_expectedOutput, parseStreamReport(probe.output.value_or(QString()), output));
+        else {
+            const StreamReport report = parseStreamReport(probe.output.value_or(QString()), output);
+            problem = tavrel::outputProblem(m_expectedOutput, report);
+            const auto unplayable = playabilityProblem(report, headers.output.value_or(QString()));
+            if (!problem && unplayable && m_expectedOutput.mustPlay)
+                problem = unplayable;
+            else if (unplayable)
+                addNote(*unplayable);
+        }
         if (problem) {
             m_outputProblem = *problem;
             addNote(*problem);
@@ -106,7 +113,8 @@ void ConversionJob::checkOutput()
         endConversion(!problem);
     });
     const QStringList argv{toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), output};
-    watcher->setFuture(QtConcurrent::run([argv] { return runTask(argv); }));
+    const QStringList mediainfo = mediainfoArguments(output);
+    watcher->setFuture(QtConcurrent::run([argv, mediainfo] { return Probes{runTask(argv), runTask(mediainfo)}; }));
 }
 
 void ConversionJob::endConversion(bool succeeded)

@@ -12,6 +12,7 @@
 #include "conversion/failureexplanation.h"
 #include "conversion/freespace.h"
 #include "conversion/outputcheck.h"
+#include "conversion/videoencoding.h"
 #include "inspection/runastask.h"
 #include "inspection/subtitleencoding.h"
 #include "platform/api/services.h"
@@ -34,7 +35,8 @@ void ConversionJob::start()
     m_progressFile = uniqueFile(documentsFolder() + QLatin1Char('/') + m_fileInfo->fileName + QStringLiteral(".log"));
 
     const ConversionSettings settings = currentSettings();
-    const AudioPlan plan = audioPlan(m_fileInfo->audioTrackInformation, m_audioTrackIndex, settings.ac3Downmix);
+    const AudioPlan plan =
+        audioPlan(m_fileInfo->audioTrackInformation, m_audioTrackIndex, settings.ac3Downmix, m_fileInfo->audioTracks);
     m_slowmode = plan.slowmode;
 
     QFile::remove(m_progressFile);
@@ -80,6 +82,7 @@ void ConversionJob::start()
     if (marksLevel41(input, settings))
         addNote(QStringLiteral("the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.")
                     .arg(*input.videoLevel));
+    addPlayabilityNotes(input, plan, settings);
     m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings);
     m_expectedOutput = expectedOutput(input, plan, settings);
     launch();
@@ -118,6 +121,35 @@ void ConversionJob::launch()
     setState(Converting);
     if (m_host)
         m_host->pauseContinueClicked(nullptr);
+}
+
+void ConversionJob::addPlayabilityNotes(const MKVFileInfo &input, const AudioPlan &plan,
+                                        const ConversionSettings &settings)
+{
+    if (reencodesVideo(input, settings)) {
+        const PictureSize size = encodedSize(input.videoFacts);
+        addNote(QStringLiteral("re-encoding the video to H.264 at %1\u00D7%2 (%3): x264 preset %4, quality %5.")
+                    .arg(size.width)
+                    .arg(size.height)
+                    .arg(input.videoVerdict.reasons.join(QStringLiteral(", ")), x264Preset(settings))
+                    .arg(settings.videoQuality));
+    } else if (input.videoVerdict.action == VideoAction::Reencode) {
+        addNote(QStringLiteral("the console may not play this video (%1); re-encoding is off.")
+                    .arg(input.videoVerdict.reasons.join(QStringLiteral(", "))));
+    }
+    QList<PictureSubtitle> leftOut = input.pictureSubtitles;
+    if (const auto burned = burnedSubtitle(input, plan, settings)) {
+        addNote(QStringLiteral("burning in the %1picture subtitle track #%2 (%3, %4).")
+                    .arg(burned->forced ? QStringLiteral("forced ") : QString())
+                    .arg(burned->streamId)
+                    .arg(pictureSubtitleKind(burned->codec), burned->language));
+        leftOut.removeIf([&](const PictureSubtitle &track) { return track.streamId == burned->streamId; });
+    }
+    if (const QString note = pictureSubtitlesLeftOutNote(leftOut); !note.isEmpty())
+        addNote(note + u'.');
+    if (plan.slowmode && plan.codecWord == QLatin1String("aac"))
+        addNote(QStringLiteral("re-encoding the AAC audio to AC3: the console plays AAC LC in stereo at 32, 44.1 "
+                               "or 48 kHz only."));
 }
 
 void ConversionJob::prepareSubtitleInput(MKVFileInfo &input)

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "inspection/playability.h"
+
 namespace tavrel {
 
 ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings)
@@ -14,6 +16,7 @@ ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, co
     if (!info.subtitleFileURL.isEmpty())
         ++expected.subtitles;
     expected.runtimeSeconds = info.runtimeSeconds;
+    expected.mustPlay = settings.reencodeVideo != 0;
     return expected;
 }
 
@@ -58,6 +61,15 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
     if (problems.isEmpty())
         return std::nullopt;
     return problems.join(u' ');
+}
+
+std::optional<QString> playabilityProblem(const StreamReport &output, const QString &mediainfoXml)
+{
+    const QStringList problems = outputProblems(output, mediainfoXml);
+    if (problems.isEmpty())
+        return std::nullopt;
+    return QStringLiteral("The console will not play the converted file (%1).")
+        .arg(problems.join(QStringLiteral("; ")));
 }
 
 } // namespace tavrel

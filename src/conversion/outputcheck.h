@@ -19,6 +19,8 @@ struct ExpectedOutput
     bool audio = false;
     int subtitles = 0;
     std::optional<qint64> runtimeSeconds;
+    // The console must play the result; when false its verdict only goes to the log.
+    bool mustPlay = false;
 };
 
 ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings);
@@ -29,5 +31,8 @@ constexpr double kAllowedShortfallShare = 0.02;
 
 // What the output lacks, as a sentence for the failure explanation; none when it is complete.
 std::optional<QString> outputProblem(const ExpectedOutput &expected, const StreamReport &output);
+
+// Why the console will not play the file, as a sentence; none when it will.
+std::optional<QString> playabilityProblem(const StreamReport &output, const QString &mediainfoXml);
 
 } // namespace tavrel

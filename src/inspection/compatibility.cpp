@@ -117,6 +117,14 @@ VideoHeaderFacts videoHeaderFacts(const QString &mediainfoXml)
             break;
         }
     }
+    if (const auto depth = elementText(track, QStringLiteral("BitDepth")))
+        if (const auto value = leadingNumber(*depth))
+            facts.bitDepth = int(*value);
+    facts.chroma = elementText(track, QStringLiteral("ChromaSubsampling")).value_or(QString()).trimmed();
+    for (const QString &name : {QStringLiteral("BitRate"), QStringLiteral("BitRate_Maximum")})
+        if (const auto text = elementText(track, name))
+            if (const auto value = leadingNumber(*text); value && (!facts.bitRate || *value > *facts.bitRate))
+                facts.bitRate = value;
     return facts;
 }
 

@@ -42,6 +42,9 @@ struct VideoHeaderFacts
     bool isAvc = false;
     std::optional<double> level;     // 5.1
     std::optional<double> frameRate; // frames per second
+    std::optional<int> bitDepth;
+    QString chroma;                // "4:2:0"; empty when not given
+    std::optional<double> bitRate; // bits a second, the larger of the average and the maximum
 };
 VideoHeaderFacts videoHeaderFacts(const QString &mediainfoXml);
 

@@ -15,7 +15,7 @@ QStringList mediainfoArguments(const QString &path)
             path};
 }
 
-std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)
+std::shared_ptr<MKVFileInfo> MKVFileInfo::scan(const QUrl &url, bool reencodeVideo)
 {
     auto info = std::make_shared<MKVFileInfo>();
     const QString path = url.toLocalFile();
@@ -28,9 +28,30 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)
         info->toolFailure = probe.startError;
     const StreamReport report = parseStreamReport(probe.output.value_or(QString()), path);
 
-    for (const QString &line : report.videoLines)
-        for (const QString &warning : codecWarnings(line))
-            raiseWarning(warning, fileName);
+    // Runs the header reading once, for the verdict and the warnings.
+    QString xml;
+    if (report.resolutionText) {
+        const TaskResult headers = runTask(mediainfoArguments(path));
+        if (!headers.started && info->toolFailure.isEmpty())
+            info->toolFailure = headers.startError;
+        xml = headers.output.value_or(QString());
+    }
+    if (!report.videoLines.isEmpty()) {
+        info->videoFacts = tavrel::videoFacts(report.videoLines.last(), xml);
+        info->videoVerdict = tavrel::videoVerdict(info->videoFacts);
+    }
+    // A picture that will be re-encoded will play: nothing to warn about.
+    const bool warn = !reencodeVideo || info->videoVerdict.action != VideoAction::Reencode;
+    if (reencodeVideo && info->videoVerdict.action == VideoAction::Reencode)
+        info->conversionNotes.append(QStringLiteral("The video will be re-encoded to H.264 (%1).")
+                                         .arg(info->videoVerdict.reasons.join(QStringLiteral(", "))));
+    if (const QString note = pictureSubtitlesLeftOutNote(report.pictureSubtitles); !note.isEmpty())
+        info->conversionNotes.append(note + u'.');
+
+    if (warn)
+        for (const QString &line : report.videoLines)
+            for (const QString &warning : codecWarnings(line))
+                raiseWarning(warning, fileName);
 
     info->subtitleTrackIDs = report.subtitleTrackIDs;
     info->fileName = fileName;
@@ -42,18 +63,15 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::initWithURL(const QUrl &url)
     info->videoTrackID = report.videoTrackID;
     info->runtimeSeconds = report.runtimeSeconds;
     info->informationString = tavrel::informationString(report);
+    info->audioTracks = report.audioTracks;
+    info->pictureSubtitles = report.pictureSubtitles;
 
     if (report.resolutionText) {
         const PictureSize size = pictureSize(*report.resolutionText);
-        if (isTooWide(size))
+        if (warn && isTooWide(size))
             raiseWarningLater(kTooHighResWarning, fileName);
-
-        const TaskResult headers = runTask(mediainfoArguments(path));
-        if (!headers.started && info->toolFailure.isEmpty())
-            info->toolFailure = headers.startError;
-        const QString xml = headers.output.value_or(QString());
         const auto count = referenceFrameCount(xml);
-        if (count && hasTooManyReferenceFrames(*count, size))
+        if (warn && count && hasTooManyReferenceFrames(*count, size))
             raiseWarningLater(kTooManyRefFramesWarning, fileName);
         const VideoHeaderFacts facts = videoHeaderFacts(xml);
         if (facts.isAvc) {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "inspection/playability.h"
+
 namespace tavrel {
 
 // The reference-frame and level reading: "mediainfo" and its arguments for the file.
@@ -17,7 +19,10 @@ class MKVFileInfo final
 {
 public:
     // Runs the probe (and the compatibility checks); blocks, so call it off the main thread.
-    static std::shared_ptr<MKVFileInfo> initWithURL(const QUrl &url);
+    // `reencodeVideo`: a picture the console cannot play will be re-encoded, so it raises no
+    // warning; the notes say what will be re-encoded and why.
+    static std::shared_ptr<MKVFileInfo> scan(const QUrl &url, bool reencodeVideo);
+    static std::shared_ptr<MKVFileInfo> initWithURL(const QUrl &url) { return scan(url, true); }
 
     QStringList audioTrackInformation; // "#%@: %@ (%@)%@"
     QString informationString;
@@ -34,6 +39,14 @@ public:
     // The H.264 level the video is flagged with (5.1), and whether it fits level 4.1 all the same.
     std::optional<double> videoLevel;
     bool fitsLevel41 = false;
+    // The picture, what the console makes of it, the audio streams (same order as the
+    // descriptions) and the picture subtitles the MP4 file cannot carry.
+    VideoFacts videoFacts;
+    VideoVerdict videoVerdict;
+    QList<AudioTrackFacts> audioTracks;
+    QList<PictureSubtitle> pictureSubtitles;
+    // What the conversion will change and why, one sentence each, for the file panel.
+    QStringList conversionNotes;
     QUrl securityURL; // set by the controller
     // A tool that could not be started ("ffmpeg" or "mediainfo") and why; empty when both ran.
     QString toolFailure;

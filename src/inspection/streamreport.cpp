@@ -176,12 +176,14 @@ std::optional<QString> resolutionIn(const QString &codecText)
     return resolution;
 }
 
-// The codec word after the kind: "ac3" in "Audio: ac3, 48000 Hz" or "subrip" in
-// "Subtitle: subrip (default)".
+} // namespace
+
 QString codecWordOf(const QString &codecText)
 {
     return upTo(upTo(codecText.mid(codecText.indexOf(u' ') + 1), u','), u' ');
 }
+
+namespace {
 
 // The channels of one layout as ffmpeg names it: "mono", "stereo", "5.1(side)", "7.1(wide)",
 // "22.2", "8 channels", or a list of channel names ("FL+FR+LFE"). 0 when it is none of these.
@@ -242,6 +244,69 @@ QString channelSuffix(const QString &codecText)
     return QString();
 }
 
+} // namespace
+
+// The codec text cut at the commas between fields, not those inside parentheses:
+// "Video: h264 (High), yuv420p(tv, bt709), 1920x1080" gives three fields.
+QStringList codecFields(const QString &codecText)
+{
+    QStringList fields;
+    int depth = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < codecText.size(); ++i) {
+        const QChar c = codecText.at(i);
+        if (c == u'(')
+            ++depth;
+        else if (c == u')' && depth > 0)
+            --depth;
+        else if (c == u',' && depth == 0) {
+            fields.append(codecText.mid(start, i - start).trimmed());
+            start = i + 1;
+        }
+    }
+    fields.append(codecText.mid(start).trimmed());
+    return fields;
+}
+
+QString codecProfile(const QString &codecText)
+{
+    // "h264 (High) (avc1 / 0x31637661)", "av1 (libdav1d) (Main)", "aac (LC) (mp4a / 0x6134706D)":
+    // the last parenthesised word of the first field that is not a container tag or a decoder.
+    const QString first = codecFields(codecText).value(0);
+    QString profile;
+    qsizetype at = 0;
+    while ((at = first.indexOf(u'(', at)) >= 0) {
+        const qsizetype close = first.indexOf(u')', at);
+        if (close < 0)
+            break;
+        const QString word = first.mid(at + 1, close - at - 1);
+        if (!word.contains(QStringLiteral(" / ")) && !word.startsWith(QStringLiteral("lib")))
+            profile = word;
+        at = close + 1;
+    }
+    return profile;
+}
+
+namespace {
+
+AudioTrackFacts audioFacts(const QString &codecText)
+{
+    AudioTrackFacts facts;
+    facts.codec = codecWordOf(codecText);
+    facts.profile = codecProfile(codecText);
+    const QStringList fields = codecFields(codecText);
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        const QString &field = fields.at(i);
+        if (field.endsWith(QStringLiteral(" Hz")) && facts.sampleRate == 0) {
+            qsizetype at = 0;
+            facts.sampleRate = digitsAt(field, at).value_or(0);
+        } else if (facts.channels == 0) {
+            facts.channels = channelCount(field);
+        }
+    }
+    return facts;
+}
+
 QString audioDescription(const StreamLine &stream)
 {
     return u'#' + QString::number(stream.index) + QStringLiteral(": ") + languageOf(stream.languageTag)
@@ -260,6 +325,12 @@ bool isTextSubtitle(const QString &codecWord)
         if (contains(codecWord, kind))
             return true;
     return false;
+}
+
+bool isPictureSubtitle(const QString &codecWord)
+{
+    return codecWord == QLatin1String("hdmv_pgs_subtitle") || codecWord == QLatin1String("dvd_subtitle")
+        || codecWord == QLatin1String("dvb_subtitle") || codecWord == QLatin1String("xsub");
 }
 
 // "Duration: 01:52:03.04, start: 0.000000, bitrate: 9832 kb/s". The tool prints "N/A" when it
@@ -324,12 +395,18 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
                 break;
             case StreamKind::Audio:
                 result.audioTrackInformation.append(audioDescription(*stream));
+                result.audioTracks.append(audioFacts(stream->codecText));
                 break;
-            case StreamKind::Subtitle:
+            case StreamKind::Subtitle: {
                 ++result.subtitleCount;
-                if (isTextSubtitle(codecWordOf(stream->codecText)))
+                const QString codec = codecWordOf(stream->codecText);
+                if (isTextSubtitle(codec))
                     result.subtitleTrackIDs.append(stream->index);
+                else if (isPictureSubtitle(codec))
+                    result.pictureSubtitles.append({stream->index, codec, languageOf(stream->languageTag),
+                                                    contains(stream->codecText, QStringLiteral("(forced)"))});
                 break;
+            }
             case StreamKind::Other:
                 break;
             }

@@ -9,6 +9,24 @@
 
 namespace tavrel {
 
+// What the console's check needs of one audio stream.
+struct AudioTrackFacts
+{
+    QString codec;   // "aac"
+    QString profile; // "LC", "HE-AAC"; empty when not printed
+    int channels = 0;
+    int sampleRate = 0; // Hz; 0 when not printed
+};
+
+// A subtitle stream the MP4 file cannot carry: a picture (PGS, VobSub, DVB).
+struct PictureSubtitle
+{
+    int streamId = 0;
+    QString codec;    // "hdmv_pgs_subtitle", "dvd_subtitle", "dvb_subtitle"
+    QString language; // as in the audio descriptions
+    bool forced = false;
+};
+
 struct StreamReport
 {
     QStringList audioTrackInformation;     // "#<id>: <language> (<codec>)[ [<layout>]]", report order
@@ -19,8 +37,17 @@ struct StreamReport
     std::optional<QString> durationText;   // "01:52:03"
     std::optional<QString> bitRateText;    // "9832 kb/s"
     std::optional<qint64> runtimeSeconds;
-    QStringList videoLines; // the video streams' codec texts ("Video: h264 ...")
+    QStringList videoLines;             // the video streams' codec texts ("Video: h264 ..."), cover pictures left out
+    QList<AudioTrackFacts> audioTracks; // one per audio description, same order
+    QList<PictureSubtitle> pictureSubtitles; // report order
 };
+
+// Pieces of a stream's codec text ("Video: h264 (High) (avc1 / 0x31637661), yuv420p(tv, bt709), ..."):
+// its fields at the commas outside parentheses, the codec word ("h264") and the profile ("High";
+// empty when none is printed).
+QStringList codecFields(const QString &codecText);
+QString codecWordOf(const QString &codecText);
+QString codecProfile(const QString &codecText);
 
 // `inputPath` is the path given to the tool after "-i"; its echoes are left out of the report.
 StreamReport parseStreamReport(const QString &report, const QString &inputPath = QString());

@@ -150,8 +150,10 @@ void FilePanel::focusFirstChoice()
 void FilePanel::updateFile()
 {
     m_nameLabel->setText(m_delegate->fileName());
-    m_infoLabel->setText(m_delegate->informationString());
-    m_infoLabel->setToolTip(m_delegate->informationString());
+    const QString notes = m_delegate->conversionNotes();
+    const QString information = m_delegate->informationString() + (notes.isEmpty() ? QString() : u'\n' + notes);
+    m_infoLabel->setText(information);
+    m_infoLabel->setToolTip(information);
     updateAddButton();
 }
 

@@ -77,7 +77,9 @@ void JobDetailsPane::refresh()
         return;
     m_source->setText(info->fileURL.toLocalFile());
     m_output->setText(info->destinationURL.toLocalFile());
-    m_information->setText(info->informationString);
+    m_information->setText(info->conversionNotes.isEmpty()
+                               ? info->informationString
+                               : info->informationString + u'\n' + info->conversionNotes.join(u'\n'));
     m_status->setText(m_job->stateInfoString());
 }
 

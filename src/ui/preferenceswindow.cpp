@@ -8,11 +8,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/appdelegate.h"
 #include "app/settings.h"
+#include "conversion/videoencoding.h"
 #include "ui/images.h"
 #include "ui/popupfill.h"
 #include "ui/windowstate.h"
@@ -69,6 +71,41 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent) : Q
                                      "changes; the picture is copied as it is."));
     intakeLayout->addRow(level);
 
+    // Video
+    auto *video = new QGroupBox(QStringLiteral("Video"), this);
+    auto *videoLayout = new QFormLayout(video);
+    m_reencode =
+        addCheckBox(QStringLiteral("reencodeVideo"),
+                    QStringLiteral("Re-encode video the PlayStation 3 cannot play (to H.264)"), kReencodeVideoKey);
+    m_reencode->setToolTip(QStringLiteral("HEVC, AV1, MPEG-2, 10-bit, 4:4:4 and pictures above 1080p or level 4.1 "
+                                          "are re-encoded; video that plays is always copied as it is."));
+    videoLayout->addRow(m_reencode);
+    m_quality = new QSpinBox(video);
+    m_quality->setObjectName(QStringLiteral("videoQuality"));
+    m_quality->setRange(0, 51);
+    m_quality->setToolTip(QStringLiteral("x264's constant rate factor: lower is better and larger; 18 to 23 is usual"));
+    connect(m_quality, &QSpinBox::valueChanged, this, [this](int value) {
+        if (!m_loading)
+            setDefaultInt(kVideoQualityKey, value);
+    });
+    videoLayout->addRow(QStringLiteral("Quality:"), m_quality);
+    m_speed = new QComboBox(video);
+    m_speed->setObjectName(QStringLiteral("videoSpeed"));
+    m_speed->addItems(videoSpeeds());
+    m_speed->setToolTip(QStringLiteral("x264's preset: slower presets make smaller files of the same quality"));
+    connect(m_speed, &QComboBox::activated, this, [this] {
+        if (!m_loading)
+            setDefaultObject(kVideoSpeedKey, m_speed->currentText());
+    });
+    videoLayout->addRow(QStringLiteral("Speed:"), m_speed);
+    m_burnIn = addIndexPopUp(QStringLiteral("burnInSubtitles"),
+                             {QStringLiteral("Never"), QStringLiteral("Forced tracks only"),
+                              QStringLiteral("The first track in the audio language")},
+                             kBurnInSubtitlesKey);
+    m_burnIn->setToolTip(QStringLiteral("Picture subtitles (PGS, VobSub) can only be kept by burning them into a "
+                                        "re-encoded picture"));
+    videoLayout->addRow(QStringLiteral("Burn in picture subtitles:"), m_burnIn);
+
     // Audio
     auto *audio = new QGroupBox(QStringLiteral("Audio"), this);
     auto *audioLayout = new QFormLayout(audio);
@@ -104,16 +141,18 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent) : Q
                                     QStringLiteral("Quit Tavrel when a conversion ends and nothing else converts"),
                                     kQuitAfterConversionKey));
 
-    for (QFormLayout *form : {intakeLayout, audioLayout, afterLayout})
+    for (QFormLayout *form : {intakeLayout, videoLayout, audioLayout, afterLayout})
         form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
 
     auto *column = new QVBoxLayout(this);
     column->addWidget(intake);
+    column->addWidget(video);
     column->addWidget(audio);
     column->addWidget(after);
     column->addStretch(1);
 
     connect(m_autoRemove, &QCheckBox::toggled, this, &PreferencesWindow::updateDependentControls);
+    connect(m_reencode, &QCheckBox::toggled, this, &PreferencesWindow::updateDependentControls);
     // The controller runs the folder chooser for the choose-folder item and writes
     // DefaultDestination for a real one.
     connect(m_destination, &QComboBox::activated, this, [this](int index) {
@@ -195,12 +234,16 @@ void PreferencesWindow::load()
             shown = shownPopUpIndex(stored, popUp->count(), 0, 1);
         else if (key == kAC3StereoBitrateKey || key == kAC3SurroundBitrateKey)
             shown = shownPopUpIndex(stored, popUp->count(), 1);
+        else if (key == kBurnInSubtitlesKey)
+            shown = shownPopUpIndex(stored, popUp->count(), 1);
         else if (key == kAutoRemoveTypeKey)
             shown = stored != 0 ? 1 : 0; // any non-zero value deletes
         else
             shown = shownPopUpIndex(stored, popUp->count(), 0);
         popUp->setCurrentIndex(shown);
     }
+    m_quality->setValue(int(std::clamp<qint64>(defaultInt(kVideoQualityKey), 0, 51)));
+    m_speed->setCurrentText(x264Preset(conversionSettings()));
     m_loading = false;
     updateDestinationItems();
     updateDependentControls();
@@ -233,6 +276,9 @@ void PreferencesWindow::updateDestinationIndex()
 void PreferencesWindow::updateDependentControls()
 {
     m_autoRemoveType->setEnabled(m_autoRemove->isChecked());
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_quality), static_cast<QWidget *>(m_speed), static_cast<QWidget *>(m_burnIn)})
+        control->setEnabled(m_reencode->isChecked());
 }
 
 } // namespace tavrel

@@ -6,6 +6,7 @@
 class QCheckBox;
 class QComboBox;
 class QPushButton;
+class QSpinBox;
 
 namespace tavrel {
 
@@ -41,6 +42,10 @@ private:
     QCheckBox *m_autoRemove = nullptr;
     QComboBox *m_autoRemoveType = nullptr;
     QComboBox *m_defaultAudio = nullptr;
+    QCheckBox *m_reencode = nullptr;
+    QSpinBox *m_quality = nullptr;
+    QComboBox *m_speed = nullptr;
+    QComboBox *m_burnIn = nullptr;
     QComboBox *m_destination = nullptr;
     QPushButton *m_forgetFolder = nullptr;
     bool m_loading = false;
