@@ -1,9 +1,13 @@
 #include "testenvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include "app/settings.h"
+#include "inspection/runastask.h"
 #include "support/ossorylib.h"
 
 namespace tavrel::test {
@@ -65,6 +69,14 @@ ScopedResourceDir::ScopedResourceDir(const QString &path)
 ScopedResourceDir::~ScopedResourceDir()
 {
     OssoryLib::setResourceDirOverride(QString());
+}
+
+QString fixtureText(const QString &relativePath)
+{
+    QFile file(QStringLiteral(TAVREL_TEST_FIXTURES "/") + relativePath);
+    if (!file.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "missing fixture " << relativePath.toStdString();
+    return decodeToolOutput(file.readAll());
 }
 
 } // namespace tavrel::test

@@ -16,6 +16,10 @@ QString testHome();
 // A fresh, empty settings store for one test (a new file in the temporary home).
 void resetSettingsStore();
 
+// A file under tests/fixtures, decoded as the tool runner decodes what the tools print; the
+// test fails when it is missing.
+QString fixtureText(const QString &relativePath);
+
 // Sets an environment variable, or unsets it given no value, until the guard goes; then the old
 // value, or its absence, is back (also when an assertion ends the test early).
 class ScopedEnv final

@@ -199,14 +199,17 @@ TEST_F(CollectionMoviesTest, VideoThatFitsLevel41IsMarkedSoWithTheSamePictures)
     // The packets themselves, parameter sets aside, are copied unchanged.
     expectVideoCopied("level51.mkv", "level51.mp4");
 
+    // Unmarked, it would not play: copied as it is only when re-encoding is off too.
     settings::setDefaultInt(settings::kMarkLevel41Key, 0);
+    settings::setDefaultInt(settings::kReencodeVideoKey, 0);
     ConversionJob *unmarked = convert(probe("level51.mkv"), "level51 unmarked.mp4");
     EXPECT_FALSE(unmarked->arguments().contains("-bsf:v"));
     EXPECT_EQ(level(output.filePath("level51 unmarked.mp4")), "5.1");
 }
 
-TEST_F(CollectionMoviesTest, VideoWithTooManyReferenceFramesKeepsItsLevelAndWarns)
+TEST_F(CollectionMoviesTest, WithReencodingOffTooManyReferenceFramesKeepItsLevelAndWarn)
 {
+    settings::setDefaultInt(settings::kReencodeVideoKey, 0);
     auto info = probe("level51refs.mkv");
     ASSERT_EQ(info->videoLevel, 5.1);
     EXPECT_FALSE(info->fitsLevel41);
@@ -215,6 +218,8 @@ TEST_F(CollectionMoviesTest, VideoWithTooManyReferenceFramesKeepsItsLevelAndWarn
     ConversionJob *job = convert(info, "level51refs.mp4");
     EXPECT_FALSE(job->arguments().contains("-bsf:v"));
     EXPECT_EQ(level(output.filePath("level51refs.mp4")), "5.1");
+    // The job is finished as before, and its log says why the console may refuse the file.
+    EXPECT_TRUE(job->log().contains("The console will not play the converted file")) << job->log().toStdString();
 }
 
 TEST_F(CollectionMoviesTest, SourceCutShortFailsAndIsKeptWithAutoRemove)

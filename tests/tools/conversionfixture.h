@@ -85,11 +85,14 @@ protected:
         return job;
     }
 
+    // Scans as the controller does with the ReencodeVideo setting as it stands.
     std::shared_ptr<MKVFileInfo> probe(const QString &name)
     {
         const QUrl url = QUrl::fromLocalFile(moviePath(name));
+        const bool reencode = settings::defaultInt(settings::kReencodeVideoKey) != 0;
         // The scan blocks, so it runs off the main thread as the controller runs it.
-        QFuture<std::shared_ptr<MKVFileInfo>> scan = QtConcurrent::run([url] { return MKVFileInfo::initWithURL(url); });
+        QFuture<std::shared_ptr<MKVFileInfo>> scan =
+            QtConcurrent::run([url, reencode] { return MKVFileInfo::scan(url, reencode); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return scan.isFinished(); }, 60000));
         return scan.result();
     }

@@ -52,13 +52,15 @@ protected:
 
     // Scans on a background thread as the application does, then waits until `expected`
     // alerts have been shown, and a little longer so that a surplus one would be seen too.
-    QStringList scan(const QString &name, qsizetype expected)
+    // The warnings are those of a user who turned re-encoding off, unless `reencode`.
+    QStringList scan(const QString &name, qsizetype expected, bool reencode = false)
     {
         const qsizetype before = platform.alerts.shown.size();
         QFuture<std::shared_ptr<MKVFileInfo>> future =
-            QtConcurrent::run(&MKVFileInfo::initWithURL, QUrl::fromLocalFile(s_dir->filePath(name)));
+            QtConcurrent::run(&MKVFileInfo::scan, QUrl::fromLocalFile(s_dir->filePath(name)), reencode);
         EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 60000));
         EXPECT_TRUE(future.result()->toolFailure.isEmpty()) << future.result()->toolFailure.toStdString();
+        notes = future.result()->conversionNotes;
         (void)QTest::qWaitFor([&] { return platform.alerts.shown.size() - before >= expected; }, 5000);
         QTest::qWait(300);
         QStringList messages;
@@ -68,6 +70,7 @@ protected:
     }
 
     test::ScriptedPlatform platform;
+    QStringList notes; // of the last scan
     static inline QTemporaryDir *s_dir = nullptr;
 };
 
@@ -88,6 +91,11 @@ TEST_F(WarningsTest, EachPropertyRaisesItsOwnWarning)
         const QStringList expected =
             c.expected.isEmpty() ? QStringList() : QStringList{warningMessage(c.expected, name)};
         EXPECT_EQ(scan(name, expected.size()), expected);
+        EXPECT_TRUE(notes.isEmpty());
+        // With re-encoding on, the result will play: no warning, and the file's notes say why.
+        EXPECT_EQ(scan(name, 0, true), QStringList());
+        EXPECT_EQ(notes.join(u' ').contains(QStringLiteral("re-encoded to H.264")), !c.expected.isEmpty())
+            << notes.join(u' ').toStdString();
     }
     for (const platform::AlertRequest &request : platform.alerts.shown) {
         EXPECT_EQ(request.title, QStringLiteral("Warning"));

@@ -84,7 +84,7 @@ TEST(ArgumentList, CopiedAacIsExactlyTheBaseList)
                                "warning",
                                "-y",
                                "/out/My Movie.mp4"};
-    EXPECT_EQ(build(movie({QStringLiteral("#1: eng (aac) [5.1]")}), s), expected);
+    EXPECT_EQ(build(movie({QStringLiteral("#1: eng (aac)")}), s), expected);
     EXPECT_EQ(expected.size(), 19);
 }
 
@@ -111,6 +111,9 @@ TEST(ArgumentList, AudioPlanTable)
         {"#1: eng (truehd) [7.1(wide)]", 0, 0, "ac3", {"-ar", "48000", "-ac", "6", "-ab", "448k"}},
         {"#1: eng (eac3) [6.1(back)]", 1, 1, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
         {"#1: Dub_5.1 (dts)", 0, 0, "ac3", {"-ar", "48000"}},
+        // The console plays AAC in stereo only: surround AAC gets the surround plan.
+        {"#1: eng (aac) [5.1]", 0, 0, "ac3", {"-ar", "48000", "-ac", "6", "-ab", "448k"}},
+        {"#1: eng (aac) [5.1]", 0, 1, "ac3", {"-ar", "48000", "-ac", "2", "-ab", "192k"}},
         // Case-sensitive codec words: "AAC" is some other codec and is re-encoded.
         {"#1: eng (AAC)", 0, 0, "ac3", {"-ar", "48000"}},
     };

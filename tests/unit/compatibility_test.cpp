@@ -7,18 +7,11 @@
 
 #include "inspection/compatibility.h"
 #include "inspection/streamreport.h"
+#include "testenvironment.h"
 
 using namespace tavrel;
 
 namespace {
-
-QString fixture(const QString &name)
-{
-    QFile file(QStringLiteral(TAVREL_TEST_FIXTURES "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "missing fixture " << name.toStdString();
-    return QString::fromUtf8(file.readAll());
-}
 
 TEST(Compatibility, CodecWarningsPerVideoLine)
 {
@@ -60,7 +53,7 @@ TEST(Compatibility, RecordedReportsRaiseCodecWarningsOnlyForTheMovie)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);
         QStringList raised;
-        for (const QString &line : parseStreamReport(fixture(QString::fromLatin1(c.file))).videoLines)
+        for (const QString &line : parseStreamReport(test::fixtureText(QString::fromLatin1(c.file))).videoLines)
             raised += codecWarnings(line);
         EXPECT_EQ(raised, c.warnings);
     }
@@ -100,9 +93,9 @@ TEST(Compatibility, ReferenceFrameLimits)
 
 TEST(Compatibility, ReferenceFrameCountFromMediainfo)
 {
-    EXPECT_EQ(referenceFrameCount(fixture(QStringLiteral("mediainfo-ref5.xml"))), 5);
+    EXPECT_EQ(referenceFrameCount(test::fixtureText(QStringLiteral("mediainfo-ref5.xml"))), 5);
     // Old spelling "4 frames"; with two video tracks the first counts.
-    EXPECT_EQ(referenceFrameCount(fixture(QStringLiteral("mediainfo-old-refframes.xml"))), 4);
+    EXPECT_EQ(referenceFrameCount(test::fixtureText(QStringLiteral("mediainfo-old-refframes.xml"))), 4);
     EXPECT_EQ(referenceFrameCount(QStringLiteral("<Format_settings__ReFrames>3 frames</Format_settings__ReFrames>"
                                                  "<Format_Settings_RefFrames>6</Format_Settings_RefFrames>")),
               3);

@@ -48,6 +48,7 @@ TEST_F(SettingsTest, FreshStoreAnswersRegisteredDefaultsAndZero)
         {kAutoCleanKey, 0},        {kDefaultAudioKey, 0},       {kDisableBuiltinSubtitlesKey, 1},
         {kAC3StereoBitrateKey, 1}, {kAC3SurroundBitrateKey, 1}, {kDefaultDestinationKey, 0},
         {kAutoRemoveKey, 0},       {kAutoRemoveTypeKey, 0},     {kQuitAfterConversionKey, 0},
+        {kReencodeVideoKey, 1},    {kVideoQualityKey, 20},      {kBurnInSubtitlesKey, 1},
     };
     for (const auto &[key, value] : expected)
         EXPECT_EQ(defaultInt(key), value) << key.toStdString();
@@ -56,7 +57,8 @@ TEST_F(SettingsTest, FreshStoreAnswersRegisteredDefaultsAndZero)
         ASSERT_TRUE(array.has_value()) << key.toStdString();
         EXPECT_TRUE(array->isEmpty());
     }
-    EXPECT_EQ(registeredDefaults().size(), 11);
+    EXPECT_EQ(registeredDefaults().size(), 15);
+    EXPECT_EQ(conversionSettings().videoSpeed, QStringLiteral("fast"));
     EXPECT_EQ(registeredDefaults().value(kMarkLevel41Key), 1);
 }
 

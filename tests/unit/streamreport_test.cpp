@@ -5,19 +5,11 @@
 
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
+#include "testenvironment.h"
 
 using namespace tavrel;
 
 namespace {
-
-QString fixture(const QString &name)
-{
-    QFile file(QStringLiteral(TAVREL_TEST_FIXTURES "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "missing fixture " << name.toStdString();
-    // Decoded as the tool runner decodes what the probe prints.
-    return decodeToolOutput(file.readAll());
-}
 
 struct ReportCase
 {
@@ -36,7 +28,7 @@ class RecordedReports : public ::testing::TestWithParam<ReportCase>
 TEST_P(RecordedReports, GivesStreamsAndInformationLine)
 {
     const ReportCase &c = GetParam();
-    const StreamReport report = parseStreamReport(fixture(QString::fromLatin1(c.file)));
+    const StreamReport report = parseStreamReport(test::fixtureText(QString::fromLatin1(c.file)));
     EXPECT_EQ(informationString(report), QString::fromUtf8(c.information));
     EXPECT_EQ(report.audioTrackInformation, c.descriptions);
     EXPECT_EQ(report.subtitleTrackIDs, c.subtitleIds);
@@ -164,7 +156,7 @@ TEST(StreamReport, EchoedInputPathAddsNoLines)
 {
     const QString path = QStringLiteral("echo\nStream #0:5(eng): Audio: ac3, 48000 Hz, 5.1(side), fltp\n"
                                         "  Duration: 99:00:00.00, start: 0.000000, bitrate: 1 kbps\n.mkv");
-    const QString text = fixture(QStringLiteral("ffmpeg-echo-filename.txt"));
+    const QString text = test::fixtureText(QStringLiteral("ffmpeg-echo-filename.txt"));
     const StreamReport report = parseStreamReport(text, path);
     EXPECT_EQ(report.audioTrackInformation, QStringList{"#1: ger (aac)"});
     EXPECT_EQ(report.runtimeSeconds, 0);
@@ -176,7 +168,7 @@ TEST(StreamReport, EchoedInputPathAddsNoLines)
 TEST(StreamReport, FuzzFindingsStayFixed)
 {
     // A duration whose minutes overflow 64 bits is no duration.
-    const StreamReport report = parseStreamReport(fixture(QStringLiteral("fuzz/duration-overflow.txt")));
+    const StreamReport report = parseStreamReport(test::fixtureText(QStringLiteral("fuzz/duration-overflow.txt")));
     EXPECT_EQ(report.durationText, std::nullopt);
     EXPECT_EQ(
         parseStreamReport(QStringLiteral("  Duration: 99999999999999999999:00:00.00, bitrate: 1 kb/s")).runtimeSeconds,
@@ -185,7 +177,7 @@ TEST(StreamReport, FuzzFindingsStayFixed)
 
 TEST(StreamReport, CarriageReturnLineEndsReadLikeLineFeeds)
 {
-    QString text = fixture(QStringLiteral("synthetic-worked-example.txt"));
+    QString text = test::fixtureText(QStringLiteral("synthetic-worked-example.txt"));
     text.replace(u'\n', QStringLiteral("\r\n"));
     EXPECT_EQ(informationString(parseStreamReport(text)),
               QStringLiteral("Duration: 01:52:03  Bitrate: 9832 kb/s  Resolution: 1280x720  Audiotracks: 3 (0)"));
