@@ -158,9 +158,9 @@ void ConversionJob::remove()
     detachChild(true); // also stops handling the child's termination
     releaseSleepAssertion();
     if (m_fileInfo) {
-        // Only an output this job wrote itself is partial; a file it never touched is not its own.
-        if (m_state != Finished && m_wroteOutput)
-            QFile::remove(m_fileInfo->destinationURL.toLocalFile());
+        // Only the hidden file is the job's until it is published; the final name is never removed.
+        if (!m_partialOutput.isEmpty())
+            QFile::remove(m_partialOutput);
     }
     if (!m_progressFile.isEmpty())
         QFile::remove(m_progressFile);

@@ -63,6 +63,9 @@ public:
     // Read-only views for the window and tests.
     QString jobOutput() const { return m_jobOutput; }
     QString outputProblem() const { return m_outputProblem; }
+    // The hidden file in the destination folder that ffmpeg writes until the job has finished
+    // and checked it; empty before the start and once published.
+    QString partialOutputPath() const { return m_partialOutput; }
     QStringList arguments() const { return m_arguments; }
     QString program() const { return m_program; } // the ffmpeg launched; empty before launch
     // ffmpeg's output for reading: as jobOutput, with its line breaks.
@@ -76,6 +79,7 @@ Q_SIGNALS:
     void progressChanged();
     void stateChanged();
     void jobOutputChanged();
+    void partialOutputChanged();
     // The failure explanation's "Show Log" was chosen.
     void logRequested();
 
@@ -88,6 +92,9 @@ private:
     // The settings as the host hands them now; the registered defaults without a host.
     ConversionSettings currentSettings() const;
     void launchFailed(const QString &reason);
+    void failBeforeLaunch(const QString &reason);
+    // Moves the checked file to its name (or the next free one); why not, when it cannot.
+    std::optional<QString> publish();
     void showFailureExplanation();
     void launch();
     void prepareSubtitleInput(MKVFileInfo &input);
@@ -127,7 +134,7 @@ private:
     // The tool's output as UTF-8 across reads; ASCII passes unchanged, broken bytes become U+FFFD.
     QStringDecoder m_outputDecoder{QStringDecoder::Utf8};
     std::unique_ptr<QTemporaryDir> m_subtitleCopy; // a UTF-8 copy of a UTF-16 subtitle file
-    bool m_wroteOutput = false;                    // this job has run ffmpeg on its destination
+    QString m_partialOutput;                       // the hidden file ffmpeg writes, until it is published
     bool m_removed = false;
 };
 

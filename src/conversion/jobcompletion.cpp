@@ -1,12 +1,14 @@
 // Following a running job (progress file, console output) and handling its end.
 #include "conversion/conversionjob.h"
 
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QProcess>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "conversion/failureexplanation.h"
 #include "conversion/outputcheck.h"
+#include "conversion/outputfile.h"
 #include "conversion/progressmonitor.h"
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
@@ -56,9 +58,14 @@ void ConversionJob::addNote(const QString &text)
 
 void ConversionJob::launchFailed(const QString &reason)
 {
+    failBeforeLaunch(QStringLiteral("Could not start ffmpeg: ") + reason);
+}
+
+void ConversionJob::failBeforeLaunch(const QString &reason)
+{
     // ffmpeg never ran: end as a failed conversion whose output says why.
-    m_jobOutput += QStringLiteral("Could not start ffmpeg: ") + reason;
-    m_log += QStringLiteral("Could not start ffmpeg: ") + reason + QLatin1Char('\n');
+    m_jobOutput += reason;
+    m_log += reason + QLatin1Char('\n');
     conversionFinished(-1, false);
 }
 
@@ -86,7 +93,7 @@ void ConversionJob::checkOutput()
 {
     // The probe runs off the main thread, like a scan; the job stays Converting until it is done,
     // so the next job waits. A job removed meanwhile takes the watcher with it.
-    const QString output = m_fileInfo->destinationURL.toLocalFile();
+    const QString output = m_partialOutput;
     using Probes = std::pair<TaskResult, TaskResult>; // ffmpeg's report, mediainfo's headers
     auto *watcher = new QFutureWatcher<Probes>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, output] {
@@ -106,6 +113,8 @@ void ConversionJob::checkOutput()
             else if (unplayable)
                 addNote(*unplayable);
         }
+        if (!problem)
+            problem = publish();
         if (problem) {
             m_outputProblem = *problem;
             addNote(*problem);
@@ -115,6 +124,22 @@ void ConversionJob::checkOutput()
     const QStringList argv{toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), output};
     const QStringList mediainfo = mediainfoArguments(output);
     watcher->setFuture(QtConcurrent::run([argv, mediainfo] { return Probes{runTask(argv), runTask(mediainfo)}; }));
+}
+
+std::optional<QString> ConversionJob::publish()
+{
+    const QString destination = m_fileInfo->destinationURL.toLocalFile();
+    const FileOutcome published = publishOutput(m_partialOutput, destination, [](const QString &) { return false; });
+    if (published.path.isEmpty())
+        return published.error;
+    m_partialOutput.clear();
+    Q_EMIT partialOutputChanged();
+    if (published.path != destination) {
+        addNote(QStringLiteral("“%1” was taken meanwhile; the movie was saved as “%2”.")
+                    .arg(QFileInfo(destination).fileName(), QFileInfo(published.path).fileName()));
+        m_fileInfo->destinationURL = QUrl::fromLocalFile(published.path);
+    }
+    return std::nullopt;
 }
 
 void ConversionJob::endConversion(bool succeeded)

@@ -12,8 +12,10 @@
 #include "conversion/failureexplanation.h"
 #include "conversion/freespace.h"
 #include "conversion/outputcheck.h"
+#include "conversion/outputfile.h"
 #include "conversion/videoencoding.h"
 #include "inspection/runastask.h"
+#include "platform/api/childsignals.h"
 #include "inspection/subtitleencoding.h"
 #include "platform/api/services.h"
 #include "support/alerts.h"
@@ -69,11 +71,22 @@ void ConversionJob::start()
     m_lastFileSize = 0;
     m_outputDecoder.resetState();
 
+    // ffmpeg writes a hidden file of this job's own; the final name is taken only once it is checked.
+    const FileOutcome partial = createPartialOutput(QFileInfo(m_fileInfo->destinationURL.toLocalFile()).absolutePath());
+    if (partial.path.isEmpty()) {
+        failBeforeLaunch(partial.error);
+        return;
+    }
+    m_partialOutput = partial.path;
+    Q_EMIT partialOutputChanged();
+
     bool fixup = false;
     if (plan.wantsFixupTest())
         fixup = needFixup(plan.streamId);
-    // What ffmpeg reads: the record, with the subtitle file's encoding, or a UTF-8 copy of it.
+    // What ffmpeg reads: the record, with the subtitle file's encoding, or a UTF-8 copy of it;
+    // what it writes: the hidden file.
     MKVFileInfo input = *m_fileInfo;
+    input.destinationURL = QUrl::fromLocalFile(m_partialOutput);
     if (!input.subtitleFileURL.isEmpty()) {
         qInfo().noquote()
             << QStringLiteral("Info: adding subtitles from file %1").arg(input.subtitleFileURL.toLocalFile());
@@ -94,6 +107,7 @@ void ConversionJob::launch()
     m_task->setProcessChannelMode(QProcess::MergedChannels);
     // No terminal input for the child: it would otherwise wait on or steal keystrokes.
     m_task->setStandardInputFile(QProcess::nullDevice());
+    m_task->setChildProcessModifier(platform::endsWithThisProcess());
     m_program = toolPath(QStringLiteral("ffmpeg"));
     m_task->setProgram(m_program);
     m_task->setArguments(m_arguments);
@@ -101,19 +115,14 @@ void ConversionJob::launch()
     connect(m_task, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         conversionFinished(exitCode, status == QProcess::CrashExit);
     });
-    // Queued: a start failure may be reported before start() has returned. A child that never
-    // started wrote nothing, so a file already at the destination is not this job's to delete.
-    const bool wroteBeforeLaunch = m_wroteOutput;
+    // Queued: a start failure may be reported before start() has returned.
     connect(
         m_task, &QProcess::errorOccurred, this,
-        [this, wroteBeforeLaunch](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart && m_task) {
-                m_wroteOutput = wroteBeforeLaunch;
+        [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart && m_task)
                 launchFailed(m_task->errorString());
-            }
         },
         Qt::QueuedConnection);
-    m_wroteOutput = true;
     m_task->start();
 
     scheduleTimer();
@@ -181,10 +190,11 @@ bool ConversionJob::needFixup(int audioStreamId)
 {
     if (!m_fileInfo)
         return false;
-    const TaskResult test = runTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), *m_fileInfo, audioStreamId));
-    if (test.started)
-        m_wroteOutput = true; // the test writes one second into the destination
-    return test.output && contains(*test.output, QStringLiteral("aac_adtstoasc"));
+    // The test writes its second into the hidden file, which the conversion then overwrites.
+    MKVFileInfo test = *m_fileInfo;
+    test.destinationURL = QUrl::fromLocalFile(m_partialOutput);
+    const TaskResult result = runTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), test, audioStreamId));
+    return result.output && contains(*result.output, QStringLiteral("aac_adtstoasc"));
 }
 
 bool ConversionJob::checkFreeSpace()

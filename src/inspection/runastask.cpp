@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "inspection/runningtools.h"
+#include "platform/api/childsignals.h"
 #include "support/ossorylib.h"
 
 namespace tavrel {
@@ -56,6 +57,7 @@ TaskResult runTask(const QStringList &argv)
     process.setProgram(argv.first());
     process.setArguments(argv.mid(1));
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setChildProcessModifier(platform::endsWithThisProcess());
     process.start();
     if (!process.waitForStarted(-1)) {
         result.startError = startFailure(argv.first(), process.errorString());

@@ -153,10 +153,11 @@ public:
         return p;
     }
 
-    // Lets the fake conversion writing to the destination end with the status.
-    static void end(const QString &destination, int status = 0)
+    // Lets the job's fake conversion end with the status (the fake writes the job's hidden file).
+    static void end(const ConversionJob *job, int status = 0)
     {
-        writeFile(destination + QStringLiteral(".end"), QByteArray::number(status));
+        ASSERT_FALSE(job->partialOutputPath().isEmpty());
+        writeFile(job->partialOutputPath() + QStringLiteral(".end"), QByteArray::number(status));
     }
 
     QTemporaryDir dir;

@@ -88,7 +88,7 @@ TEST(LauncherEntry, ShowsTheQueueWhileAJobConvertsAndClearsAfterwards)
     })) << "no Update with half the queue done";
     const qsizetype whileConverting = dock.updates.size();
 
-    FakeTools::end(destination);
+    FakeTools::end(job);
     ASSERT_TRUE(waitUntil([&] { return job->state() == Finished; }));
     EXPECT_TRUE(dock.waitFor([&](const LauncherListener::Update &u) {
         return u.appUri == uri && u.properties.contains(QStringLiteral("progress"))

@@ -71,11 +71,11 @@ TEST_F(JobLogTest, TheViewerFollowsTheOutputAndTheFailureExplanationOpensIt)
         << viewer->text().toStdString();
     // What ffmpeg said so far shows up while it still runs.
     EXPECT_TRUE(waitUntil([&] {
-        return viewer->text().endsWith(shellQuoted(destination)
+        return viewer->text().endsWith(shellQuoted(job->partialOutputPath())
                                        + QStringLiteral("\n\nInput #0, matroska,webm, from movie\n"));
     })) << viewer->text().toStdString();
 
-    FakeTools::end(destination);
+    FakeTools::end(job);
     ASSERT_TRUE(waitUntil([&] { return job->state() == Failed; }));
     EXPECT_TRUE(viewer->text().endsWith(QStringLiteral("from movie\nError while decoding stream #0:1\n")))
         << viewer->text().toStdString();

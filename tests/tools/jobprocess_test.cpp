@@ -257,8 +257,8 @@ TEST_F(JobProcessTest, RemovingAPausedJobEndsTheChild)
 {
     useFake(QStringLiteral("ffmpeg-slow.sh"));
     ConversionJob *job = addJob(QStringLiteral("removed paused"));
-    const QString output = job->fileInfo()->destinationURL.toLocalFile();
     job->start();
+    const QString output = job->partialOutputPath(); // what ffmpeg writes
     const qint64 pid = job->processId();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(output) && QFile::exists(job->progressFile()); }, 5000));
     job->pause();
@@ -282,12 +282,14 @@ TEST_F(JobProcessTest, RemovingAConvertingJobStartsTheNextOne)
     ConversionJob *second = addJob(QStringLiteral("next"));
     first->start();
     const qint64 pid = first->processId();
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(first->fileInfo()->destinationURL.toLocalFile()); }, 5000));
+    const QString partial = first->partialOutputPath();
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(partial); }, 5000));
 
     first->remove();
     EXPECT_EQ(platform.sleep.held, 1); // the second job's
     EXPECT_EQ(second->state(), Converting);
     EXPECT_TRUE(waitFor([&] { return processState(pid).isEmpty(); }, 5000));
+    EXPECT_FALSE(QFile::exists(partial));
     EXPECT_FALSE(QFile::exists(first->fileInfo()->destinationURL.toLocalFile()));
 
     second->remove();
@@ -313,8 +315,8 @@ TEST_F(JobProcessTest, JobRemovedWhileItsOutputIsCheckedIsNeverAnnounced)
     fake.close();
     fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ConversionJob *job = addJob(QStringLiteral("checked"));
-    const QString output = job->fileInfo()->destinationURL.toLocalFile();
     job->start();
+    const QString output = job->partialOutputPath(); // probed before it takes its name
     ASSERT_TRUE(waitFor([&] { return QFile::exists(output + QStringLiteral(".probing")); }));
     EXPECT_EQ(job->state(), Converting); // not finished before the check
     job->remove();

@@ -57,7 +57,7 @@ TEST_F(QueueTest, ThreeFilesStartOneAfterAnother)
     EXPECT_EQ(app.windowTitle(), QStringLiteral("Tavrel  [3 Job(s), 2 Queued]"));
     EXPECT_EQ(app.jobCountWithState(Converting), 1);
 
-    FakeTools::end(destination(QStringLiteral("one.mkv")));
+    FakeTools::end(first);
     ASSERT_TRUE(waitUntil([&] { return first->state() == Finished; }));
     ASSERT_TRUE(waitUntil([&] { return second->state() == Converting; }));
     EXPECT_EQ(third->state(), Queued);
@@ -67,7 +67,7 @@ TEST_F(QueueTest, ThreeFilesStartOneAfterAnother)
               destination(QStringLiteral("one.mkv")));
 
     // A failed job moves the queue on just the same.
-    FakeTools::end(destination(QStringLiteral("two.mkv")), 1);
+    FakeTools::end(second, 1);
     ASSERT_TRUE(waitUntil([&] { return third->state() == Converting; }));
     EXPECT_EQ(second->state(), Failed);
 }
@@ -293,7 +293,7 @@ TEST_F(QueueTest, AVanishedSourceFailsItsJobAndTheQueueGoesOn)
     ConversionJob *third = add(QStringLiteral("three.mkv"));
     ASSERT_TRUE(QFile::remove(tools.path(QStringLiteral("two.mkv"))));
 
-    FakeTools::end(destination(QStringLiteral("one.mkv")));
+    FakeTools::end(first);
     ASSERT_TRUE(waitUntil([&] { return third->state() == Converting; }));
     EXPECT_EQ(first->state(), Finished);
     EXPECT_EQ(second->state(), Failed);
@@ -319,11 +319,11 @@ TEST_F(QueueTest, AutoRemoveKeepsASourceThatAnotherJobStillReads)
         jobs.append(job);
     }
 
-    FakeTools::end(tools.path(QStringLiteral("same.mp4")));
+    FakeTools::end(jobs.at(0));
     ASSERT_TRUE(waitUntil([&] { return jobs.at(1)->state() == Converting; }));
     EXPECT_TRUE(QFile::exists(source)); // the second job reads it now
 
-    FakeTools::end(tools.path(QStringLiteral("same-0.mp4")));
+    FakeTools::end(jobs.at(1));
     ASSERT_TRUE(waitUntil([&] { return jobs.at(1)->state() == Finished; }));
     EXPECT_FALSE(QFile::exists(source));
 }
@@ -344,14 +344,14 @@ TEST_F(QueueTest, QuitAfterConversionWaitsForTheMoviesStillComingIn)
     app.application_openFiles({fake, good});
     ASSERT_TRUE(waitUntil([&] { return app.jobCountWithState(Converting) == 1 && scanner.scanned().size() == 2; }));
     // The first movie fails while the second is still being read: no quit yet.
-    FakeTools::end(destination(QStringLiteral("fake.mkv")), 1);
+    FakeTools::end(app.taskArray().first(), 1);
     ASSERT_TRUE(waitUntil([&] { return app.taskArray().first()->state() == Failed; }));
     EXPECT_EQ(quit.size(), 0);
 
     scanner.release(QStringLiteral("good.mkv"));
     ASSERT_TRUE(waitUntil([&] { return app.taskArray().size() == 2 && app.jobCountWithState(Converting) == 1; }));
     EXPECT_EQ(quit.size(), 0);
-    FakeTools::end(destination(QStringLiteral("good.mkv")));
+    FakeTools::end(app.taskArray().at(1));
     ASSERT_TRUE(waitUntil([&] { return quit.size() == 1; }));
     EXPECT_TRUE(QFile::exists(destination(QStringLiteral("good.mkv"))));
 }
@@ -367,7 +367,7 @@ TEST_F(QueueTest, QuitAfterConversionQuitsOnceTheLastWaitingMovieIsCancelled)
     app.application_openFiles({tools.movie(QStringLiteral("shown.mkv"))});
     ASSERT_TRUE(waitUntil([&] { return scanned.size() == 1; }));
 
-    FakeTools::end(destination(QStringLiteral("one.mkv")));
+    FakeTools::end(job);
     ASSERT_TRUE(waitUntil([&] { return job->state() == Finished; }));
     EXPECT_EQ(quit.size(), 0); // the movie in the panel waits for the user
     app.cancelAdd();

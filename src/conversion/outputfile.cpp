@@ -1,0 +1,77 @@
+#include "conversion/outputfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/paths.h"
+
+namespace tavrel {
+
+namespace {
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+FileOutcome createPartialOutput(const QString &folder)
+{
+    QTemporaryFile file(folder + QStringLiteral("/.tavrel-XXXXXX.partial.mp4"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return {QString(),
+                QStringLiteral("The output file could not be created in %1: %2.").arg(folder, file.errorString())};
+    return {file.fileName(), QString()};
+}
+
+FileOutcome publishOutput(const QString &partial, const QString &destination,
+                          const std::function<bool(const QString &)> &isTaken)
+{
+    QString candidate = destination;
+    // Another process may take each free name between the look and the claim; a few tries suffice.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (attempt > 0 || isTaken(candidate))
+            candidate = uniqueFile(destination, [&](const QString &path) {
+                return path != destination ? QFileInfo::exists(path) || QFileInfo(path).isSymLink() || isTaken(path)
+                                           : true;
+            });
+        const QByteArray name = QFile::encodeName(candidate);
+        // The claim: fails on any file or link of that name, so nothing is replaced or followed.
+        const int fd = ::open(name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return {
+                QString(),
+                QStringLiteral("The converted file could not be saved as %1: %2.").arg(candidate, systemError(errno))};
+        }
+        struct stat claimed = {};
+        const bool haveMode = ::fstat(fd, &claimed) == 0;
+        ::close(fd);
+        const QByteArray from = QFile::encodeName(partial);
+        // The hidden file was made private; the result gets the mode any new file gets here.
+        if (haveMode)
+            ::chmod(from.constData(), claimed.st_mode & 07777);
+        if (::rename(from.constData(), name.constData()) != 0) {
+            const int error = errno;
+            ::unlink(name.constData());
+            return {
+                QString(),
+                QStringLiteral("The converted file could not be saved as %1: %2.").arg(candidate, systemError(error))};
+        }
+        return {candidate, QString()};
+    }
+    return {QString(), QStringLiteral("No free name was found for %1.").arg(destination)};
+}
+
+} // namespace tavrel

@@ -1,0 +1,25 @@
+#pragma once
+// The output file's name belongs to its job: ffmpeg writes a hidden file of the job's own in the
+// destination folder, and only a finished, checked file is moved to the final name, which it
+// never replaces and never reaches through a symbolic link.
+#include <QString>
+
+#include <functional>
+
+namespace tavrel {
+
+struct FileOutcome
+{
+    QString path;  // the file made or the name used; empty on failure
+    QString error; // why not, in words
+};
+
+// Creates an empty file of a new name in the folder (".tavrel-XXXXXX.partial.mp4"), exclusively.
+FileOutcome createPartialOutput(const QString &folder);
+
+// Moves `partial` to `destination`, or, when that name is taken (by a file, or by `isTaken`), to
+// the next free name uniqueFile() gives. The new file gets the permissions a new file gets here.
+FileOutcome publishOutput(const QString &partial, const QString &destination,
+                          const std::function<bool(const QString &)> &isTaken);
+
+} // namespace tavrel
