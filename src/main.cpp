@@ -21,6 +21,8 @@
 
 #include <memory>
 
+#include <csignal>
+
 namespace {
 
 using namespace tavrel;
@@ -104,6 +106,16 @@ void printUsage()
                            "  --               treat the rest as file names\n";
 }
 
+// A reader that goes away (tavrel --batch ... | head -1) must not kill the conversions: the
+// write fails instead. A handler rather than SIG_IGN, which ffmpeg would inherit.
+void ignoreBrokenPipes()
+{
+    struct sigaction action = {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGPIPE, &action, nullptr);
+}
+
 bool hasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
@@ -114,6 +126,7 @@ bool hasDisplay()
 
 int main(int argc, char **argv)
 {
+    ignoreBrokenPipes();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QFile::decodeName(argv[i]));

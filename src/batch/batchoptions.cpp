@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
+#include "app/intakerules.h"
 #include "conversion/conversionsettings.h"
 #include "inspection/languages.h"
 
@@ -156,6 +159,16 @@ BatchOptions parseBatchOptions(const QStringList &arguments, const QString &work
         options.error = QStringLiteral("the output folder %1 does not exist").arg(options.outputFolder);
     else if (options.files.isEmpty())
         options.error = QStringLiteral("no movie files given");
+    else if (std::none_of(options.files.cbegin(), options.files.cend(),
+                          [](const QString &file) { return hasExtensionIn(file, defaultMovieFileTypes()); }))
+        // Nothing would be converted: a mistyped wildcard, not a batch whose movies failed.
+        options.error =
+            QStringLiteral("no movie given, only %1 (a movie ends in .%2)")
+                .arg(std::all_of(options.files.cbegin(), options.files.cend(),
+                                 [](const QString &file) { return hasExtensionIn(file, subtitleFileTypes()); })
+                         ? QStringLiteral("subtitle files")
+                         : QStringLiteral("files that are no movies"),
+                     defaultMovieFileTypes().join(QStringLiteral(", .")));
     options.outputFolder = QDir::cleanPath(base.absoluteFilePath(options.outputFolder));
     return options;
 }
@@ -168,7 +181,8 @@ QString batchUsage()
         "Converts the movies into DIR without a window; the options apply to this run only.\n"
         "--video copy never re-encodes the picture; --quality (x264 CRF, 0-51, lower is better) and --speed\n"
         "(ultrafast ... veryslow) set how a picture the console cannot play is re-encoded.\n"
-        "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line.\n");
+        "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line\n"
+        "(no movie among the files included).\n");
 }
 
 } // namespace tavrel

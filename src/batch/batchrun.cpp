@@ -37,16 +37,15 @@ QString batchProgressLine(const QString &fileName, float progress, double elapse
 
 QString batchFailureReason(const ConversionJob &job)
 {
+    // ffmpeg may end well when the disk fills as it writes the index ("Error writing trailer ...:
+    // No space left on device"); the output check's verdict on that file would hide the cause.
+    const FailureKind kind = failureKind(job.jobOutput());
+    if (kind == FailureKind::FullDisk)
+        return kFullDiskMessage;
     if (!job.outputProblem().isEmpty())
         return job.outputProblem();
-    switch (failureKind(job.jobOutput())) {
-    case FailureKind::FullDisk:
-        return kFullDiskMessage;
-    case FailureKind::SourceRemoved:
+    if (kind == FailureKind::SourceRemoved)
         return kSourceRemovedMessage;
-    case FailureKind::ToolProblem:
-        break;
-    }
     // ffmpeg's last words; a fatal error names the input it failed on.
     const QStringList lines = job.log().split(u'\n', Qt::SkipEmptyParts);
     const QString source = job.fileInfo() ? job.fileInfo()->fileURL.toLocalFile() + QStringLiteral(": ") : QString();
@@ -59,6 +58,28 @@ QString batchFailureReason(const ConversionJob &job)
         return QStringLiteral("ffmpeg: ") + text;
     }
     return QStringLiteral("ffmpeg failed without saying why");
+}
+
+QString batchLineText(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n')
+            shown += QStringLiteral("\\n");
+        else if (u == u'\r')
+            shown += QStringLiteral("\\r");
+        else if (u == u'\t')
+            shown += QStringLiteral("\\t");
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QChar(u'0'));
+        else if (u == 0x2028 || u == 0x2029)
+            shown += QStringLiteral("\\u%1").arg(int(u), 4, 16);
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 BatchMonitor::BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal)
@@ -78,10 +99,11 @@ void BatchMonitor::follow(ConversionJob *job)
     connect(job, &ConversionJob::stateChanged, this, [this, job] { jobStateChanged(job); });
     if (m_terminal) {
         connect(job, &ConversionJob::progressChanged, this, [this, job] {
-            if (job->state() != Converting || !m_started.contains(job))
+            if (job->state() != Converting || !m_started.contains(job) || !writable(m_out))
                 return;
             const double elapsed = double(m_started.value(job).elapsed()) / 1000.0;
-            m_out << "\r\x1b[K" << batchProgressLine(job->fileInfo()->fileName, job->progress(), elapsed) << Qt::flush;
+            m_out << "\r\x1b[K" << batchProgressLine(batchLineText(job->fileInfo()->fileName), job->progress(), elapsed)
+                  << Qt::flush;
         });
     }
     jobStateChanged(job);
@@ -89,24 +111,28 @@ void BatchMonitor::follow(ConversionJob *job)
 
 void BatchMonitor::jobStateChanged(ConversionJob *job)
 {
-    const QString name = job->fileInfo() ? job->fileInfo()->fileName : QString();
+    const QString name = job->fileInfo() ? batchLineText(job->fileInfo()->fileName) : QString();
     const QString clearLine = m_terminal ? QStringLiteral("\r\x1b[K") : QString();
     switch (job->state()) {
     case Converting:
         if (!m_started.contains(job)) {
             m_started[job].start();
-            if (m_terminal)
+            if (m_terminal && writable(m_out))
                 m_out << clearLine << batchProgressLine(name, 0.0f, 0.0) << Qt::flush;
         }
         break;
     case Finished:
         m_finishedSources.insert(canonicalPath(job->fileInfo()->fileURL.toLocalFile()));
-        m_out << clearLine << "Finished: " << name << " -> " << job->fileInfo()->destinationURL.toLocalFile()
-              << Qt::endl;
+        if (writable(m_out))
+            m_out << clearLine << "Finished: " << name << " -> "
+                  << batchLineText(job->fileInfo()->destinationURL.toLocalFile()) << Qt::endl;
         break;
     case Failed:
-        m_out << clearLine << Qt::flush;
-        m_err << "Failed: " << name << ": " << batchFailureReason(*job) << Qt::endl;
+        m_anyFailed = true;
+        if (m_terminal && writable(m_out))
+            m_out << clearLine << Qt::flush;
+        if (writable(m_err))
+            m_err << "Failed: " << name << ": " << batchLineText(batchFailureReason(*job)) << Qt::endl;
         break;
     default:
         break;
@@ -136,13 +162,15 @@ void BatchMonitor::checkEnd()
             return;
     m_ended = true;
     for (const QString &movie : m_movies)
-        if (!m_finishedSources.contains(canonicalPath(movie)))
-            m_err << "Not converted: " << movie << Qt::endl;
+        if (!m_finishedSources.contains(canonicalPath(movie)) && writable(m_err))
+            m_err << "Not converted: " << batchLineText(movie) << Qt::endl;
     Q_EMIT batchEnded();
 }
 
 int BatchMonitor::exitStatus() const
 {
+    if (m_anyFailed)
+        return 1;
     for (const QString &movie : m_movies)
         if (!m_finishedSources.contains(canonicalPath(movie)))
             return 1;

@@ -19,6 +19,9 @@ class ConversionJob;
 QString batchProgressLine(const QString &fileName, float progress, double elapsedSeconds);
 // Why a failed job failed, in one line: what its output check found, else ffmpeg's last words.
 QString batchFailureReason(const ConversionJob &job);
+// The text with its control characters escaped ("\n", "\x1b", "\u2028"), so that a file name
+// can neither break a job's line nor drive the terminal.
+QString batchLineText(const QString &text);
 
 // Runs under a QCoreApplication; needs no display and no session bus. Returns the exit status.
 // With --help or --version it prints the usage or the version and returns 0.
@@ -32,7 +35,7 @@ class BatchMonitor final : public QObject
 public:
     BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal);
 
-    // 0 when every movie has a finished job, else 1.
+    // 0 when every movie has a finished job and no job failed, else 1.
     int exitStatus() const;
     // Looks, once the controller's current step is done, whether anything is left to do.
     void scheduleEndCheck();
@@ -44,6 +47,8 @@ private:
     void follow(ConversionJob *job);
     void jobStateChanged(ConversionJob *job);
     void checkEnd();
+    // A reader that has gone (a closed pipe) costs its lines, never the batch.
+    static bool writable(const QTextStream &stream) { return stream.status() == QTextStream::Ok; }
 
     AppDelegate &m_delegate;
     QStringList m_movies;
@@ -51,6 +56,7 @@ private:
     QTextStream m_out;
     QTextStream m_err;
     QSet<QString> m_finishedSources;
+    bool m_anyFailed = false; // one movie given twice may finish once and fail once
     QHash<ConversionJob *, QElapsedTimer> m_started;
     bool m_checkScheduled = false;
     bool m_ended = false;

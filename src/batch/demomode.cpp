@@ -21,7 +21,9 @@ QTextStream &err()
 
 platform::AlertAnswer DefaultAnsweringAlerts::runModal(const platform::AlertRequest &request)
 {
-    err() << "[alert] " << request.title << ": " << request.message << " -> " << request.defaultButton << Qt::endl;
+    // A closed error stream stays closed: nothing is kept for it.
+    if (err().status() == QTextStream::Ok)
+        err() << "[alert] " << request.title << ": " << request.message << " -> " << request.defaultButton << Qt::endl;
     return {1, {}};
 }
 

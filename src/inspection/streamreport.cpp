@@ -1,7 +1,8 @@
 #include "inspection/streamreport.h"
 
-#include <QSet>
+#include <QHash>
 
+#include <algorithm>
 #include <limits>
 
 #include "inspection/languages.h"
@@ -98,16 +99,14 @@ const KindMarker kKindMarkers[] = {
     {QStringLiteral(": Attachment: "), StreamKind::Other},  {QStringLiteral(": Unknown: "), StreamKind::Other},
 };
 
-// Only a line in the tool's own shape is a stream: "Stream #<input>:<index>", an optional
-// "[container id]" and "(language)", then the kind. The language tag is printed as it is, so
-// the kind is the last marker on the line: a tag reading "x): Audio: ac3" stays a tag.
-std::optional<StreamLine> streamLine(const QString &trimmedLine)
+// "Stream #<input>:<index>" at the start of the line; `at` ends up after the index.
+std::optional<StreamLine> streamHeader(const QString &trimmedLine, qsizetype &at)
 {
     static const QString head = QStringLiteral("Stream #");
     if (!trimmedLine.startsWith(head))
         return std::nullopt;
     StreamLine stream;
-    qsizetype at = head.size();
+    at = head.size();
     const auto input = digitsAt(trimmedLine, at);
     if (!input || at >= trimmedLine.size() || trimmedLine.at(at) != u':')
         return std::nullopt;
@@ -117,6 +116,31 @@ std::optional<StreamLine> streamLine(const QString &trimmedLine)
         return std::nullopt;
     stream.input = *input;
     stream.index = *index;
+    return stream;
+}
+
+bool hasKindMarker(const QString &text)
+{
+    return std::any_of(std::cbegin(kKindMarkers), std::cend(kKindMarkers),
+                       [&](const KindMarker &marker) { return text.contains(marker.text); });
+}
+
+bool hasStreamHeader(const QString &trimmedLine)
+{
+    qsizetype at = 0;
+    return streamHeader(trimmedLine, at).has_value();
+}
+
+// Only a line in the tool's own shape is a stream: "Stream #<input>:<index>", an optional
+// "[container id]" and "(language)", then the kind. The language tag is printed as it is, so
+// the kind is the last marker on the line: a tag reading "x): Audio: ac3" stays a tag.
+std::optional<StreamLine> streamLine(const QString &trimmedLine)
+{
+    qsizetype at = 0;
+    std::optional<StreamLine> header = streamHeader(trimmedLine, at);
+    if (!header)
+        return std::nullopt;
+    StreamLine stream = *header;
 
     qsizetype markerAt = -1;
     for (const KindMarker &marker : kKindMarkers) {
@@ -375,14 +399,47 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
         report.replace(inputPath, QString());
 
     StreamReport result;
-    // MPEG-TS lists a stream once per program that holds it; it is still one track.
-    QSet<QPair<int, int>> seen;
-    for (const QString &line : reportLines(report)) {
-        const QString trimmedLine = trimmed(line);
-        if (const auto stream = streamLine(trimmedLine)) {
-            if (seen.contains({stream->input, stream->index}))
+    const auto unreadable = [](const QString &why) {
+        StreamReport failed;
+        failed.unreadable = QStringLiteral("The movie's report could not be read: ") + why;
+        return failed;
+    };
+    // MPEG-TS lists a stream once per program that holds it, the same line each time; it is
+    // still one track.
+    QHash<QPair<int, int>, QString> seen;
+    const QStringList lines = reportLines(report);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        QString trimmedLine = trimmed(line);
+        std::optional<StreamLine> stream = streamLine(trimmedLine);
+        // A line break inside the language tag leaves the header without its kind: the rest of
+        // the tag and the kind follow on the next lines.
+        if (!stream && hasStreamHeader(trimmedLine)) {
+            while (!stream) {
+                if (i + 1 >= lines.size())
+                    return unreadable(QStringLiteral("a stream is listed without its kind."));
+                const QString &next = lines.at(++i);
+                trimmedLine += u'\n';
+                trimmedLine += next;
+                // Read again only once the kind has come, so a tag of many lines costs no more
+                // than its length.
+                if (hasKindMarker(next)) {
+                    trimmedLine = trimmed(trimmedLine);
+                    stream = streamLine(trimmedLine);
+                }
+            }
+        }
+        if (stream) {
+            const QPair<int, int> id{stream->input, stream->index};
+            if (const auto earlier = seen.constFind(id); earlier != seen.cend()) {
+                // Two different lines for one stream: either may be a tag's forgery.
+                if (*earlier != trimmedLine)
+                    return unreadable(QStringLiteral("stream #%1:%2 is listed twice, differently.")
+                                          .arg(stream->input)
+                                          .arg(stream->index));
                 continue;
-            seen.insert({stream->input, stream->index});
+            }
+            seen.insert(id, trimmedLine);
             switch (stream->kind) {
             case StreamKind::Video:
                 // A cover picture is listed as a video stream; it is not the movie's video.

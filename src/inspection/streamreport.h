@@ -40,6 +40,9 @@ struct StreamReport
     QStringList videoLines;             // the video streams' codec texts ("Video: h264 ..."), cover pictures left out
     QList<AudioTrackFacts> audioTracks; // one per audio description, same order
     QList<PictureSubtitle> pictureSubtitles; // report order
+    // Why the report cannot be trusted (a stream listed twice, differently, or without its
+    // kind); everything else is then left empty.
+    std::optional<QString> unreadable;
 };
 
 // Pieces of a stream's codec text ("Video: h264 (High) (avc1 / 0x31637661), yuv420p(tv, bt709), ..."):

@@ -13,6 +13,7 @@
 
 #include <csignal>
 
+#include "conversion/failureexplanation.h"
 #include "moviemaker.h"
 
 namespace tavrel::test {
@@ -40,6 +41,52 @@ protected:
     }
 
     QString out() const { return home.path() + QStringLiteral("/out"); }
+
+    // A one-second movie with AAC sound, made once per test and copied under other names.
+    QString smallMovie(const QString &name)
+    {
+        const QString path = home.path() + u'/' + name;
+        if (m_smallMovie.isEmpty()) {
+            m_smallMovie = home.path() + QStringLiteral("/small.mkv");
+            EXPECT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10)
+                                      + QStringList{"-t", "0.4", "-c:a", "aac"},
+                                  m_smallMovie));
+        }
+        EXPECT_TRUE(QFile::copy(m_smallMovie, path));
+        return path;
+    }
+
+    // Puts an ffmpeg before the real one on PATH: `body` runs for a conversion, the real ffmpeg
+    // (as $real) for the probes ("ffmpeg -i <path>").
+    void useFakeFfmpeg(const QString &body)
+    {
+        const QString tools = home.path() + QStringLiteral("/tools");
+        QDir().mkpath(tools);
+        QFile fake(tools + QStringLiteral("/ffmpeg"));
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write(QStringLiteral("#!/bin/sh\n"
+                                  "real='%1'\n"
+                                  "if [ \"$#\" = 2 ]; then exec \"$real\" \"$@\"; fi\n"
+                                  "for a in \"$@\"; do dest=\"$a\"; done\n")
+                       .arg(QStandardPaths::findExecutable(QStringLiteral("ffmpeg")))
+                       .toUtf8()
+                   + body.toUtf8());
+        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = app.processEnvironment();
+        env.insert(QStringLiteral("PATH"), tools + u':' + env.value(QStringLiteral("PATH")));
+        app.setProcessEnvironment(env);
+    }
+
+    // The audio codecs of a file, as ffprobe names them.
+    static QString audioCodecs(const QString &file)
+    {
+        QProcess probe;
+        probe.start(QStringLiteral("ffprobe"),
+                    {"-v", "error", "-select_streams", "a", "-show_entries", "stream=codec_name", "-of",
+                     "default=noprint_wrappers=1:nokey=1", file});
+        EXPECT_TRUE(probe.waitForFinished(30000));
+        return QString::fromUtf8(probe.readAll()).trimmed();
+    }
     QString settingsFile() const { return home.path() + QStringLiteral("/.config/Ossory/Tavrel.conf"); }
 
     // Runs to the end; standard output and error apart.
@@ -57,6 +104,9 @@ protected:
     QProcess app;
     QString output;
     QString errors;
+
+private:
+    QString m_smallMovie;
 };
 
 TEST_F(BatchMode, ThreeMoviesOneFakeGiveTwoMp4FilesAndStatusOne)
@@ -131,6 +181,9 @@ TEST_F(BatchMode, BadCommandLinesGiveStatusTwo)
     EXPECT_TRUE(errors.contains("unknown option --fast"));
     // After "--" it is a file name, not a request for the usage.
     EXPECT_EQ(runBatch({"--batch", "--", "--help"}), 2);
+    // Subtitle files alone: nothing would be converted.
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), "Movie.srt", "Movie.en.ass"}), 2);
+    EXPECT_TRUE(errors.contains("no movie given, only subtitle files")) << errors.toStdString();
 }
 
 TEST_F(BatchMode, VersionNeedsNoOutputFolder)
@@ -146,25 +199,11 @@ TEST_F(BatchMode, InterruptStopsFfmpegAndDeletesItsPartialOutput)
     ASSERT_TRUE(makeMovie(
         testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
     // An ffmpeg that probes for real but, converting, writes part of the output and waits.
-    const QString tools = home.path() + QStringLiteral("/tools");
-    QDir().mkpath(tools);
     const QString pidFile = home.path() + QStringLiteral("/ffmpeg.pid");
-    {
-        QFile fake(tools + QStringLiteral("/ffmpeg"));
-        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-        fake.write(QStringLiteral("#!/bin/sh\n"
-                                  "if [ \"$#\" = 2 ]; then exec '%1' \"$@\"; fi\n"
-                                  "for a in \"$@\"; do dest=\"$a\"; done\n"
-                                  "echo partial > \"$dest\"\n"
-                                  "echo $$ > '%2.tmp' && mv '%2.tmp' '%2'\n"
-                                  "exec sleep 600\n")
-                       .arg(QStandardPaths::findExecutable(QStringLiteral("ffmpeg")), pidFile)
-                       .toUtf8());
-        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QProcessEnvironment env = app.processEnvironment();
-    env.insert(QStringLiteral("PATH"), tools + u':' + env.value(QStringLiteral("PATH")));
-    app.setProcessEnvironment(env);
+    useFakeFfmpeg(QStringLiteral("echo partial > \"$dest\"\n"
+                                 "echo $$ > '%1.tmp' && mv '%1.tmp' '%1'\n"
+                                 "exec sleep 600\n")
+                      .arg(pidFile));
     app.setArguments({"--batch", "--output", out(), movie});
     app.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(pidFile); }, 60000))
@@ -187,6 +226,100 @@ TEST_F(BatchMode, InterruptStopsFfmpegAndDeletesItsPartialOutput)
     EXPECT_TRUE(QFileInfo::exists(movie));
     // The fake is gone once the parent reaps it; no sleep lingers.
     EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(ffmpeg, 0) != 0; }, 10000));
+}
+
+// A reader that closes early (| head -n 1) costs the lines it no longer reads, nothing else:
+// every movie is still converted and the status still tells.
+TEST_F(BatchMode, ClosedOutputStopsNoConversion)
+{
+    const QString first = smallMovie(QStringLiteral("a.mkv"));
+    const QString second = smallMovie(QStringLiteral("b.mkv"));
+    const QString fake = home.path() + QStringLiteral("/fake.mkv");
+    {
+        QFile f(fake);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is not a movie\n");
+    }
+    const QString binary = app.program();
+    app.setProgram(QStringLiteral("bash"));
+    const int status = runBatch({"-c", "\"$0\" \"$@\" 2>&1 | head -n 1; exit ${PIPESTATUS[0]}", binary, "--batch",
+                                 "--output", out(), first, fake, second});
+    EXPECT_EQ(status, 1) << output.toStdString() << errors.toStdString();
+    EXPECT_EQ(output.count(u'\n'), 1) << output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out() + QStringLiteral("/a.mp4")));
+    EXPECT_TRUE(QFileInfo::exists(out() + QStringLiteral("/b.mp4")));
+    EXPECT_EQ(audioCodecs(out() + QStringLiteral("/b.mp4")), "aac");
+}
+
+// The same movie twice: one copy finishes, the other fills the disk as ffmpeg writes the index
+// (ffmpeg then ends with status 0). The batch exits 1 and names the full disk.
+TEST_F(BatchMode, OneFailedCopyOfAMovieGivenTwiceGivesStatusOne)
+{
+    const QString movie = smallMovie(QStringLiteral("Twice.mkv"));
+    const QString marker = home.path() + QStringLiteral("/converted-once");
+    // The conversions alone (with -progress), not the one-second audio test before them.
+    useFakeFfmpeg(QStringLiteral("case \" $* \" in *\" -progress \"*) ;; *) exec \"$real\" \"$@\" ;; esac\n"
+                                 "if [ ! -e '%1' ]; then : > '%1'; exec \"$real\" \"$@\"; fi\n"
+                                 "\"$real\" \"$@\" || exit\n"
+                                 ": > \"$dest\"\n"
+                                 "echo \"Error writing trailer of $dest: No space left on device\" >&2\n")
+                      .arg(marker));
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), movie, movie}), 1)
+        << output.toStdString() << errors.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral("Finished: Twice.mkv")), 1) << output.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("Failed: Twice.mkv: ") + kFullDiskMessage)) << errors.toStdString();
+}
+
+// A line feed, an escape sequence or a line separator in a file name stays on the job's line.
+TEST_F(BatchMode, ControlCharactersInNamesAreShownEscaped)
+{
+    const QString movie = smallMovie(QStringLiteral("two\nlines\x1b[2J\u2028.mkv"));
+    const QString fake = home.path() + QStringLiteral("/bad\rname.mkv");
+    {
+        QFile f(fake);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is not a movie\n");
+    }
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), movie, fake}), 1) << errors.toStdString();
+    EXPECT_EQ(
+        output,
+        QStringLiteral("Finished: two\\nlines\\x1b[2J\\u2028.mkv -> %1/two\\nlines\\x1b[2J\\u2028.mp4\n").arg(out()));
+    EXPECT_TRUE(errors.contains(QStringLiteral("Failed: bad\\rname.mkv: "))) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("Not converted: %1/bad\\rname.mkv\n").arg(home.path())))
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains(u'\r'));
+}
+
+// A language tag holding a line feed and a forged stream line must not change which stream is
+// converted: the real stream 2 is DTS, and it must never be copied as if it were AAC.
+TEST_F(BatchMode, ForgedStreamLineInALanguageTagChangesNoStream)
+{
+    const QString movie = home.path() + QStringLiteral("/Tagged.mkv");
+    ASSERT_TRUE(makeMovie(testAudio() + h264Video(QStringLiteral("64x48"), 10)
+                              + QStringList{"-t",
+                                            "0.4",
+                                            "-map",
+                                            "1:v",
+                                            "-map",
+                                            "0:a",
+                                            "-map",
+                                            "0:a",
+                                            "-c:a:0",
+                                            "aac",
+                                            "-metadata:s:a:0",
+                                            "language=eng\n    Stream #0:2(ger): Audio: aac",
+                                            "-strict",
+                                            "-2",
+                                            "-c:a:1",
+                                            "dca",
+                                            "-ac:a:1",
+                                            "6",
+                                            "-channel_layout:a:1",
+                                            "5.1(side)"},
+                          movie));
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), "--video", "copy", movie}), 0) << errors.toStdString();
+    const QString codec = audioCodecs(out() + QStringLiteral("/Tagged.mp4"));
+    EXPECT_TRUE(codec == "aac" || codec == "ac3") << codec.toStdString();
 }
 
 } // namespace

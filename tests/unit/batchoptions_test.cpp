@@ -49,6 +49,12 @@ TEST(BatchOptions, RefusesWhatCannotRun)
     EXPECT_EQ(error({"--batch", "--output", "."}), "no movie files given");
     EXPECT_TRUE(error({"--batch", "--output", ".", "--audio-language", "xx1", "m.mkv"}).contains("no language code"));
     EXPECT_TRUE(error({"--batch", "--output", ".", "-x", "m.mkv"}).startsWith("unknown option -x"));
+    // Nothing to convert is a mistake on the line, not a failed movie.
+    EXPECT_EQ(error({"--batch", "--output", ".", "m.srt", "m.en.SUB"}),
+              "no movie given, only subtitle files (a movie ends in .mkv, .mp4, .mov, .ogm)");
+    EXPECT_TRUE(
+        error({"--batch", "--output", ".", "m.srt", "notes.txt"}).startsWith("no movie given, only files that"));
+    EXPECT_EQ(error({"--batch", "--output", ".", "m.srt", "M.MKV"}), QString());
 }
 
 TEST(BatchOptions, HelpAndVersionNeedNoOtherOption)
@@ -88,4 +94,24 @@ TEST(BatchProgress, LineShowsPerCentAndTimeLeftOnceKnown)
     EXPECT_EQ(batchProgressLine("Holiday.mkv", 0.0f, 0.0), "Holiday.mkv: 0%");
     EXPECT_EQ(batchProgressLine("Holiday.mkv", 25.0f, 60.0), "Holiday.mkv: 25% (ETA: 3m 0s)");
     EXPECT_EQ(batchProgressLine("Holiday.mkv", 100.0f, 60.0), "Holiday.mkv: 100% (ETA: 0s)");
+}
+
+TEST(BatchLines, ControlCharactersAreEscaped)
+{
+    const struct
+    {
+        QString text;
+        QString shown;
+    } rows[] = {
+        {"Holiday.mkv", "Holiday.mkv"},
+        {"two\nlines.mkv", "two\\nlines.mkv"},
+        {"a\rb\tc", "a\\rb\\tc"},
+        {"\x1b[2Jclear", "\\x1b[2Jclear"},
+        {QString(QChar(0x7f)) + QChar(0x85), "\\x7f\\x85"},
+        {QStringLiteral("x\u2028y\u2029"), "x\\u2028y\\u2029"},
+        // Letters beyond ASCII and a backslash stay as they are.
+        {QStringLiteral("Übergrößé\\.mkv"), QStringLiteral("Übergrößé\\.mkv")},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(batchLineText(row.text), row.shown) << row.text.toStdString();
 }

@@ -175,6 +175,52 @@ TEST(StreamReport, FuzzFindingsStayFixed)
         std::nullopt);
 }
 
+// The language tag is printed as it is, line breaks and all: a stream whose kind comes on a later
+// line is joined with it, and a stream listed twice, differently, makes the report unreadable.
+TEST(StreamReport, LanguageTagsHoldingLineBreaks)
+{
+    struct Case
+    {
+        QString text;
+        QStringList descriptions; // none when unreadable
+        bool unreadable;
+    };
+    const Case cases[] = {
+        // Recorded: an English AAC track tagged "eng\n    Stream #0:2(ger): Audio: aac", DTS 5.1 as stream 2.
+        {test::fixtureText(QStringLiteral("ffmpeg-language-linefeed.txt")),
+         {"#1: eng_____Stream_#0_2(ger)__Audio__aac (aac)", "#2: unk (dts) [5.1]"},
+         false},
+        // Recorded: the same with the kind inside the tag, so the forged line stands alone.
+        {test::fixtureText(QStringLiteral("ffmpeg-language-forged-stream.txt")), {}, true},
+        {"  Stream #0:1(e\r\nn\ng): Audio: ac3, 48000 Hz, stereo\n  Stream #0:2: Audio: dts, 48000 Hz, 5.1(side)",
+         {"#1: e__n_g (ac3)", "#2: unk (dts) [5.1]"},
+         false},
+        {"  Stream #0:1: Audio: ac3, 48000 Hz, stereo\n  Stream #0:1: Audio: dts, 48000 Hz, 5.1(side)", {}, true},
+        {"  Stream #0:0: Video: h264, yuv420p, 64x48\n  Stream #0:1(eng\n    Metadata:", {}, true},
+        // The same line again (a stream in two programs) is one stream.
+        {"  Stream #0:1: Audio: ac3, 48000 Hz, stereo\n  Stream #0:1: Audio: ac3, 48000 Hz, stereo",
+         {"#1: unk (ac3)"},
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.left(600).toStdString());
+        const StreamReport report = parseStreamReport(c.text);
+        EXPECT_EQ(report.audioTrackInformation, c.descriptions);
+        EXPECT_EQ(report.audioTracks.size(), c.descriptions.size());
+        EXPECT_EQ(report.unreadable.has_value(), c.unreadable);
+        if (c.unreadable) {
+            EXPECT_TRUE(report.unreadable->startsWith("The movie's report could not be read: "));
+            // Nothing half-read is left to convert.
+            EXPECT_FALSE(report.videoTrackID);
+            EXPECT_FALSE(report.runtimeSeconds);
+        }
+    }
+    const StreamReport recorded = parseStreamReport(test::fixtureText(QStringLiteral("ffmpeg-language-linefeed.txt")));
+    ASSERT_EQ(recorded.audioTracks.size(), 2);
+    EXPECT_EQ(recorded.audioTracks.at(1).channels, 6);
+    EXPECT_EQ(recorded.videoTrackID, 0);
+}
+
 TEST(StreamReport, CarriageReturnLineEndsReadLikeLineFeeds)
 {
     QString text = test::fixtureText(QStringLiteral("synthetic-worked-example.txt"));
