@@ -151,6 +151,17 @@ void FileIntake::scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QStri
         Q_EMIT scanFinished();
         return;
     }
+    if (info && !info->unreadableReport.isEmpty()) {
+        // Converting what could be read would pick the wrong sound: the movie is dropped.
+        alert(appName(),
+              makeString(QStringLiteral("%@ could not read “%@”. %@"), appName(),
+                         info->fileName.isEmpty() ? info->fileURL.fileName() : info->fileName, info->unreadableReport),
+              QStringLiteral("OK"));
+        setIsScanning(false);
+        cancelAdd();
+        Q_EMIT scanFinished();
+        return;
+    }
     if (info && !info->toolFailure.isEmpty())
         reportToolFailure(*info);
     if (info && !subtitlePath.isEmpty()) {

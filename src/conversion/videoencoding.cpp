@@ -73,7 +73,10 @@ QStringList x264Arguments(const VideoFacts &facts, const ConversionSettings &set
         QStringLiteral("high"), QStringLiteral("-level:v"), QStringLiteral("4.1"), QStringLiteral("-pix_fmt"),
         QStringLiteral("yuv420p"), QStringLiteral("-refs"), QString::number(refs),
         // Level 4.1's limits for the High profile's decoder buffer, with room to spare.
-        QStringLiteral("-maxrate"), QStringLiteral("50000k"), QStringLiteral("-bufsize"), QStringLiteral("62500k")};
+        QStringLiteral("-maxrate"), QStringLiteral("50000k"), QStringLiteral("-bufsize"), QStringLiteral("62500k"),
+        // The source's own frame times, as a copied picture keeps them: filling the gap before a
+        // late first frame would show that frame twice.
+        QStringLiteral("-fps_mode"), QStringLiteral("passthrough")};
     const QString filters = videoFilterChain(facts);
     if (!burnsSubtitle && !filters.isEmpty())
         args << QStringLiteral("-vf") << filters;

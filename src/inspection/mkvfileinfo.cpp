@@ -27,6 +27,8 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::scan(const QUrl &url, bool reencodeVid
     if (!probe.started)
         info->toolFailure = probe.startError;
     const StreamReport report = parseStreamReport(probe.output.value_or(QString()), path);
+    if (report.unreadable)
+        info->unreadableReport = *report.unreadable;
 
     // Runs the header reading once, for the verdict and the warnings.
     QString xml;

@@ -48,6 +48,9 @@ public:
     // What the conversion will change and why, one sentence each, for the file panel.
     QStringList conversionNotes;
     QUrl securityURL; // set by the controller
+    // Why the probe's report cannot be trusted (a stream listed twice, differently); the movie is
+    // then not converted. Empty when it was read.
+    QString unreadableReport;
     // A tool that could not be started ("ffmpeg" or "mediainfo") and why; empty when both ran.
     QString toolFailure;
 };

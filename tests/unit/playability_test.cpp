@@ -161,7 +161,7 @@ TEST(VideoEncoding, SizeFiltersAndArguments)
     const QStringList args = x264Arguments(recordedFacts(QStringLiteral("uhd")), settings, false);
     EXPECT_EQ(args.join(u' '),
               QStringLiteral("-preset veryslow -crf 51 -profile:v high -level:v 4.1 -pix_fmt yuv420p "
-                             "-refs 4 -maxrate 50000k -bufsize 62500k -vf scale=1920:1080"));
+                             "-refs 4 -maxrate 50000k -bufsize 62500k -fps_mode passthrough -vf scale=1920:1080"));
     settings.videoSpeed = QStringLiteral("-vf evil");
     EXPECT_EQ(x264Preset(settings), QStringLiteral("fast"));
     // With a burned-in subtitle the filters go into the overlay's graph.
