@@ -104,6 +104,9 @@ public:
     bool isSourceInUse(const ConversionJob *job) const override { return m_queue.isSourceInUse(job); }
     ConversionSettings conversionSettings() const override { return m_queue.conversionSettings(); }
     void jobEnded(ConversionJob *job, JobEnd end) override { m_queue.jobEnded(job, end); }
+    bool refusalEndsJob() const override { return m_refusalEndsJob; }
+    // An unattended batch: a job the free-space checks refuse ends Failed instead of waiting.
+    void setRefusalEndsJob(bool ends) { m_refusalEndsJob = ends; }
 
     // ---- Lifecycle ----
     void applicationDidFinishLaunching();
@@ -232,6 +235,7 @@ private:
     QUrl m_faqURL;
     QUrl m_readmeURL;
     platform::UserNotifier *m_notifier = nullptr; // the notifier our activation handler is on
+    bool m_refusalEndsJob = false;
 };
 
 } // namespace tavrel

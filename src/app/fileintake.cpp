@@ -61,9 +61,18 @@ void FileIntake::registerSubtitle(const QString &path)
         m_importSubtitleFiles.insert(key, path);
 }
 
-void FileIntake::application_openFiles(const QStringList &paths)
+void FileIntake::application_openFiles(const QStringList &given)
 {
     const bool wasEmpty = m_importFiles.isEmpty();
+    QStringList paths;
+    QStringList special;
+    for (const QString &path : given)
+        ((hasExtensionIn(path, m_movieFileTypes) || hasExtensionIn(path, subtitleFileTypes())) && isSpecialFile(path)
+             ? special
+             : paths)
+            .append(path);
+    if (!special.isEmpty())
+        alert(appName(), specialFilesMessage(special), QStringLiteral("OK"));
     for (const QString &path : paths)
         if (isTextSubtitleFile(path))
             registerSubtitle(path);
@@ -311,10 +320,14 @@ void FileIntake::addToQueue()
         return;
     }
     // A path that another listed job is writing, or will write, is not the user's to replace:
-    // deleting it would destroy that job's output. The write test then rejects the new job.
+    // refused as a source is, and the movie stays in the panel.
     if (m_queue.isOutputInUse(fileURL(chosen).toLocalFile())) {
-        info->destinationURL = QUrl();
-        m_queue.addJob(job);
+        alert(appName(),
+              makeString(QStringLiteral("“%@” is the MP4 file of a movie that %@ converts. Please choose another "
+                                        "name for the MP4 file."),
+                         QFileInfo(chosen).fileName(), appName()),
+              QStringLiteral("OK"));
+        delete job;
         return;
     }
     // The panel has asked about replacing an existing file; the write test fails for one. A folder

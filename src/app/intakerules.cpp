@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include "support/ossorylib.h"
 #include "support/paths.h"
 
@@ -103,6 +105,22 @@ QString undecodableNamesMessage(const QStringList &paths)
         names.append(QStringLiteral("“%1”").arg(QFileInfo(path).fileName()));
     return QStringLiteral("%1 cannot open %2: the name holds characters that are not UTF-8 text (shown as �). "
                           "Please rename the file and add it again.")
+        .arg(appName(), names.join(QStringLiteral(", ")));
+}
+
+bool isSpecialFile(const QString &path)
+{
+    struct stat status = {};
+    const QByteArray name = QFile::encodeName(path);
+    return ::stat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+QString specialFilesMessage(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names.append(QStringLiteral("“%1”").arg(QFileInfo(path).fileName()));
+    return QStringLiteral("%1 cannot read %2: only regular files can be converted, not pipes, devices or sockets.")
         .arg(appName(), names.join(QStringLiteral(", ")));
 }
 

@@ -32,6 +32,10 @@ QString withMp4Extension(const QString &path);
 // A movie name that came through a QString with bytes that are not UTF-8 (common on disks copied
 // from old systems): it cannot be opened, and the user is asked to rename it.
 bool hasUndecodableName(const QString &path);
+// A file that exists but is no regular file (a pipe, a device, a socket): reading it could block
+// for ever, so it is refused at intake.
+bool isSpecialFile(const QString &path);
+QString specialFilesMessage(const QStringList &paths);
 QString undecodableNamesMessage(const QStringList &paths);
 // The path with symbolic links, "." and ".." resolved as far as the file or its folder exists,
 // so that two names of one file compare equal.

@@ -243,6 +243,7 @@ int runBatch(const BatchOptions &options)
     presetBatchSettings(options);
 
     AppDelegate delegate;
+    delegate.setRefusalEndsJob(true); // nobody is there to make room
     delegate.applicationDidFinishLaunching();
     if (!options.audioLanguage.isEmpty())
         delegate.setPreferredLanguages({options.audioLanguage});

@@ -1,6 +1,8 @@
 #include "conversion/conversionjob.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -98,6 +100,21 @@ QString ConversionJob::documentsFolder() const
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
+QString ConversionJob::progressFolder() const
+{
+    const QString documents = documentsFolder();
+    const QFileInfo folder(documents);
+    if (folder.isDir() && folder.isWritable())
+        return documents;
+    // A read-only or missing Documents folder must not fail every conversion.
+    for (const auto location : {QStandardPaths::RuntimeLocation, QStandardPaths::CacheLocation}) {
+        const QString candidate = QStandardPaths::writableLocation(location);
+        if (!candidate.isEmpty() && QDir().mkpath(candidate) && QFileInfo(candidate).isWritable())
+            return candidate;
+    }
+    return QDir::tempPath();
+}
+
 void ConversionJob::detachChild(bool terminate)
 {
     if (!m_task)
@@ -114,6 +131,8 @@ void ConversionJob::detachChild(bool terminate)
         platform::terminateProcess(pid);
         // A stopped child acts on the signal only once it runs again.
         platform::resumeProcess(pid);
+        // One that ignores it is killed; the timer goes with the process object once it ends.
+        QTimer::singleShot(2000, child, [child] { child->kill(); });
     }
     // The process object outlives the job until the child has ended and been reaped.
     child->setParent(nullptr);

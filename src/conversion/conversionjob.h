@@ -58,11 +58,16 @@ public:
     void reveal();
 
     bool needFixup(int audioStreamId);
-    bool checkFreeSpace();
+    // The free-space refusal, shown as an alert; none when the job may start.
+    std::optional<QString> freeSpaceRefusal();
 
     // Read-only views for the window and tests.
     QString jobOutput() const { return m_jobOutput; }
     QString outputProblem() const { return m_outputProblem; }
+    // A line of Tavrel's own ("Tavrel: ...") in the job's log; the output check's verdict also
+    // goes into the output.
+    enum class NoteTarget { Log, LogAndOutput };
+    void addNote(const QString &text, NoteTarget target = NoteTarget::Log);
     // The hidden file in the destination folder that ffmpeg writes until the job has finished
     // and checked it; empty before the start and once published.
     QString partialOutputPath() const { return m_partialOutput; }
@@ -100,10 +105,10 @@ private:
     void prepareSubtitleInput(MKVFileInfo &input);
     // What the conversion re-encodes, burns in or leaves out, and why, in the log.
     void addPlayabilityNotes(const MKVFileInfo &input, const AudioPlan &plan, const ConversionSettings &settings);
-    // A line of Tavrel's own in the job's output and log ("Tavrel: ...").
-    void addNote(const QString &text);
     void detachChild(bool terminate);
     QString documentsFolder() const;
+    // Where the progress file goes: the Documents folder, or a private writable one.
+    QString progressFolder() const;
     void takeSleepAssertion();
     void releaseSleepAssertion();
     void scheduleTimer();

@@ -45,14 +45,16 @@ void ConversionJob::outputReceived()
     Q_EMIT jobOutputChanged();
 }
 
-void ConversionJob::addNote(const QString &text)
+void ConversionJob::addNote(const QString &text, NoteTarget target)
 {
     // Ends a line ffmpeg may have left open, so the note stands on its own in the log.
     const QString line = appName() + QStringLiteral(": ") + text + u'\n';
     if (!m_log.isEmpty() && !m_log.endsWith(u'\n'))
         m_log += u'\n';
-    m_jobOutput += line;
     m_log += line;
+    // The output is ffmpeg's words, which the failure explanation and the report quote.
+    if (target == NoteTarget::LogAndOutput)
+        m_jobOutput += line;
     Q_EMIT jobOutputChanged();
 }
 
@@ -117,7 +119,7 @@ void ConversionJob::checkOutput()
             problem = publish();
         if (problem) {
             m_outputProblem = *problem;
-            addNote(*problem);
+            addNote(*problem, NoteTarget::LogAndOutput);
         }
         endConversion(!problem);
     });

@@ -35,6 +35,9 @@ public:
         Q_UNUSED(job)
         return false;
     }
+    // Whether a job that the free-space checks refuse ends Failed (an unattended batch) instead
+    // of waiting in the queue for the user to make room.
+    virtual bool refusalEndsJob() const { return false; }
     // The settings the job reads, as they stand now.
     virtual ConversionSettings conversionSettings() const = 0;
     // The job has ended and done its own part (state, explanation, progress); the host applies

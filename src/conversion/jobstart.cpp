@@ -13,6 +13,7 @@
 #include "conversion/freespace.h"
 #include "conversion/outputcheck.h"
 #include "conversion/outputfile.h"
+#include "conversion/progressmonitor.h"
 #include "conversion/videoencoding.h"
 #include "inspection/runastask.h"
 #include "platform/api/childsignals.h"
@@ -34,7 +35,8 @@ void ConversionJob::start()
         return;
     takeSleepAssertion();
 
-    m_progressFile = uniqueFile(documentsFolder() + QLatin1Char('/') + m_fileInfo->fileName + QStringLiteral(".log"));
+    const QString progressIn = progressFolder();
+    m_progressFile = uniqueFile(progressIn + u'/' + progressFileName(m_fileInfo->fileName));
 
     const ConversionSettings settings = currentSettings();
     const AudioPlan plan =
@@ -43,8 +45,12 @@ void ConversionJob::start()
 
     QFile::remove(m_progressFile);
 
-    if (!checkFreeSpace()) {
+    if (const auto refusal = freeSpaceRefusal()) {
         releaseSleepAssertion();
+        if (m_host && m_host->refusalEndsJob()) {
+            m_outputProblem = *refusal;
+            failBeforeLaunch(*refusal);
+        }
         return;
     }
 
@@ -68,6 +74,9 @@ void ConversionJob::start()
     m_jobOutput.clear();
     m_log.clear();
     Q_EMIT jobOutputChanged();
+    if (progressIn != documentsFolder())
+        addNote(QStringLiteral("the Documents folder %1 cannot be written; the progress goes to %2.")
+                    .arg(documentsFolder(), m_progressFile));
     m_lastFileSize = 0;
     m_outputDecoder.resetState();
 
@@ -197,10 +206,10 @@ bool ConversionJob::needFixup(int audioStreamId)
     return result.output && contains(*result.output, QStringLiteral("aac_adtstoasc"));
 }
 
-bool ConversionJob::checkFreeSpace()
+std::optional<QString> ConversionJob::freeSpaceRefusal()
 {
     if (!m_fileInfo)
-        return false;
+        return QString();
     FreeSpaceFigures figures;
     figures.sourceSize = m_fileInfo->fileSize.value_or(0);
     if (auto *volumes = platform::services().volumes) {
@@ -212,11 +221,9 @@ bool ConversionJob::checkFreeSpace()
     }
     const FreeSpaceDecision decision = decideFreeSpace(figures);
     asl_NSLog_debug(QStringLiteral("%@"), decision.trace);
-    if (decision.refusal) {
+    if (decision.refusal)
         alert(appName(), *decision.refusal, QStringLiteral("OK"));
-        return false;
-    }
-    return true;
+    return decision.refusal;
 }
 
 } // namespace tavrel

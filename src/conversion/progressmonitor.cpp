@@ -6,6 +6,27 @@
 
 namespace tavrel {
 
+QString progressFileName(const QString &movieFileName)
+{
+    constexpr qsizetype kMaxBytes = 255 - 12; // ".log", "-N" and an ellipsis
+    const QString suffix = QStringLiteral(".log");
+    if (movieFileName.toUtf8().size() <= kMaxBytes)
+        return movieFileName + suffix;
+    QString cut;
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < movieFileName.size();) {
+        // A surrogate pair is one character: never split it.
+        const qsizetype length = movieFileName.at(i).isHighSurrogate() && i + 1 < movieFileName.size() ? 2 : 1;
+        const qsizetype size = movieFileName.mid(i, length).toUtf8().size();
+        if (bytes + size > kMaxBytes - 3)
+            break;
+        cut += movieFileName.mid(i, length);
+        bytes += size;
+        i += length;
+    }
+    return cut + QChar(0x2026) + suffix;
+}
+
 ProgressFileRead readProgressFile(const QString &path, quint64 offset)
 {
     ProgressFileRead result;

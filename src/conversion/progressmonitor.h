@@ -14,6 +14,10 @@ struct ProgressFileRead
     quint64 offset = 0;  // where the next read starts
 };
 
+// The progress file's name for a movie: "<movie name>.log", its movie name cut (at a character)
+// so that the whole fits a file name's 255 bytes with room for uniqueFile()'s "-N".
+QString progressFileName(const QString &movieFileName);
+
 // Reads what was appended since `offset`, up to its last line break: a line that ffmpeg has
 // only half written stays for the next read.
 ProgressFileRead readProgressFile(const QString &path, quint64 offset);

@@ -3,7 +3,9 @@
 #include <QMutex>
 #include <QSet>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 namespace tavrel {
 namespace {
@@ -54,6 +56,15 @@ void terminateRunningTools()
     r.stopped = true;
     for (const qint64 pid : std::as_const(r.pids))
         ::kill(pid_t(pid), SIGTERM);
+    // A tool blocked on a pipe may never act on SIGTERM; quitting must not wait on it for ever.
+    // A tool still registered is not reaped yet, so its pid cannot name another process.
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        Registry &later = registry();
+        QMutexLocker again(&later.mutex);
+        for (const qint64 pid : std::as_const(later.pids))
+            ::kill(pid_t(pid), SIGKILL);
+    }).detach();
 }
 
 void allowRunningTools()

@@ -125,8 +125,11 @@ TEST(ControllerWithRealTools, TheQueueGoesOnWhenTheSecondSourceVanishes)
         ASSERT_TRUE(
             makeMovie(testAudio() + h264Video(QStringLiteral("160x120"), 25) + QStringList{"-t", "1", "-c:a", "ac3"},
                       dir.path() + u'/' + name + QStringLiteral(".mkv")));
-    // The first movie reaches ffmpeg through a pipe, so it converts until the test feeds it.
-    const QString pipe = dir.path() + QStringLiteral("/first.mkv");
+    // The first movie reaches ffmpeg through a pipe, so it converts until the test feeds it. The
+    // intake refuses pipes: it is given a regular file, which the scanner below swaps for the pipe.
+    const QString first = dir.path() + QStringLiteral("/first.mkv");
+    writeFile(first, "placeholder");
+    const QString pipe = dir.path() + QStringLiteral("/first-pipe.mkv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
 
     ScriptedPlatform platform;
@@ -136,17 +139,17 @@ TEST(ControllerWithRealTools, TheQueueGoesOnWhenTheSecondSourceVanishes)
     settings::setDefaultInt(settings::kDefaultDestinationKey, 2);
     settings::setDefaultInt(settings::kAutoAddKey, 1);
     AppDelegate app;
-    app.setScanner([&dir](const QUrl &url) {
+    app.setScanner([&dir, &pipe](const QUrl &url) {
         if (url.fileName() != QStringLiteral("first.mkv"))
             return MKVFileInfo::initWithURL(url);
         auto info = MKVFileInfo::initWithURL(QUrl::fromLocalFile(dir.path() + QStringLiteral("/first-data.mkv")));
-        info->fileURL = url;
+        info->fileURL = QUrl::fromLocalFile(pipe);
         info->fileName = url.fileName();
         return info;
     });
     app.applicationDidFinishLaunching();
     const QString second = dir.path() + QStringLiteral("/second.mkv");
-    app.application_openFiles({pipe, second, dir.path() + QStringLiteral("/third.mkv")});
+    app.application_openFiles({first, second, dir.path() + QStringLiteral("/third.mkv")});
     ASSERT_TRUE(waitUntil([&] { return app.taskArray().size() == 3 && app.filePanelHeight() == 0; }, 60000));
     const MutableConversionJobArray jobs = app.taskArray();
     ASSERT_EQ(jobs.first()->state(), Converting);

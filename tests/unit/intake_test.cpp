@@ -256,10 +256,13 @@ TEST_F(IntakeTest, ASaveChoiceNeverReplacesTheOutputOfAnotherListedJob)
     ASSERT_EQ(app.taskArray().size(), 1);
     EXPECT_EQ(app.taskArray().first()->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
     EXPECT_EQ(contents(output), QByteArray("partial"));
+    // Refused as a source choice is, naming the conflict; the movie stays in the panel.
     ASSERT_EQ(platform.alerts.shown.size(), 1);
-    EXPECT_TRUE(
-        platform.alerts.shown.first().message.startsWith(QStringLiteral("You don't seem to have write access")));
-    EXPECT_EQ(app.filePanelHeight(), 0);
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("“Out.mp4” is the MP4 file of a movie that Tavrel converts. Please choose another name "
+                             "for the MP4 file."));
+    EXPECT_NE(app.filePanelHeight(), 0);
+    EXPECT_EQ(app.fileInfo()->fileURL, QUrl::fromLocalFile(b));
 }
 
 TEST_F(IntakeTest, CancellingTheSavePanelKeepsTheFilePanel)
