@@ -48,6 +48,8 @@ public:
     // The queue's settings and end-of-job rules, as the controller applies them.
     ConversionSettings conversionSettings() const override { return settings::conversionSettings(); }
     void jobEnded(ConversionJob *job, JobEnd end) override { handleJobEnd(*this, job, end); }
+    bool refusalEndsJob() const override { return refusalEnds; }
+    bool refusalEnds = false; // as the unattended batch does
 
 private:
     bool m_startsNextJob;

@@ -342,5 +342,86 @@ TEST_F(BatchMode, ForgedStreamLineInALanguageTagChangesNoStream)
     }
 }
 
+// Two batches convert different movies of one name into one folder at once: each keeps its own
+// output, every time.
+TEST_F(BatchMode, RacingBatchesIntoOneFolderKeepBothOutputs)
+{
+    QStringList movies;
+    for (const QString &size : {QStringLiteral("64x48"), QStringLiteral("80x64")}) {
+        const QString folder = home.path() + u'/' + size;
+        QDir().mkpath(folder);
+        movies.append(folder + QStringLiteral("/m.mkv"));
+        ASSERT_TRUE(
+            makeMovie(testAudio() + h264Video(size, 10) + QStringList{"-t", "0.4", "-c:a", "aac"}, movies.last()));
+    }
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        QProcess other;
+        other.setProcessEnvironment(app.processEnvironment());
+        other.setProgram(app.program());
+        other.setArguments({"--batch", "--output", out(), movies.at(1)});
+        other.start();
+        EXPECT_EQ(runBatch({"--batch", "--output", out(), movies.at(0)}), 0) << errors.toStdString();
+        ASSERT_TRUE(other.waitForFinished(120000));
+        EXPECT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
+        QStringList sizes;
+        for (const QString &name : QDir(out()).entryList(QDir::Files | QDir::Hidden)) {
+            QProcess probe;
+            probe.start("ffprobe",
+                        {"-v", "error", "-show_entries", "stream=width", "-of", "csv=p=0", out() + u'/' + name});
+            probe.waitForFinished(30000);
+            sizes.append(QString::fromUtf8(probe.readAll()).trimmed());
+            QFile::remove(out() + u'/' + name);
+        }
+        sizes.sort();
+        EXPECT_EQ(sizes, (QStringList{"64", "80"}));
+    }
+}
+
+// Output names that could not be written before: a link planted at the name, a 255-byte movie
+// name, and a Documents folder that is no folder at all.
+TEST_F(BatchMode, OutputNamesThatAreLinksLongOrWithoutDocumentsFolder)
+{
+    const QString victim = home.path() + QStringLiteral("/victim.mp4");
+    ASSERT_TRUE(QFile::link(victim, out() + QStringLiteral("/Linked.mp4"))); // dangling
+    const QString linked = smallMovie(QStringLiteral("Linked.mkv"));
+    const QString longName = smallMovie(QString(251, u'x') + QStringLiteral(".mkv"));
+    QFile documents(home.path() + QStringLiteral("/Documents"));
+    ASSERT_TRUE(documents.open(QIODevice::WriteOnly));
+    documents.close();
+
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), linked, longName}), 0) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(victim)) << "written through the link";
+    EXPECT_EQ(QFileInfo(out() + QStringLiteral("/Linked.mp4")).symLinkTarget(), victim);
+    EXPECT_GT(QFileInfo(out() + QStringLiteral("/Linked-0.mp4")).size(), 0) << output.toStdString();
+    EXPECT_GT(QFileInfo(out() + u'/' + QString(251, u'x') + QStringLiteral(".mp4")).size(), 0);
+}
+
+// Killed outright, Tavrel takes its ffmpeg with it.
+TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
+{
+    const QString pidFile = home.path() + QStringLiteral("/ffmpeg.pid");
+    useFakeFfmpeg(QStringLiteral("echo partial > \"$dest\"\necho $$ > '%1.tmp' && mv '%1.tmp' '%1'\nexec sleep 600\n")
+                      .arg(pidFile));
+    app.setArguments({"--batch", "--output", out(), smallMovie(QStringLiteral("Killed.mkv"))});
+    app.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(pidFile); }, 60000));
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const pid_t ffmpeg = pid_t(pid.readAll().trimmed().toInt());
+    ASSERT_GT(ffmpeg, 0);
+    ::kill(pid_t(app.processId()), SIGKILL);
+    ASSERT_TRUE(app.waitForFinished(10000));
+    // Gone, or a zombie waiting for its new parent to reap it.
+    const auto ended = [ffmpeg] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(ffmpeg));
+        if (!stat.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray text = stat.readAll();
+        return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+    };
+    EXPECT_TRUE(QTest::qWaitFor(ended, 10000));
+}
+
 } // namespace
 } // namespace tavrel::test

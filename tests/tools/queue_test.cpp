@@ -1,6 +1,9 @@
 // The job queue driven through the controller, with a fake ffmpeg child that ends on cue.
 #include <QPointer>
 #include <QSignalSpy>
+#include <unistd.h>
+#include <sys/stat.h>
+#include <QProcess>
 
 #include "app/jobqueue.h"
 #include "controllertesting.h"
@@ -288,6 +291,9 @@ TEST(QueueWindowTitle, Composition)
 
 TEST_F(QueueTest, AVanishedSourceFailsItsJobAndTheQueueGoesOn)
 {
+    // Even with QuitAfterConversion: the third job's deferred start comes before any quit.
+    settings::setDefaultInt(settings::kQuitAfterConversionKey, 1);
+    QSignalSpy quit(&app, &AppDelegate::quitRequested);
     ConversionJob *first = add(QStringLiteral("one.mkv"));
     ConversionJob *second = add(QStringLiteral("two.mkv"));
     ConversionJob *third = add(QStringLiteral("three.mkv"));
@@ -295,6 +301,7 @@ TEST_F(QueueTest, AVanishedSourceFailsItsJobAndTheQueueGoesOn)
 
     FakeTools::end(first);
     ASSERT_TRUE(waitUntil([&] { return third->state() == Converting; }));
+    EXPECT_EQ(quit.size(), 0);
     EXPECT_EQ(first->state(), Finished);
     EXPECT_EQ(second->state(), Failed);
     EXPECT_TRUE(second->jobOutput().contains(QStringLiteral("USER_REMOVED")));
@@ -372,6 +379,47 @@ TEST_F(QueueTest, QuitAfterConversionQuitsOnceTheLastWaitingMovieIsCancelled)
     EXPECT_EQ(quit.size(), 0); // the movie in the panel waits for the user
     app.cancelAdd();
     EXPECT_EQ(quit.size(), 1);
+}
+
+// A source AutoRemove cannot dispose of (immutable for root, in a read-only folder otherwise) is
+// kept, and the log and a notification say so.
+TEST_F(QueueTest, AutoRemoveThatCannotRemoveKeepsTheSourceAndSaysWhy)
+{
+    settings::setDefaultInt(settings::kAutoRemoveKey, 1);
+    settings::setDefaultInt(settings::kAutoRemoveTypeKey, 1); // delete at once
+    ConversionJob *job = add(QStringLiteral("kept.mkv"));
+    const QString source = tools.path(QStringLiteral("kept.mkv"));
+    const bool root = ::getuid() == 0;
+    const QString folder = tools.dir.path();
+    ASSERT_EQ(root ? QProcess::execute("chattr", {"+i", source})
+                   : int(!QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner)),
+              0);
+    FakeTools::end(job);
+    const bool ended = waitUntil([&] { return job->state() == Finished; });
+    root ? QProcess::execute("chattr", {"-i", source})
+         : int(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(QFile::exists(source));
+    EXPECT_TRUE(job->log().contains(QStringLiteral("The movie kept.mkv was kept: it could not be deleted")))
+        << job->log().toStdString();
+    ASSERT_EQ(platform.notifier.delivered.size(), 2);
+    EXPECT_EQ(platform.notifier.delivered.first().title, QStringLiteral("Tavrel Kept a Movie"));
+}
+
+// Pipes, devices and sockets never reach a scan: reading one would block.
+TEST_F(QueueTest, PipesAreRefusedAtIntake)
+{
+    const QString movie = tools.path(QStringLiteral("pipe.mkv"));
+    const QString subtitle = tools.path(QStringLiteral("pipe.srt"));
+    for (const QString &path : {movie, subtitle})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    app.application_openFiles({movie, subtitle});
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(platform.alerts.shown.first().message,
+              QStringLiteral("Tavrel cannot read “pipe.mkv”, “pipe.srt”: only regular files can be converted, not "
+                             "pipes, devices or sockets."));
+    EXPECT_FALSE(app.isScanning());
+    EXPECT_EQ(app.filePanelHeight(), 0);
 }
 
 } // namespace

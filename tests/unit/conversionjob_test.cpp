@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
+#include "conversion/progressmonitor.h"
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
 #include "recordingjobhost.h"
@@ -114,6 +115,34 @@ TEST_F(ConversionJobTest, FreeSpaceRefusalKeepsTheJobQueued)
     EXPECT_EQ(job.state(), Failed);
     EXPECT_EQ(platform.alerts.shown.size(), 2);
     QFile::remove(job.progressFile());
+}
+
+TEST_F(ConversionJobTest, InABatchARefusalEndsTheJobFailedWithItsText)
+{
+    host.refusalEnds = true;
+    platform.volumes.byPrefix.insert(dir.path(), {999, std::nullopt});
+    job.start();
+    EXPECT_EQ(job.state(), Failed);
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
+    EXPECT_EQ(job.outputProblem(), platform.alerts.shown.first().message);
+    EXPECT_EQ(job.processId(), 0);
+    ASSERT_EQ(platform.notifier.delivered.size(), 1); // the queue goes on past it
+}
+
+TEST(ProgressFileName, FitsTheFileNameLimit)
+{
+    EXPECT_EQ(progressFileName(QStringLiteral("Movie.mkv")), QStringLiteral("Movie.mkv.log"));
+    // 255 bytes of name: cut (never inside a character), marked, and room left for "-N".
+    const QStringList names{QString(251, u'x') + QStringLiteral(".mkv"),
+                            QString(130, QChar(0x00E9)) + QStringLiteral(".mkv"),
+                            QStringLiteral("\U0001F3AC").repeated(70) + QStringLiteral(".mkv")};
+    for (const QString &name : names) {
+        const QString shortened = progressFileName(name);
+        EXPECT_LE(shortened.toUtf8().size() + 2, 255) << shortened.toStdString();
+        EXPECT_TRUE(shortened.endsWith(QStringLiteral("\u2026.log")));
+        EXPECT_TRUE(name.startsWith(shortened.chopped(5)));
+        EXPECT_FALSE(shortened.toUtf8().contains("\xef\xbf\xbd")); // no broken character
+    }
 }
 
 TEST_F(ConversionJobTest, RemovingAQueuedJobTouchesNoFileItDidNotWrite)
