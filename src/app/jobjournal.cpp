@@ -199,6 +199,16 @@ void JobJournal::offerRestore()
 {
     if (m_delegate.queue().isTerminating())
         return;
+    // Its jobs may be converting right now: their partial outputs are not ours to delete.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0); // stale only when its process has gone
+    if (!m_lock->tryLock(0)) {
+        asl_NSLog(3, QStringLiteral("The queue's journal %@ is used by another Tavrel; this one keeps none."), m_path);
+        m_kept = true;
+        Q_EMIT restoreFinished();
+        return;
+    }
     QFile file(m_path);
     std::optional<QList<JournalEntry>> earlier;
     if (file.open(QIODevice::ReadOnly)) {

@@ -4,6 +4,7 @@
 // The headless batch never installs it.
 #include <QByteArray>
 #include <QList>
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -62,7 +63,8 @@ public:
     Q_DISABLE_COPY_MOVE(JobJournal)
 
     // Reads what an earlier run left, asks whether to restore it, deletes the partial outputs,
-    // and from then on keeps the file up to date. Restored movies are read off the main thread
+    // and from then on keeps the file up to date. While another window of the same user (in
+    // another session) holds the journal, this one neither reads nor writes it. Restored movies are read off the main thread
     // and join the queue when all have been read (restoreFinished).
     void offerRestore();
     bool isRestoring() const { return !m_pending.isEmpty(); }
@@ -87,6 +89,7 @@ private:
     bool m_writing = false;        // not before the earlier run's journal has been answered
     bool m_writeFailed = false;
     bool m_kept = false;
+    std::unique_ptr<QLockFile> m_lock;
 };
 
 } // namespace tavrel

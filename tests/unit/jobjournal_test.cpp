@@ -181,8 +181,8 @@ TEST_F(JobJournalRestore, RestoreQueuesTheUnfinishedJobsAndACleanQuitEmptiesTheJ
     scanner.audioByName.insert(QStringLiteral("Running.mkv"),
                                {QStringLiteral("#1: eng (ac3)"), QStringLiteral("#2: ger (aac)")});
 
-    JobJournal journal(app, journalPath(), scanner.scanner());
-    restore(journal);
+    auto journal = std::make_unique<JobJournal>(app, journalPath(), scanner.scanner());
+    restore(*journal);
 
     ASSERT_GE(platform.alerts.shown.size(), 2);
     const platform::AlertRequest &question = platform.alerts.shown.at(0);
@@ -222,6 +222,7 @@ TEST_F(JobJournalRestore, RestoreQueuesTheUnfinishedJobsAndACleanQuitEmptiesTheJ
     EXPECT_EQ(platform.bookmarks.openAccess.value(out()), 0);
 
     // Nothing is offered after a clean quit.
+    journal.reset();
     AppDelegate next;
     const qsizetype shown = platform.alerts.shown.size();
     JobJournal nextJournal(next, journalPath(), scanner.scanner());
@@ -270,6 +271,30 @@ TEST_F(JobJournalRestore, AMovieAddedMeanwhileKeepsItsPlaceInTheFilePanel)
     EXPECT_EQ(app.fileName(), QStringLiteral("New.mkv"));
     EXPECT_EQ(app.filePanelHeight(), AppDelegate::kFilePanelShownHeight);
     EXPECT_EQ(onDisk().size(), 1);
+}
+
+TEST_F(JobJournalRestore, AJournalInUseByAnotherWindowIsLeftAlone)
+{
+    const QString partial = out() + QStringLiteral("/.tavrel-InUse1.partial.mp4");
+    writeFile(partial, "being written");
+    writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
+    JobJournal first(app, journalPath(), scanner.scanner());
+    platform.alerts.answers.enqueue({0, {}});
+    restore(first);
+    // The first window discarded; it now writes the live queue, which a second one must leave alone.
+    writeJournal({entry(movie(QStringLiteral("B.mkv")), Converting, out() + QStringLiteral("/B.mp4"), partial)});
+    writeFile(partial, "being written");
+    const qsizetype shown = platform.alerts.shown.size();
+
+    AppDelegate second;
+    JobJournal secondJournal(second, journalPath(), scanner.scanner());
+    restore(secondJournal);
+    second.applicationWillTerminate();
+
+    EXPECT_EQ(platform.alerts.shown.size(), shown);
+    EXPECT_TRUE(QFileInfo::exists(partial));
+    ASSERT_EQ(onDisk().size(), 1);
+    EXPECT_EQ(QFileInfo(onDisk().first().source).fileName(), QStringLiteral("B.mkv"));
 }
 
 } // namespace
