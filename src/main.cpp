@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/appdelegate.h"
+#include "app/jobjournal.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
 #include "batch/demomode.h"
@@ -198,11 +199,25 @@ int main(int argc, char **argv)
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app,
                      [&services] { services.alerts().whenNoAlertIsOpen([] { QCoreApplication::exit(0); }); });
 
-    // A termination signal ends the process whatever window is open.
-    onTerminationSignal([&](int) { window.quitNow(); });
+    // The window's queue survives a crash, a kill or a logout; a demo, with its private settings,
+    // neither offers the user's jobs nor records its own.
+    std::unique_ptr<JobJournal> journal;
+    // A termination signal ends the process whatever window is open, and keeps the journal for
+    // the next launch.
+    onTerminationSignal([&](int) {
+        if (journal)
+            journal->keepForNextLaunch();
+        window.quitNow();
+    });
 
     window.show();
     delegate.applicationDidFinishLaunching();
+    if (!demo) {
+        journal = std::make_unique<JobJournal>(delegate, jobJournalPath());
+        journal->offerRestore();
+        if (delegate.queue().isTerminating())
+            return 0; // a termination signal came while the restore question was open
+    }
 
     // Files from a later launch arrive while that launch waits for the reply: take them on the
     // next turn of the loop, so an alert during intake cannot hold the reply back.

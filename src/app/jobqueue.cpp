@@ -36,13 +36,24 @@ JobQueue::~JobQueue()
 
 void JobQueue::addJob(ConversionJob *job)
 {
+    add(job, true);
+}
+
+void JobQueue::restoreJob(ConversionJob *job)
+{
+    add(job, false);
+}
+
+void JobQueue::add(ConversionJob *job, bool fromIntake)
+{
     if (!job)
         return;
     job->setParent(this);
     const std::shared_ptr<MKVFileInfo> &info = job->fileInfo();
     const QString destination = info ? info->destinationURL.toLocalFile() : QString();
     if (destination.isEmpty() || !isWriteablePath(destination)) {
-        Q_EMIT addHandled();
+        if (fromIntake)
+            Q_EMIT addHandled();
         // alert() brings the application to the front before it asks.
         alert(appName(),
               QStringLiteral("You don't seem to have write access to the selected destinatation or it is a "
@@ -64,7 +75,8 @@ void JobQueue::addJob(ConversionJob *job)
     Q_EMIT jobsInserted(row);
     Q_EMIT taskArrayChanged();
 
-    Q_EMIT addHandled();
+    if (fromIntake)
+        Q_EMIT addHandled();
     updateWindowTitle();
 }
 

@@ -37,6 +37,9 @@ public:
     // Takes ownership of the job. Drops it with an alert when its destination cannot be written.
     // Either way addHandled() follows.
     void addJob(ConversionJob *job);
+    // The same for a job restored from the journal: the file intake is not told, so the movie it
+    // is reading or showing stays.
+    void restoreJob(ConversionJob *job);
     void cleanClicked();
     void updateWindowTitle();
     void setAddButtonTitle(const QString &title);
@@ -79,6 +82,7 @@ Q_SIGNALS:
     void terminationRequested();
 
 private:
+    void add(ConversionJob *job, bool fromIntake);
     void setPaused(bool paused);
     void setPauseLook(bool pausedLook);
 
