@@ -21,13 +21,14 @@ QStringList picture(const QString &size, int rate = 25)
     return {"-f", "lavfi", "-i", QStringLiteral("testsrc2=size=%1:rate=%2").arg(size).arg(rate)};
 }
 
-const QStringList kSine{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000"};
+// A tone, made 5.1 or stereo by the "-ac" of each movie.
+const QStringList kTone{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000"};
 const QStringList kX264{"-c:v", "libx264", "-preset", "superfast"};
 
 // The kinds of picture the console refuses, as collections hold them (a few frames each).
 const QList<std::pair<QString, QStringList>> kUnplayable = {
     {"hevc8.mkv",
-     picture("640x360") + kSine
+     picture("640x360") + kTone
          + QStringList{"-t", "1", "-c:v", "libx265", "-x265-params", "preset=ultrafast:log-level=error", "-pix_fmt",
                        "yuv420p", "-c:a", "aac", "-ac", "6"}},
     {"hevc10.mkv",
@@ -65,7 +66,7 @@ protected:
         for (const auto &[name, args] : kUnplayable)
             run("ffmpeg", kQuiet + args + QStringList{movies->filePath(name)});
         run("ffmpeg",
-            kQuiet + picture("1280x720") + kSine
+            kQuiet + picture("1280x720") + kTone
                 + QStringList{"-t", "1", "-c:v", "libx264", "-preset", "superfast", "-pix_fmt", "yuv420p", "-c:a",
                               "aac", "-ac", "2", movies->filePath("plays.mkv")});
         // A DVD-like picture with a VobSub track, forced and not; and an H.264 one that plays.
