@@ -331,12 +331,12 @@ TEST_F(BatchMode, ForgedStreamLineInALanguageTagChangesNoStream)
                                                 "5.1(side)"},
                               movie));
         EXPECT_EQ(runBatch({"--batch", "--output", out(), "--video", "copy", movie}), c.status) << errors.toStdString();
-        const QString output = out() + u'/' + QString::fromUtf8(c.name) + QStringLiteral(".mp4");
+        const QString converted = out() + u'/' + QString::fromUtf8(c.name) + QStringLiteral(".mp4");
         if (c.status == 0) {
-            const QString codec = audioCodecs(output);
+            const QString codec = audioCodecs(converted);
             EXPECT_TRUE(codec == "aac" || codec == "ac3") << codec.toStdString();
         } else {
-            EXPECT_FALSE(QFileInfo::exists(output));
+            EXPECT_FALSE(QFileInfo::exists(converted));
             EXPECT_TRUE(errors.contains("could not be read")) << errors.toStdString();
         }
     }

@@ -156,7 +156,7 @@ TEST_F(ReencodeTest, PictureSubtitlesAreBurnedInWhenForcedAndReportedWhenLeftOut
     EXPECT_TRUE(plain->log().contains("1 picture subtitle track (VobSub) left out: the console shows text subtitles "
                                       "only"))
         << plain->log().toStdString();
-    for (const QString &out : {"burned.mp4", "plain.mp4"})
+    for (const QString &out : QStringList{"burned.mp4", "plain.mp4"})
         EXPECT_EQ(test::ConversionFixture::streams(output.filePath(out)).size(), 1) << out.toStdString();
     // The subtitle shows from 0.2 s to 1.5 s.
     const auto frameAt = [&](const QString &out, const char *time) {

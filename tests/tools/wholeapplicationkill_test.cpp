@@ -111,8 +111,8 @@ TEST_P(JobJournalKill, TheJournalListsTheConvertingJobAfterTheProcessIsKilled)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, JobJournalKill, ::testing::Values(SIGKILL, SIGTERM),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return std::string(info.param == SIGKILL ? "SIGKILL" : "SIGTERM");
+                         [](const ::testing::TestParamInfo<int> &signal) {
+                             return std::string(signal.param == SIGKILL ? "SIGKILL" : "SIGTERM");
                          });
 
 } // namespace
