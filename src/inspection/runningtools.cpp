@@ -62,6 +62,8 @@ void terminateRunningTools()
         std::this_thread::sleep_for(std::chrono::seconds(2));
         Registry &later = registry();
         QMutexLocker again(&later.mutex);
+        if (!later.stopped)
+            return; // tools were allowed again meanwhile: the ones running now are new
         for (const qint64 pid : std::as_const(later.pids))
             ::kill(pid_t(pid), SIGKILL);
     }).detach();

@@ -2,11 +2,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QtConcurrent>
 #include <gtest/gtest.h>
 
 #include "../unit/qtprinters.h"
 
 #include "inspection/runastask.h"
+#include "inspection/runningtools.h"
 #include "support/ossorylib.h"
 #include "testenvironment.h"
 
@@ -130,6 +133,21 @@ TEST(ToolPath, ResourcesFirstThenSearchPathThenBareName)
     // A resource that cannot be run is passed over.
     EXPECT_EQ(toolPath(QStringLiteral("broken")), bin.filePath(QStringLiteral("broken")));
     EXPECT_EQ(toolPath(QStringLiteral("elsewhere")), QStringLiteral("elsewhere"));
+}
+
+// Quitting ends a scan's tool even when it ignores SIGTERM (as one blocked opening a pipe does).
+TEST(RunTask, QuittingKillsAToolThatIgnoresTermination)
+{
+    QTemporaryDir dir;
+    const QString started = dir.filePath(QStringLiteral("started"));
+    QFuture<TaskResult> scan = QtConcurrent::run([started] {
+        return runTask(shell(QStringLiteral("trap '' TERM; : > '%1'; while :; do sleep 0.1; done").arg(started)));
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(started); }, 10000));
+    terminateRunningTools();
+    const bool ended = QTest::qWaitFor([&] { return scan.isFinished(); }, 10000);
+    allowRunningTools();
+    ASSERT_TRUE(ended);
 }
 
 } // namespace
