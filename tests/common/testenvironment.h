@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <optional>
@@ -19,6 +20,10 @@ void resetSettingsStore();
 // A file under tests/fixtures, decoded as the tool runner decodes what the tools print; the
 // test fails when it is missing.
 QString fixtureText(const QString &relativePath);
+
+// The environment for a tavrel started by a test: this one, with its home, settings and data
+// folders under `home` and no session bus, so the user's own Tavrel never receives its movies.
+QProcessEnvironment tavrelEnvironment(const QString &home);
 
 // Sets an environment variable, or unsets it given no value, until the guard goes; then the old
 // value, or its absence, is back (also when an assertion ends the test early).

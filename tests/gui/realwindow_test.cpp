@@ -15,6 +15,7 @@
 #include <csignal>
 
 #include "../tools/moviemaker.h"
+#include "testenvironment.h"
 
 namespace tavrel::test {
 namespace {
@@ -154,18 +155,13 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
         testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
 
     QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/.local/share"));
+    QProcessEnvironment env = tavrelEnvironment(home.path());
     env.insert(QStringLiteral("DISPLAY"), x.display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    // No desktop around: the fallback pictures, no scaling, no session bus (so the user's own
-    // Tavrel cannot take the movie).
+    // No desktop around: the fallback pictures, no scaling.
     for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "QT_QPA_PLATFORMTHEME",
                              "QT_SCALE_FACTOR", "WAYLAND_DISPLAY"})
         env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
     app.setProcessEnvironment(env);
     app.setProcessChannelMode(QProcess::MergedChannels);
     app.start(QStringLiteral(TAVREL_BINARY), {QStringLiteral("--"), movie});

@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "moviemaker.h"
+#include "testenvironment.h"
 
 namespace tavrel::test {
 namespace {
@@ -46,13 +47,8 @@ protected:
 
     void start(const QStringList &files, const QString &path = QString())
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/.local/share"));
+        QProcessEnvironment env = tavrelEnvironment(home.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // No session bus: the user's own Tavrel must not receive these movies.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
         if (!path.isEmpty())
             env.insert(QStringLiteral("PATH"), path);
         app.setProcessEnvironment(env);

@@ -14,6 +14,7 @@
 
 #include "app/jobjournal.h"
 #include "moviemaker.h"
+#include "testenvironment.h"
 
 namespace tavrel::test {
 namespace {
@@ -61,12 +62,8 @@ TEST_P(JobJournalKill, TheJournalListsTheConvertingJobAfterTheProcessIsKilled)
         testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
 
     QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/.local/share"));
+    QProcessEnvironment env = tavrelEnvironment(home.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
     env.insert(QStringLiteral("PATH"), tools + QStringLiteral(":/usr/bin:/bin"));
     app.setProcessEnvironment(env);
     app.setProcessChannelMode(QProcess::MergedChannels);
