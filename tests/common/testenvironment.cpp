@@ -89,4 +89,17 @@ QProcessEnvironment tavrelEnvironment(const QString &home)
     return env;
 }
 
+bool writeAutoAddSettings(const QString &home, const QString &destination, const QByteArray &extra)
+{
+    const QString folder = home + QStringLiteral("/.config/Ossory");
+    QFile conf(folder + QStringLiteral("/Tavrel.conf"));
+    return QDir().mkpath(folder) && conf.open(QIODevice::WriteOnly)
+        && conf.write(QStringLiteral("[General]\nDestinationBookmarks=\"{\\\"path\\\": \\\"%1\\\"}\"\n"
+                                     "DestinationNames=Converted Movies\nDefaultDestination=2\nAutoAdd=1\n")
+                          .arg(destination)
+                          .toUtf8()
+                      + extra)
+        > 0;
+}
+
 } // namespace tavrel::test

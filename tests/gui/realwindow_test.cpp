@@ -16,85 +16,10 @@
 
 #include "../tools/moviemaker.h"
 #include "testenvironment.h"
+#include "xserver.h"
 
 namespace tavrel::test {
 namespace {
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    return QTest::qWaitFor(condition, timeoutMs);
-}
-
-// A private X server on a free display; the test fails when Xvfb is missing.
-class XServer
-{
-public:
-    bool start()
-    {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (program.isEmpty())
-            return false;
-        // -displayfd 1: the server picks a free display and writes its number to our pipe.
-        m_server.start(program,
-                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-        if (!m_server.waitForStarted())
-            return false;
-        QByteArray out;
-        while (!out.contains('\n') && m_server.state() == QProcess::Running && m_server.waitForReadyRead(20000))
-            out += m_server.readAllStandardOutput();
-        const QByteArray number = out.trimmed();
-        if (number.isEmpty())
-            return false;
-        m_display = QStringLiteral(":") + QString::fromLatin1(number);
-        return true;
-    }
-    ~XServer()
-    {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate();
-            if (!m_server.waitForFinished(5000))
-                m_server.kill();
-        }
-    }
-    QString display() const { return m_display; }
-    QString errors() { return QString::fromLocal8Bit(m_server.readAllStandardError()); }
-
-    // Runs an X client on this server; its output, or nothing when it failed.
-    std::optional<QString> run(const QString &program, const QStringList &arguments) const
-    {
-        QProcess client;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        client.setProcessEnvironment(env);
-        client.start(program, arguments);
-        if (!client.waitForFinished(30000) || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
-            return std::nullopt;
-        return QString::fromLocal8Bit(client.readAllStandardOutput());
-    }
-
-private:
-    QProcess m_server;
-    QString m_display;
-};
-
-// The window id of the top-level window with exactly this title, from the server's window tree.
-std::optional<QString> windowTitled(const XServer &x, const QString &title)
-{
-    const std::optional<QString> tree =
-        x.run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-    if (!tree)
-        return std::nullopt;
-    const QString quoted = QLatin1Char('"') + title + QLatin1Char('"');
-    for (const QString &line : tree->split(QLatin1Char('\n'))) {
-        const QString trimmedLine = line.trimmed();
-        const qsizetype space = trimmedLine.indexOf(QLatin1Char(' '));
-        if (space > 0 && trimmedLine.mid(space + 1).startsWith(quoted + QLatin1Char(':')))
-            return trimmedLine.left(space);
-    }
-    return std::nullopt;
-}
 
 // Where the picture appears in the image: its fully opaque pixels match, wherever it was drawn
 // over the toolbar's background. Only the top of the window is searched.
@@ -139,30 +64,14 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
     ASSERT_TRUE(home.isValid());
     const QString out = home.path() + QStringLiteral("/Converted Movies");
     ASSERT_TRUE(QDir().mkpath(out));
-    ASSERT_TRUE(QDir().mkpath(home.path() + QStringLiteral("/.config/Ossory")));
-    {
-        QFile conf(home.path() + QStringLiteral("/.config/Ossory/Tavrel.conf"));
-        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-        conf.write(QStringLiteral("[General]\nDestinationBookmarks=\"{\\\"path\\\": \\\"%1\\\"}\"\n"
-                                  "DestinationNames=Converted Movies\nDefaultDestination=2\nAutoAdd=1\n"
-                                  // The source goes when the job has finished: the sign the test waits for.
-                                  "AutoRemove=1\nAutoRemoveType=1\n")
-                       .arg(out)
-                       .toUtf8());
-    }
+    // The source goes when the job has finished: the sign the test waits for.
+    ASSERT_TRUE(writeAutoAddSettings(home.path(), out, "AutoRemove=1\nAutoRemoveType=1\n"));
     const QString movie = home.path() + QStringLiteral("/Holiday.mkv");
     ASSERT_TRUE(makeMovie(
         testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
 
     QProcess app;
-    QProcessEnvironment env = tavrelEnvironment(home.path());
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    // No desktop around: the fallback pictures, no scaling.
-    for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "QT_QPA_PLATFORMTHEME",
-                             "QT_SCALE_FACTOR", "WAYLAND_DISPLAY"})
-        env.remove(QString::fromLatin1(name));
-    app.setProcessEnvironment(env);
+    app.setProcessEnvironment(x.forTavrel(tavrelEnvironment(home.path())));
     app.setProcessChannelMode(QProcess::MergedChannels);
     app.start(QStringLiteral(TAVREL_BINARY), {QStringLiteral("--"), movie});
     ASSERT_TRUE(app.waitForStarted());

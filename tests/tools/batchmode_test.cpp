@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include "../unit/qtprinters.h"
 
 #include <csignal>
+#include <unistd.h>
 
 #include "conversion/failureexplanation.h"
 #include "moviemaker.h"
@@ -379,7 +381,7 @@ TEST_F(BatchMode, RacingBatchesIntoOneFolderKeepBothOutputs)
 }
 
 // Output names that could not be written before: a link planted at the name, a 255-byte movie
-// name, and a Documents folder that is no folder at all.
+// name, and a Documents folder that is no folder at all or a read-only one.
 TEST_F(BatchMode, OutputNamesThatAreLinksLongOrWithoutDocumentsFolder)
 {
     const QString victim = home.path() + QStringLiteral("/victim.mp4");
@@ -395,6 +397,27 @@ TEST_F(BatchMode, OutputNamesThatAreLinksLongOrWithoutDocumentsFolder)
     EXPECT_EQ(QFileInfo(out() + QStringLiteral("/Linked.mp4")).symLinkTarget(), victim);
     EXPECT_GT(QFileInfo(out() + QStringLiteral("/Linked-0.mp4")).size(), 0) << output.toStdString();
     EXPECT_GT(QFileInfo(out() + u'/' + QString(251, u'x') + QStringLiteral(".mp4")).size(), 0);
+
+    // A Documents folder that cannot be written: root ignores permissions, not the immutable flag.
+    ASSERT_TRUE(documents.remove());
+    const QString folder = documents.fileName();
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const bool root = ::geteuid() == 0;
+    const auto readOnly = [&](bool on) {
+        if (!root)
+            return QFile::setPermissions(folder,
+                                         on ? QFile::ReadOwner | QFile::ExeOwner
+                                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return QProcess::execute(QStringLiteral("chattr"), {on ? QStringLiteral("+i") : QStringLiteral("-i"), folder})
+            == 0;
+    };
+    ASSERT_TRUE(readOnly(true)) << "chattr (Debian package e2fsprogs) could not make " << folder.toStdString()
+                                << " read-only";
+    const auto writable = qScopeGuard([&] { readOnly(false); });
+    ASSERT_FALSE(QFile(folder + QStringLiteral("/probe")).open(QIODevice::WriteOnly)) << "the folder is writable";
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), smallMovie(QStringLiteral("Read Only.mkv"))}), 0)
+        << errors.toStdString();
+    EXPECT_GT(QFileInfo(out() + QStringLiteral("/Read Only.mp4")).size(), 0) << output.toStdString();
 }
 
 // Killed outright, Tavrel takes its ffmpeg with it.
