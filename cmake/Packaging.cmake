@@ -154,7 +154,8 @@ endif()
 set(TAVREL_MANPAGE ${TAVREL_PACKAGING_BUILD}/tavrel.1)
 add_custom_command(
     OUTPUT ${TAVREL_MANPAGE}
-    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TAVREL_RELEASE_EPOCH}
+    # A sanitizer build's leak report at exit would fail help2man.
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${TAVREL_RELEASE_EPOCH} ASAN_OPTIONS=detect_leaks=0
             ${TAVREL_HELP2MAN} --no-info --section=1 --name=${TAVREL_SUMMARY}
             --version-string=${PROJECT_VERSION} --include=${PROJECT_SOURCE_DIR}/packaging/tavrel.h2m
             --output=${TAVREL_MANPAGE} $<TARGET_FILE:tavrel>
