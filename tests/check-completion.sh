@@ -16,6 +16,7 @@ cases=(
     'tavrel --batch --sub|--subtitles'
     'tavrel --batch --video |copy reencode'
     'tavrel --batch --speed very|veryfast veryslow'
+    'tavrel --batch --speed = very|veryfast veryslow'
     'tavrel --batch --output |Converted'
     'tavrel --batch --watch C|Converted'
     'tavrel |Converted Holiday.SRT Holiday.mkv Trip.mov'
