@@ -1,5 +1,9 @@
 #include "ui/windowstate.h"
 
+#include <QDataStream>
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
 #include <QSplitter>
 #include <QWidget>
 
@@ -29,8 +33,30 @@ void saveWindowGeometry(const QWidget *window, const QString &name)
 
 bool restoreWindowGeometry(QWidget *window, const QString &name)
 {
-    const QByteArray geometry = stored(name);
-    return !geometry.isEmpty() && window->restoreGeometry(geometry);
+    return restoreGeometryRecord(window, stored(name), clientPlacesWindows(QGuiApplication::platformName()));
+}
+
+bool restoreGeometryRecord(QWidget *window, const QByteArray &geometry, bool clientPlaces)
+{
+    if (geometry.isEmpty())
+        return false;
+    if (clientPlaces)
+        return window->restoreGeometry(geometry);
+    const std::optional<RememberedSize> remembered = readRememberedSize(geometry);
+    if (!remembered || remembered->normalSize.isEmpty())
+        return false;
+    QSize size = remembered->normalSize;
+    // Remembered on a larger screen: no larger than this one.
+    if (const QScreen *screen = window->screen())
+        size = size.boundedTo(screen->availableSize());
+    window->resize(size);
+    Qt::WindowStates states = window->windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (remembered->maximized)
+        states |= Qt::WindowMaximized;
+    if (remembered->fullScreen)
+        states |= Qt::WindowFullScreen;
+    window->setWindowState(states);
+    return true;
 }
 
 void saveSplitterState(const QSplitter *splitter, const QString &name)
@@ -46,10 +72,37 @@ bool restoreSplitterState(QSplitter *splitter, const QString &name)
 
 void centerOver(QWidget *window, const QWidget *over)
 {
-    if (!over)
+    if (!over || !clientPlacesWindows(QGuiApplication::platformName()))
         return;
     const QRect frame = over->frameGeometry();
     window->move(frame.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+bool clientPlacesWindows(const QString &platformName)
+{
+    // "wayland", and the plugins chosen by name: "wayland-egl", "wayland-generic".
+    return !platformName.startsWith(QLatin1String("wayland"));
+}
+
+std::optional<RememberedSize> readRememberedSize(const QByteArray &geometry)
+{
+    // QWidget::saveGeometry()'s layout: magic, version, frame and normal geometry, screen,
+    // maximized and full-screen flags, then fields added by later versions.
+    constexpr quint32 magic = 0x1D9D0CB;
+    QDataStream stream(geometry);
+    stream.setVersion(QDataStream::Qt_4_0);
+    quint32 storedMagic = 0;
+    quint16 major = 0, minor = 0;
+    stream >> storedMagic >> major >> minor;
+    if (storedMagic != magic || major < 1 || major > 3)
+        return std::nullopt;
+    QRect frame, normal;
+    qint32 screenNumber = 0;
+    quint8 maximized = 0, fullScreen = 0;
+    stream >> frame >> normal >> screenNumber >> maximized >> fullScreen;
+    if (stream.status() != QDataStream::Ok)
+        return std::nullopt;
+    return RememberedSize{normal.size(), maximized != 0, fullScreen != 0};
 }
 
 } // namespace tavrel

@@ -10,6 +10,7 @@
 #include "ui/helpviewer.h"
 #include "ui/mainwindow.h"
 #include "ui/preferenceswindow.h"
+#include "ui/windowstate.h"
 #include "uitesting.h"
 
 namespace tavrel {
@@ -84,6 +85,58 @@ TEST_F(WindowStateTest, HelpOpensOverTheMainWindowTheFirstTime)
     EXPECT_EQ(viewer->parentWidget(), window.get());
     const QPoint offset = viewer->frameGeometry().center() - window->frameGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+}
+
+// Where the compositor places windows (Wayland) a remembered geometry gives back only its size and
+// maximized state; elsewhere the place too. The record is Qt's own, so its layout is checked here.
+TEST(WindowGeometryRecord, SizeOnlyWhereTheCompositorPlacesWindows)
+{
+    for (const char *platform : {"xcb", "offscreen"})
+        EXPECT_TRUE(clientPlacesWindows(QLatin1String(platform))) << platform;
+    for (const char *platform : {"wayland", "wayland-egl", "wayland-generic"})
+        EXPECT_FALSE(clientPlacesWindows(QLatin1String(platform))) << platform;
+
+    struct Case
+    {
+        bool maximized;
+        bool clientPlaces;
+    };
+    for (const Case c : {Case{false, true}, Case{false, false}, Case{true, false}}) {
+        SCOPED_TRACE(testing::Message() << "maximized " << c.maximized << ", client places " << c.clientPlaces);
+        QWidget saved;
+        saved.setGeometry(70, 50, 540, 330);
+        if (c.maximized) {
+            saved.showMaximized();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&saved));
+        }
+        const QByteArray record = saved.saveGeometry();
+        const std::optional<RememberedSize> size = readRememberedSize(record);
+        ASSERT_TRUE(size.has_value());
+        EXPECT_EQ(size->normalSize, QSize(540, 330));
+        EXPECT_EQ(size->maximized, c.maximized);
+
+        QWidget restored;
+        restored.resize(300, 200);
+        ASSERT_TRUE(restoreGeometryRecord(&restored, record, c.clientPlaces));
+        EXPECT_EQ(restored.isMaximized(), c.maximized);
+        if (!c.maximized) {
+            EXPECT_EQ(restored.size(), QSize(540, 330));
+        }
+        EXPECT_EQ(restored.testAttribute(Qt::WA_Moved), c.clientPlaces) << "a place set only where it counts";
+        if (c.clientPlaces) {
+            EXPECT_EQ(restored.pos(), QPoint(70, 50));
+        }
+    }
+
+    // Neither a damaged record nor another kind of data is taken for one.
+    const QByteArray good = QWidget().saveGeometry();
+    for (const QByteArray &bad :
+         {QByteArray(), good.left(20), QByteArray("not a geometry record"), QByteArray::fromHex("01d9d0cb00090000")})
+        EXPECT_FALSE(readRememberedSize(bad).has_value()) << bad.toHex().toStdString();
+    QWidget untouched;
+    untouched.resize(300, 200);
+    EXPECT_FALSE(restoreGeometryRecord(&untouched, good.left(20), false));
+    EXPECT_EQ(untouched.size(), QSize(300, 200));
 }
 
 } // namespace
