@@ -130,6 +130,15 @@ private:
 
 TEST_F(WatchedFolder, ConvertsArrivalsOnceAcrossARestart)
 {
+    // Without its output folder the line is refused.
+    const QStringList arguments = app.arguments();
+    app.setArguments({"--batch", "--watch", in()});
+    app.start();
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 2);
+    EXPECT_TRUE(app.readAllStandardError().contains("tavrel: --watch needs --output DIR"));
+    app.setArguments(arguments);
+
     startWatch();
     ASSERT_TRUE(waitForLine("Scan done: 0 to convert, 0 done before")) << output.toStdString();
     arriveInPieces(in() + QStringLiteral("/a.mkv"));
