@@ -38,7 +38,8 @@ void walkWatchedFolder(const QString &folder, const QString &skip, const std::fu
     for (const QFileInfo &entry : entries) {
         const QString path = entry.absoluteFilePath();
         if (entry.isDir()) {
-            if (!entry.isSymLink() && QDir::cleanPath(path) != skip)
+            // The output folder may be named through a link: its outputs must never come back in.
+            if (!entry.isSymLink() && QDir::cleanPath(path) != skip && entry.canonicalFilePath() != skip)
                 walkWatchedFolder(path, skip, entering, files);
         } else if (entry.isFile() && !isSpecialFile(path)
                    && (isWatchedMovie(path) || hasExtensionIn(path, subtitleFileTypes()))) {
@@ -157,7 +158,9 @@ QHash<QString, FileStamp> scanWatchedFolder(const QString &folder, const QString
                                             const std::function<void(const QString &)> &entering)
 {
     QHash<QString, FileStamp> files;
-    walkWatchedFolder(QDir::cleanPath(folder), QDir::cleanPath(skip), entering, files);
+    const QString canonicalSkip = QFileInfo(skip).canonicalFilePath();
+    walkWatchedFolder(QDir::cleanPath(folder), canonicalSkip.isEmpty() ? QDir::cleanPath(skip) : canonicalSkip,
+                      entering, files);
     return files;
 }
 

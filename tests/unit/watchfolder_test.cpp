@@ -197,6 +197,10 @@ TEST(WatchFolder, ScanListsMoviesAndSubtitlesButNotHiddenOrOutput)
     EXPECT_EQ(found, (QStringList{in.filePath("a.mkv"), in.filePath("a.srt"), in.filePath("sub/deeper/b.MP4")}));
     EXPECT_EQ(files.value(in.filePath("a.mkv")).size, 5);
     EXPECT_EQ(entered, (QStringList{in.path(), in.filePath("sub"), in.filePath("sub/deeper")}));
+    // The output folder named through a link elsewhere is left out all the same.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QFile::link(in.filePath("out"), elsewhere.filePath("out")));
+    EXPECT_EQ(scanWatchedFolder(in.path(), elsewhere.filePath("out"), {}).size(), 3);
 }
 
 TEST(BatchOptions, WatchNeedsAnOutputAndAFolderAndNoFiles)
