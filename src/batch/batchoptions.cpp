@@ -47,18 +47,22 @@ struct BatchLineOptions
     QCommandLineOption video{QStringLiteral("video"), QString(), QStringLiteral("MODE")};
     QCommandLineOption quality{QStringLiteral("quality"), QString(), QStringLiteral("N")};
     QCommandLineOption speed{QStringLiteral("speed"), QString(), QStringLiteral("PRESET")};
+    QCommandLineOption watch{QStringLiteral("watch"), QString(), QStringLiteral("DIR")};
     QCommandLineOption help{QStringLiteral("help")};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const
     {
-        return {batch, output, audioLanguage, ac3Downmix, dtsDownmix, subtitles, video, quality, speed, help, version};
+        return {batch, output,  audioLanguage, ac3Downmix, dtsDownmix, subtitles,
+                video, quality, speed,         watch,      help,       version};
     }
-    // The argument after "--output" or "--audio-language" is its value, whatever it looks like.
+    // The argument after "--output", "--audio-language" or "--watch" is its value, whatever it
+    // looks like.
     bool takesNextArgument(const QString &argument) const
     {
         return argument == QLatin1String("--") + output.names().constFirst()
-            || argument == QLatin1String("--") + audioLanguage.names().constFirst();
+            || argument == QLatin1String("--") + audioLanguage.names().constFirst()
+            || argument == QLatin1String("--") + watch.names().constFirst();
     }
 };
 
@@ -153,6 +157,23 @@ BatchOptions parseBatchOptions(const QStringList &arguments, const QString &work
     for (const QString &file : parser.positionalArguments())
         options.files.append(QDir::cleanPath(base.absoluteFilePath(file)));
 
+    if (parser.isSet(known.watch)) {
+        options.watchFolder = QDir::cleanPath(base.absoluteFilePath(parser.value(known.watch)));
+        const QString output = QDir::cleanPath(base.absoluteFilePath(options.outputFolder));
+        if (options.outputFolder.isEmpty())
+            options.error = QStringLiteral("--watch needs --output DIR, the folder the MP4 files go to");
+        else if (!QFileInfo(options.watchFolder).isDir())
+            options.error = QStringLiteral("the watched folder %1 is not a folder").arg(parser.value(known.watch));
+        else if (!QFileInfo(output).isDir())
+            options.error = QStringLiteral("the output folder %1 does not exist").arg(options.outputFolder);
+        else if (!options.files.isEmpty())
+            options.error = QStringLiteral("--watch takes no movie files (%1)").arg(options.files.constFirst());
+        else if (QFileInfo(output).canonicalFilePath() == QFileInfo(options.watchFolder).canonicalFilePath())
+            // The outputs are movies too: they would be converted again and again.
+            options.error = QStringLiteral("the output folder must not be the watched folder");
+        options.outputFolder = output;
+        return options;
+    }
     if (options.outputFolder.isEmpty())
         options.error = QStringLiteral("--output DIR is required");
     else if (!QFileInfo(base.absoluteFilePath(options.outputFolder)).isDir())
@@ -178,11 +199,14 @@ QString batchUsage()
     return QStringLiteral(
         "Usage: tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix] [--subtitles] "
         "[--video reencode|copy] [--quality N] [--speed PRESET] FILE...\n"
+        "       tavrel --batch --watch IN --output DIR [the same options]\n"
         "Converts the movies into DIR without a window; the options apply to this run only.\n"
+        "--watch IN runs until stopped (SIGTERM): every movie that arrives in IN or a folder below it is\n"
+        "converted once it is complete; $XDG_STATE_HOME/Tavrel/watched.json records what was converted.\n"
         "--video copy never re-encodes the picture; --quality (x264 CRF, 0-51, lower is better) and --speed\n"
         "(ultrafast ... veryslow) set how a picture the console cannot play is re-encoded.\n"
         "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line\n"
-        "(no movie among the files included).\n");
+        "(no movie among the files included); a watch stopped by a signal exits with 0.\n");
 }
 
 } // namespace tavrel

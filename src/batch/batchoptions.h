@@ -2,6 +2,7 @@
 // The command line of a headless batch run:
 //   tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix]
 //          [--subtitles] [--video reencode|copy] [--quality N] [--speed PRESET] FILES...
+//   tavrel --batch --watch IN --output DIR [the same options]
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,7 @@ struct BatchOptions
     std::optional<int> quality;        // x264 CRF, 0-51
     QString speed;                     // an x264 preset; empty: the settings' choice
     QStringList files;                 // absolute
+    QString watchFolder;               // absolute; converts what arrives there instead of files
     bool help = false;                 // --help or --version: nothing else is read or checked
     bool version = false;
     QString error; // why the line is refused; empty when it is usable

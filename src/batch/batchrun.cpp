@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "batch/demomode.h"
 #include "batch/versionreport.h"
+#include "batch/watchfolder.h"
 #include "conversion/conversionjob.h"
 #include "conversion/failureexplanation.h"
 #include "conversion/statusline.h"
@@ -153,6 +154,16 @@ void BatchMonitor::scheduleEndCheck()
     });
 }
 
+void BatchMonitor::watchFor(const QStringList &movies)
+{
+    m_movies = movies;
+    m_finishedSources.clear();
+    m_anyFailed = false;
+    m_started.clear();
+    m_ended = false;
+    m_reportUnconverted = false;
+}
+
 void BatchMonitor::checkEnd()
 {
     if (m_ended || m_delegate.isIntakeBusy())
@@ -162,7 +173,7 @@ void BatchMonitor::checkEnd()
             return;
     m_ended = true;
     for (const QString &movie : m_movies)
-        if (!m_finishedSources.contains(canonicalPath(movie)) && writable(m_err))
+        if (m_reportUnconverted && !m_finishedSources.contains(canonicalPath(movie)) && writable(m_err))
             m_err << "Not converted: " << batchLineText(movie) << Qt::endl;
     Q_EMIT batchEnded();
 }
@@ -253,6 +264,11 @@ int runBatch(const BatchOptions &options)
         if (!hasExtensionIn(file, subtitleFileTypes()))
             movies.append(file);
     BatchMonitor monitor(delegate, movies, isatty(STDOUT_FILENO) != 0);
+    if (!options.watchFolder.isEmpty()) {
+        const int stopped = runWatch(delegate, monitor, options);
+        platform::install({});
+        return stopped;
+    }
     int status = 0;
     QObject::connect(&monitor, &BatchMonitor::batchEnded, &delegate, [&] {
         status = monitor.exitStatus();

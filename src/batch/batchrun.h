@@ -39,6 +39,9 @@ public:
     int exitStatus() const;
     // Looks, once the controller's current step is done, whether anything is left to do.
     void scheduleEndCheck();
+    // Starts over for the movies a watched folder hands over: batchEnded comes again once they
+    // are done, without a "Not converted" line (the job's own line has told).
+    void watchFor(const QStringList &movies);
 
 Q_SIGNALS:
     void batchEnded();
@@ -60,6 +63,7 @@ private:
     QHash<ConversionJob *, QElapsedTimer> m_started;
     bool m_checkScheduled = false;
     bool m_ended = false;
+    bool m_reportUnconverted = true;
 };
 
 } // namespace tavrel
