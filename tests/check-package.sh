@@ -26,7 +26,8 @@ dpkg-deb -c "$deb" >"$work/contents"
 for path in ./usr/bin/tavrel ./usr/share/applications/org.ossory.Tavrel.desktop \
     ./usr/share/metainfo/org.ossory.Tavrel.metainfo.xml ./usr/share/icons/hicolor/scalable/apps/org.ossory.Tavrel.svg \
     "./usr/share/tavrel/Read Me.md" ./usr/share/man/man1/tavrel.1.gz ./usr/share/bash-completion/completions/tavrel \
-    ./usr/share/doc/tavrel/copyright ./usr/share/doc/tavrel/changelog.gz; do
+    ./usr/share/doc/tavrel/copyright ./usr/share/doc/tavrel/changelog.gz ./usr/lib/systemd/user/tavrel-watch.service \
+    ./usr/share/doc/tavrel/tavrel-watch.conf; do
     grep -qF " $path" "$work/contents" || fail "the package lacks $path"
 done
 if grep -vE ' \./usr/' "$work/contents" | grep -vE ' \./$' | grep -q .; then
@@ -70,6 +71,8 @@ run() {
     env -i PATH="$PATH" HOME="$home" LANG=C.UTF-8 DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent "$@"
 }
 run "$root/usr/bin/tavrel" --version >"$work/version"
+grep -q '^ExecStart=/usr/bin/tavrel --batch --watch ' "$root/usr/lib/systemd/user/tavrel-watch.service" ||
+    fail "the watched folder's service does not start /usr/bin/tavrel"
 grep -qxF "Resources: $root/usr/share/tavrel" "$work/version" ||
     fail "the unpacked program looks for its resources elsewhere: $(cat "$work/version")"
 ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25 \
