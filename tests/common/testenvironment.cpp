@@ -89,6 +89,14 @@ QProcessEnvironment tavrelEnvironment(const QString &home)
     return env;
 }
 
+QProcessEnvironment batchEnvironment(const QString &home)
+{
+    QProcessEnvironment env = tavrelEnvironment(home);
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    return env;
+}
+
 bool writeAutoAddSettings(const QString &home, const QString &destination, const QByteArray &extra)
 {
     const QString folder = home + QStringLiteral("/.config/Ossory");

@@ -25,8 +25,12 @@ QString fixtureText(const QString &relativePath);
 // folders under `home` and no session bus, so the user's own Tavrel never receives its movies.
 QProcessEnvironment tavrelEnvironment(const QString &home);
 
+// The same for a batch: no display either, as a cron job or a user service starts it.
+QProcessEnvironment batchEnvironment(const QString &home);
+
 // Writes the settings of such a tavrel: `destination` as its only destination folder, chosen by
 // default, AutoAdd on, then the `extra` lines. False when the file could not be written.
+
 bool writeAutoAddSettings(const QString &home, const QString &destination, const QByteArray &extra = {});
 
 // Sets an environment variable, or unsets it given no value, until the guard goes; then the old

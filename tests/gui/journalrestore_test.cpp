@@ -7,13 +7,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
 
-#include "../tools/moviemaker.h"
+#include "tavrelhome.h"
 #include "app/jobjournal.h"
 #include "testenvironment.h"
 #include "xserver.h"
@@ -50,14 +49,13 @@ TEST_P(KilledWindow, TheKilledWindowsConvertingJobIsRestoredAndConvertedAtTheNex
     ASSERT_TRUE(x.start()) << "Xvfb (Debian package xvfb) could not be started: " << x.errors().toStdString();
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         << "xdotool (Debian package xdotool) is missing";
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
+    TavrelHome home;
+    ASSERT_TRUE(home.prepare());
+    const QString out = home.out();
+    const QString movie = home.movie();
     const QString realFfmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     ASSERT_FALSE(realFfmpeg.isEmpty()) << "ffmpeg is not installed";
 
-    const QString out = home.path() + QStringLiteral("/Converted Movies");
-    ASSERT_TRUE(QDir().mkpath(out));
-    ASSERT_TRUE(writeAutoAddSettings(home.path(), out));
     // The real ffmpeg reads the movie; the first launch's conversion (the call with -progress) is
     // the slow fake.
     const QString tools = home.path() + QStringLiteral("/tools");
@@ -72,9 +70,6 @@ TEST_P(KilledWindow, TheKilledWindowsConvertingJobIsRestoredAndConvertedAtTheNex
         fake.close();
         fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    const QString movie = home.path() + QStringLiteral("/Holiday.mkv");
-    ASSERT_TRUE(makeMovie(
-        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
 
     QProcess app;
     QProcessEnvironment env = x.forTavrel(tavrelEnvironment(home.path()));

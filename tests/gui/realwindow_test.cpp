@@ -8,13 +8,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <csignal>
 
-#include "../tools/moviemaker.h"
+#include "tavrelhome.h"
 #include "testenvironment.h"
 #include "xserver.h"
 
@@ -60,15 +59,11 @@ TEST(RealWindow, ConvertsAMovieOnARealXServerAndShowsItsTitleAndToolbar)
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty())
         << "xwininfo (Debian package x11-utils) is missing";
 
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QString out = home.path() + QStringLiteral("/Converted Movies");
-    ASSERT_TRUE(QDir().mkpath(out));
+    TavrelHome home;
     // The source goes when the job has finished: the sign the test waits for.
-    ASSERT_TRUE(writeAutoAddSettings(home.path(), out, "AutoRemove=1\nAutoRemoveType=1\n"));
-    const QString movie = home.path() + QStringLiteral("/Holiday.mkv");
-    ASSERT_TRUE(makeMovie(
-        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
+    ASSERT_TRUE(home.prepare("AutoRemove=1\nAutoRemoveType=1\n"));
+    const QString out = home.out();
+    const QString movie = home.movie();
 
     QProcess app;
     app.setProcessEnvironment(x.forTavrel(tavrelEnvironment(home.path())));

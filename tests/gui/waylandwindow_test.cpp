@@ -20,7 +20,7 @@
 
 #include <csignal>
 
-#include "../tools/moviemaker.h"
+#include "tavrelhome.h"
 #include "testenvironment.h"
 #include "ui/windowstate.h"
 
@@ -202,15 +202,11 @@ TEST(WaylandWindow, ConvertsAMovieUnderWestonAndMapsItsWindowWithTitleAndAppId)
     ASSERT_TRUE(weston.start()) << "Weston (Debian package weston) could not be started: "
                                 << weston.errors().toStdString();
 
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QString out = home.path() + QStringLiteral("/Converted Movies");
-    ASSERT_TRUE(QDir().mkpath(out));
+    TavrelHome home;
     // The source goes when the job has finished: the sign the test waits for.
-    ASSERT_TRUE(writeAutoAddSettings(home.path(), out, "AutoRemove=1\nAutoRemoveType=1\n"));
-    const QString movie = home.path() + QStringLiteral("/Holiday.mkv");
-    ASSERT_TRUE(makeMovie(
-        testAudio() + h264Video(QStringLiteral("64x48"), 10) + QStringList{"-t", "0.4", "-c:a", "ac3"}, movie));
+    ASSERT_TRUE(home.prepare("AutoRemove=1\nAutoRemoveType=1\n"));
+    const QString out = home.out();
+    const QString movie = home.movie();
     // A size and place remembered on X11: the size comes back, the place is the compositor's.
     const QSize remembered(900, 600);
     {

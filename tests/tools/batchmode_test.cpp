@@ -17,6 +17,7 @@
 
 #include "conversion/failureexplanation.h"
 #include "moviemaker.h"
+#include "testenvironment.h"
 
 namespace tavrel::test {
 namespace {
@@ -27,19 +28,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        const QString binary =
-            QFileInfo(QStringLiteral(TAVREL_BUILD_RESOURCES)).absolutePath() + QStringLiteral("/tavrel");
-        ASSERT_TRUE(QFileInfo(binary).isExecutable()) << "build the tavrel target first";
         QDir().mkpath(out());
         QDir().mkpath(home.path() + QStringLiteral("/.config/Ossory"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QLatin1String(name));
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
-        app.setProcessEnvironment(env);
-        app.setProgram(binary);
+        app.setProcessEnvironment(batchEnvironment(home.path()));
+        app.setProgram(QStringLiteral(TAVREL_BINARY));
     }
 
     QString out() const { return home.path() + QStringLiteral("/out"); }

@@ -25,18 +25,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        const QString binary =
-            QFileInfo(QStringLiteral(TAVREL_BUILD_RESOURCES)).absolutePath() + QStringLiteral("/tavrel");
-        ASSERT_TRUE(QFileInfo(binary).isExecutable()) << "build the tavrel target first";
         QDir().mkpath(in());
         QDir().mkpath(out());
-        QProcessEnvironment env = tavrelEnvironment(home.path());
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_STATE_HOME"})
-            env.remove(QLatin1String(name));
+        QProcessEnvironment env = batchEnvironment(home.path());
+        env.remove(QStringLiteral("XDG_STATE_HOME"));
         // Quick to settle; a movie still open for writing must wait however long that is.
         env.insert(QStringLiteral("TAVREL_WATCH_SETTLE_MS"), QStringLiteral("200"));
         app.setProcessEnvironment(env);
-        app.setProgram(binary);
+        app.setProgram(QStringLiteral(TAVREL_BINARY));
         app.setArguments({"--batch", "--watch", in(), "--output", out()});
     }
 
