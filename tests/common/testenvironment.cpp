@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -95,6 +96,24 @@ QProcessEnvironment batchEnvironment(const QString &home)
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
     return env;
+}
+
+bool useFakeConversion(QProcessEnvironment &env, const QString &folder, const QString &conversionBody)
+{
+    const QString real = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    QFile fake(folder + QStringLiteral("/ffmpeg"));
+    const QByteArray script = QStringLiteral("#!/bin/sh\n"
+                                             "real='%1'\n"
+                                             "case \" $* \" in *\" -progress \"*) ;; *) exec \"$real\" \"$@\" ;; esac\n"
+                                             "for a in \"$@\"; do dest=\"$a\"; done\n")
+                                  .arg(real)
+                                  .toUtf8()
+        + conversionBody.toUtf8();
+    if (real.isEmpty() || !QDir().mkpath(folder) || !fake.open(QIODevice::WriteOnly) || fake.write(script) < 0)
+        return false;
+    fake.close();
+    env.insert(QStringLiteral("PATH"), folder + u':' + env.value(QStringLiteral("PATH")));
+    return fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 bool writeAutoAddSettings(const QString &home, const QString &destination, const QByteArray &extra)

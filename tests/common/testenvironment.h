@@ -28,6 +28,16 @@ QProcessEnvironment tavrelEnvironment(const QString &home);
 // The same for a batch: no display either, as a cron job or a user service starts it.
 QProcessEnvironment batchEnvironment(const QString &home);
 
+// Puts an ffmpeg in `folder` at the front of env's PATH: a conversion (a call with -progress) runs
+// `conversionBody`, a shell script with the real ffmpeg as $real and the output as $dest; every
+// other call (the probes, the audio test) is the real ffmpeg's. False when it could not be made.
+bool useFakeConversion(QProcessEnvironment &env, const QString &folder, const QString &conversionBody);
+// The body of a conversion that writes a little and then waits to be stopped.
+inline QString slowConversion()
+{
+    return QStringLiteral("exec '" TAVREL_TEST_FAKES "/ffmpeg-slow.sh' \"$@\"\n");
+}
+
 // Writes the settings of such a tavrel: `destination` as its only destination folder, chosen by
 // default, AutoAdd on, then the `extra` lines. False when the file could not be written.
 

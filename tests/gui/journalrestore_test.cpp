@@ -53,28 +53,13 @@ TEST_P(KilledWindow, TheKilledWindowsConvertingJobIsRestoredAndConvertedAtTheNex
     ASSERT_TRUE(home.prepare());
     const QString out = home.out();
     const QString movie = home.movie();
-    const QString realFfmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-    ASSERT_FALSE(realFfmpeg.isEmpty()) << "ffmpeg is not installed";
 
-    // The real ffmpeg reads the movie; the first launch's conversion (the call with -progress) is
-    // the slow fake.
-    const QString tools = home.path() + QStringLiteral("/tools");
-    ASSERT_TRUE(QDir().mkpath(tools));
-    {
-        QFile fake(tools + QStringLiteral("/ffmpeg"));
-        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-        fake.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do [ \"$a\" = -progress ] && exec '%1' \"$@\"; done\n"
-                                  "exec '%2' \"$@\"\n")
-                       .arg(QStringLiteral(TAVREL_TEST_FAKES "/ffmpeg-slow.sh"), realFfmpeg)
-                       .toUtf8());
-        fake.close();
-        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
+    // The first launch's conversion is slow; the real ffmpeg reads the movie.
     QProcess app;
     QProcessEnvironment env = x.forTavrel(tavrelEnvironment(home.path()));
     const QString path = env.value(QStringLiteral("PATH"));
-    env.insert(QStringLiteral("PATH"), tools + u':' + path);
+    ASSERT_TRUE(useFakeConversion(env, home.path() + QStringLiteral("/tools"), slowConversion()))
+        << "ffmpeg is not installed";
     app.setProcessEnvironment(env);
     app.setProcessChannelMode(QProcess::MergedChannels);
     app.start(QStringLiteral(TAVREL_BINARY), {QStringLiteral("--"), movie});

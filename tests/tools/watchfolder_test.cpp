@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -181,20 +180,8 @@ TEST_F(WatchedFolder, ConvertsArrivalsOnceAcrossARestart)
 // movie is not recorded (the next start converts it).
 TEST_F(WatchedFolder, TerminationDuringAConversionLeavesNoPartialOutput)
 {
-    const QString tools = home.path() + QStringLiteral("/tools");
-    QDir().mkpath(tools);
-    QFile fake(tools + QStringLiteral("/ffmpeg"));
-    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-    // The conversion (with -progress) is slow; the probes are the real ffmpeg's.
-    fake.write(QStringLiteral("#!/bin/sh\n"
-                              "case \" $* \" in *\" -progress \"*) exec '%1/ffmpeg-slow.sh' \"$@\" ;; esac\n"
-                              "exec '%2' \"$@\"\n")
-                   .arg(QStringLiteral(TAVREL_TEST_FAKES), QStandardPaths::findExecutable(QStringLiteral("ffmpeg")))
-                   .toUtf8());
-    fake.close();
-    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = app.processEnvironment();
-    env.insert(QStringLiteral("PATH"), tools + u':' + env.value(QStringLiteral("PATH")));
+    ASSERT_TRUE(useFakeConversion(env, home.path() + QStringLiteral("/tools"), slowConversion()));
     app.setProcessEnvironment(env);
 
     const QString movie = in() + QStringLiteral("/slow.mkv");
