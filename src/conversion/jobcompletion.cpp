@@ -109,7 +109,7 @@ void ConversionJob::checkOutput()
         else {
             const StreamReport report = parseStreamReport(probe.output.value_or(QString()), output);
             problem = tavrel::outputProblem(m_expectedOutput, report);
-            const auto unplayable = playabilityProblem(report, headers.output.value_or(QString()));
+            const auto unplayable = playabilityProblem(m_expectedOutput, report, headers.output.value_or(QString()));
             if (!problem && unplayable && m_expectedOutput.mustPlay)
                 problem = unplayable;
             else if (unplayable)

@@ -74,6 +74,12 @@ void ConversionJob::start()
     m_jobOutput.clear();
     m_log.clear();
     Q_EMIT jobOutputChanged();
+    if (const QString &refusal = m_fileInfo->videoVerdict.unconvertible;
+        !refusal.isEmpty() && reencodesVideo(*m_fileInfo, settings)) {
+        m_outputProblem = refusal;
+        failBeforeLaunch(refusal);
+        return;
+    }
     if (progressIn != documentsFolder())
         addNote(QStringLiteral("the Documents folder %1 cannot be written; the progress goes to %2.")
                     .arg(documentsFolder(), m_progressFile));
@@ -144,16 +150,24 @@ void ConversionJob::launch()
 void ConversionJob::addPlayabilityNotes(const MKVFileInfo &input, const AudioPlan &plan,
                                         const ConversionSettings &settings)
 {
+    const VideoVerdict &verdict = input.videoVerdict;
     if (reencodesVideo(input, settings)) {
         const PictureSize size = encodedSize(input.videoFacts);
-        addNote(QStringLiteral("re-encoding the video to H.264 at %1\u00D7%2 (%3): x264 preset %4, quality %5.")
+        addNote(QStringLiteral("re-encoding the video to H.264 at %1\u00D7%2 (%3): x264 preset %4, quality %5%6.")
                     .arg(size.width)
                     .arg(size.height)
-                    .arg(input.videoVerdict.reasons.join(QStringLiteral(", ")), x264Preset(settings))
-                    .arg(settings.videoQuality));
-    } else if (input.videoVerdict.action == VideoAction::Reencode) {
-        addNote(QStringLiteral("the console may not play this video (%1); re-encoding is off.")
-                    .arg(input.videoVerdict.reasons.join(QStringLiteral(", "))));
+                    .arg(verdict.reasons.join(QStringLiteral(", ")), x264Preset(settings))
+                    .arg(settings.videoQuality)
+                    .arg(verdict.fixes.isEmpty() ? QString() : QStringLiteral("; ") + verdict.fixes.join(QStringLiteral(", "))));
+    } else if (verdict.action == VideoAction::Reencode) {
+        QStringList refused = verdict.reasons;
+        refused.removeIf([&](const QString &reason) { return verdict.shownWrong.contains(reason); });
+        if (!refused.isEmpty())
+            addNote(QStringLiteral("the console may not play this video (%1); re-encoding is off.")
+                        .arg(refused.join(QStringLiteral(", "))));
+        if (!verdict.shownWrong.isEmpty())
+            addNote(QStringLiteral("the console will show this video wrong (%1); re-encoding is off.")
+                        .arg(verdict.shownWrong.join(QStringLiteral(", "))));
     }
     QList<PictureSubtitle> leftOut = input.pictureSubtitles;
     if (const auto burned = burnedSubtitle(input, plan, settings)) {

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "conversion/videoencoding.h"
 #include "inspection/playability.h"
 
 namespace tavrel {
@@ -17,6 +18,7 @@ ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, co
         ++expected.subtitles;
     expected.runtimeSeconds = info.runtimeSeconds;
     expected.mustPlay = settings.reencodeVideo != 0;
+    expected.fieldsKept = isInterlaced(info.videoFacts) && !reencodesVideo(info, settings);
     return expected;
 }
 
@@ -63,9 +65,10 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
     return problems.join(u' ');
 }
 
-std::optional<QString> playabilityProblem(const StreamReport &output, const QString &mediainfoXml)
+std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const StreamReport &output,
+                                          const QString &mediainfoXml)
 {
-    const QStringList problems = outputProblems(output, mediainfoXml);
+    const QStringList problems = outputProblems(output, mediainfoXml, expected.fieldsKept);
     if (problems.isEmpty())
         return std::nullopt;
     return QStringLiteral("The console will not play the converted file (%1).")

@@ -21,6 +21,8 @@ struct ExpectedOutput
     std::optional<qint64> runtimeSeconds;
     // The console must play the result; when false its verdict only goes to the log.
     bool mustPlay = false;
+    // The source is interlaced and its fields are copied, not made whole: they must stay flagged so.
+    bool fieldsKept = false;
 };
 
 ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings);
@@ -32,7 +34,8 @@ constexpr double kAllowedShortfallShare = 0.02;
 // What the output lacks, as a sentence for the failure explanation; none when it is complete.
 std::optional<QString> outputProblem(const ExpectedOutput &expected, const StreamReport &output);
 
-// Why the console will not play the file, as a sentence; none when it will.
-std::optional<QString> playabilityProblem(const StreamReport &output, const QString &mediainfoXml);
+// Why the console will not play the file or shows it wrong, as a sentence; none when it plays right.
+std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const StreamReport &output,
+                                          const QString &mediainfoXml);
 
 } // namespace tavrel

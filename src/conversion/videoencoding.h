@@ -19,16 +19,18 @@ QString x264Preset(const ConversionSettings &settings);
 // flag, or it needs the flag and marking is off.
 bool reencodesVideo(const MKVFileInfo &info, const ConversionSettings &settings);
 
-// Within 1920x1080 (1280x720 above 30 frames a second), even, never larger than the source;
-// the display aspect ratio is kept.
+// Within 1920x1080 (1280x720 above 30 frames a second), even, never larger than the source as
+// shown (upright); the display aspect ratio is kept.
 PictureSize encodedSize(const VideoFacts &facts);
 
-// The filters the picture goes through ("scale=1280:720,fps=60"); empty when none.
+// The filters the picture goes through after ffmpeg has turned it upright: deinterlace, scale,
+// colours to BT.709, frame rate ("bwdif=mode=send_frame:parity=tff,scale=1280:720,fps=60");
+// empty when none.
 QString videoFilterChain(const VideoFacts &facts);
 
 // What follows "-vcodec libx264": preset, quality, profile, level, pixel format, reference
-// frames and the level's rate limits, then "-vf" with the filters unless a subtitle is burned
-// in (the filters then go into the overlay's graph).
+// frames and the level's rate limits, BT.709 tags when the colours were converted, then "-vf"
+// with the filters unless a subtitle is burned in (the filters then go into the overlay's graph).
 QStringList x264Arguments(const VideoFacts &facts, const ConversionSettings &settings, bool burnsSubtitle);
 
 // The picture subtitle to burn in: only when the picture is re-encoded, in the audio track's

@@ -125,6 +125,13 @@ VideoHeaderFacts videoHeaderFacts(const QString &mediainfoXml)
         if (const auto text = elementText(track, name))
             if (const auto value = leadingNumber(*text); value && (!facts.bitRate || *value > *facts.bitRate))
                 facts.bitRate = value;
+    facts.scanType = elementText(track, QStringLiteral("ScanType")).value_or(QString()).trimmed();
+    facts.scanOrder = elementText(track, QStringLiteral("ScanOrder")).value_or(QString()).trimmed();
+    // "dvhe.05", "dvhe.08 / " and the like: the profile is the number after the dot.
+    if (const auto profile = elementText(track, QStringLiteral("HDR_Format_Profile"));
+        profile && profile->startsWith(QStringLiteral("dv")) && profile->indexOf(u'.') == 4)
+        if (const auto value = leadingNumber(profile->mid(5, 2)))
+            facts.doviProfile = int(*value);
     return facts;
 }
 

@@ -39,14 +39,17 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::scan(const QUrl &url, bool reencodeVid
         xml = headers.output.value_or(QString());
     }
     if (!report.videoLines.isEmpty()) {
-        info->videoFacts = tavrel::videoFacts(report.videoLines.last(), xml);
+        info->videoFacts = tavrel::videoFacts(report.videoLines.last(), xml, report.videoSideData);
         info->videoVerdict = tavrel::videoVerdict(info->videoFacts);
     }
     // A picture that will be re-encoded will play: nothing to warn about.
     const bool warn = !reencodeVideo || info->videoVerdict.action != VideoAction::Reencode;
-    if (reencodeVideo && info->videoVerdict.action == VideoAction::Reencode)
-        info->conversionNotes.append(QStringLiteral("The video will be re-encoded to H.264 (%1).")
-                                         .arg(info->videoVerdict.reasons.join(QStringLiteral(", "))));
+    const VideoVerdict &verdict = info->videoVerdict;
+    if (reencodeVideo && !verdict.unconvertible.isEmpty())
+        info->conversionNotes.append(verdict.unconvertible);
+    else if (reencodeVideo && verdict.action == VideoAction::Reencode)
+        info->conversionNotes.append(QStringLiteral("The video will be re-encoded to H.264 (%1)%2.")
+                                         .arg(verdict.reasons.join(QStringLiteral(", ")), fixesText(verdict)));
     if (const QString note = pictureSubtitlesLeftOutNote(report.pictureSubtitles); !note.isEmpty())
         info->conversionNotes.append(note + u'.');
 

@@ -74,9 +74,59 @@ QString chromaOf(const QString &pixelFormat)
     return QStringLiteral("4:2:0");
 }
 
+// The words in the parentheses after the pixel format: "yuv420p10le(tv, bt2020nc/bt2020/smpte2084,
+// progressive)". ffmpeg prints the range, then the matrix, primaries and transfer (one name when
+// all three agree), then the field order; each only when known.
+void readPixelFormatDetails(const QString &field, VideoFacts &facts)
+{
+    const qsizetype open = field.indexOf(u'(');
+    const qsizetype close = field.lastIndexOf(u')');
+    if (open < 0 || close < open)
+        return;
+    for (const QString &word : split(field.mid(open + 1, close - open - 1), QStringLiteral(", "))) {
+        const QStringList colours = split(word, QStringLiteral("/"));
+        if (word == QLatin1String("tv") || word == QLatin1String("pc"))
+            facts.colourRange = word;
+        else if (word == QLatin1String("progressive"))
+            facts.fieldOrder = FieldOrder::Progressive;
+        else if (word.startsWith(QStringLiteral("top ")))
+            // "top coded first (swapped)" shows the bottom field first.
+            facts.fieldOrder = word.contains(QStringLiteral("swapped")) ? FieldOrder::BottomFirst : FieldOrder::TopFirst;
+        else if (word.startsWith(QStringLiteral("bottom ")))
+            facts.fieldOrder = word.contains(QStringLiteral("swapped")) ? FieldOrder::TopFirst : FieldOrder::BottomFirst;
+        else if (colours.size() == 3) {
+            facts.colourMatrix = colours.at(0);
+            facts.colourPrimaries = colours.at(1);
+            facts.colourTransfer = colours.at(2);
+        } else if (colours.size() == 1 && !word.contains(u' '))
+            facts.colourMatrix = facts.colourPrimaries = facts.colourTransfer = word;
+    }
+}
+
+// "[SAR 64:45 DAR 16:9]" after the size.
+PictureSize sampleAspectIn(const QString &field)
+{
+    const qsizetype at = field.indexOf(QStringLiteral("[SAR "));
+    if (at < 0)
+        return {};
+    const QStringList ratio = split(split(field.mid(at + 5), QStringLiteral(" ")).first(), QStringLiteral(":"));
+    if (ratio.size() != 2 || integerValue(ratio.at(0)) <= 0 || integerValue(ratio.at(1)) <= 0)
+        return {};
+    return {integerValue(ratio.at(0)), integerValue(ratio.at(1))};
+}
+
+// ffmpeg prints the counterclockwise turn; only quarter turns are kept.
+int quarterTurn(double degrees)
+{
+    const long turn = std::lround(degrees);
+    if (turn % 90 != 0)
+        return 0;
+    return int(((turn % 360) + 360) % 360);
+}
+
 } // namespace
 
-VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml)
+VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml, const VideoSideData &sideData)
 {
     VideoFacts facts;
     facts.codec = codecWordOf(videoLine);
@@ -96,9 +146,14 @@ VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml)
         const QStringList dims = split(first, QStringLiteral("x"));
         if (dims.size() == 2 && integerValue(dims.at(0)) > 0 && integerValue(dims.at(1)) > 0) {
             facts.size = pictureSize(first);
+            facts.sampleAspect = sampleAspectIn(field);
             break;
         }
     }
+    readPixelFormatDetails(fields.value(1), facts);
+    if (sideData.rotation)
+        facts.rotation = quarterTurn(*sideData.rotation);
+    facts.doviProfile = sideData.doviProfile;
     facts.bitDepth = depthOf(facts.pixelFormat);
     facts.chroma = chromaOf(facts.pixelFormat);
 
@@ -115,7 +170,43 @@ VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml)
     if (headers.bitRate)
         facts.bitRate = qint64(*headers.bitRate);
     facts.referenceFrames = referenceFrameCount(mediainfoXml);
+    // ffmpeg prints no field order for some streams that mediainfo reads as interlaced.
+    if (facts.fieldOrder == FieldOrder::Unknown && !headers.scanType.isEmpty()) {
+        if (headers.scanType == QLatin1String("Progressive"))
+            facts.fieldOrder = FieldOrder::Progressive;
+        else
+            facts.fieldOrder = headers.scanOrder.startsWith(QStringLiteral("B")) ? FieldOrder::BottomFirst
+                                                                                 : FieldOrder::TopFirst;
+    }
+    if (!facts.doviProfile)
+        facts.doviProfile = headers.doviProfile;
     return facts;
+}
+
+PictureSize shownSize(const VideoFacts &facts)
+{
+    if (facts.rotation == 90 || facts.rotation == 270)
+        return {facts.size.height, facts.size.width};
+    return facts.size;
+}
+
+bool isInterlaced(const VideoFacts &facts)
+{
+    return facts.fieldOrder == FieldOrder::TopFirst || facts.fieldOrder == FieldOrder::BottomFirst;
+}
+
+QString hdrTransfer(const VideoFacts &facts)
+{
+    if (facts.colourTransfer == QLatin1String("smpte2084"))
+        return QStringLiteral("PQ");
+    if (facts.colourTransfer == QLatin1String("arib-std-b67"))
+        return QStringLiteral("HLG");
+    return {};
+}
+
+bool needsColourConversion(const VideoFacts &facts)
+{
+    return !hdrTransfer(facts).isEmpty() || facts.colourPrimaries.startsWith(QStringLiteral("bt2020"));
 }
 
 qint64 referenceFrameLimit41(const PictureSize &size)
@@ -126,10 +217,39 @@ qint64 referenceFrameLimit41(const PictureSize &size)
     return qint64(std::min(16.0, std::floor(kPictureBuffer41 / blocks)));
 }
 
+namespace {
+
+// What the console ignores that a newer player honours: these need a re-encode of their own.
+void addPresentationReasons(const VideoFacts &facts, VideoVerdict &verdict)
+{
+    if (facts.rotation != 0) {
+        verdict.shownWrong.append(QStringLiteral("shown rotated %1\u00B0").arg(facts.rotation));
+        verdict.fixes.append(QStringLiteral("rotated upright"));
+    }
+    if (const QString hdr = hdrTransfer(facts); !hdr.isEmpty()) {
+        verdict.shownWrong.append(QStringLiteral("HDR (%1) colours").arg(hdr));
+        verdict.fixes.append(QStringLiteral("HDR tone mapped to SDR"));
+    } else if (needsColourConversion(facts)) {
+        verdict.shownWrong.append(QStringLiteral("BT.2020 colours"));
+        verdict.fixes.append(QStringLiteral("colours converted to BT.709"));
+    }
+    // Profile 5 has no HDR10 or SDR base layer: only its own decoder gives its colours.
+    if (facts.doviProfile == 5) {
+        verdict.shownWrong.append(QStringLiteral("Dolby Vision profile 5"));
+        verdict.unconvertible = QStringLiteral(
+            "The video is Dolby Vision profile 5, whose colours only a Dolby Vision player can show: it cannot be "
+            "converted to a picture the console shows right.");
+    }
+    verdict.reasons.append(verdict.shownWrong);
+}
+
+} // namespace
+
 VideoVerdict videoVerdict(const VideoFacts &facts)
 {
     VideoVerdict verdict;
     QStringList &reasons = verdict.reasons;
+    const PictureSize size = shownSize(facts);
     const bool avc = facts.codec == QLatin1String("h264");
     const bool mpeg4 = facts.codec == QLatin1String("mpeg4");
     if (!avc && !mpeg4)
@@ -145,31 +265,45 @@ VideoVerdict videoVerdict(const VideoFacts &facts)
         // High 10 and High 4:4:4 are already named by their depth or subsampling.
         if (!playable.contains(facts.profile) && reasons.isEmpty())
             reasons.append(QStringLiteral("H.264 ") + facts.profile);
-        if (facts.size.width > 1920 || facts.size.height > 1080 || macroblocks(facts.size) > kMacroblocksPerFrame41)
-            reasons.append(sizeText(facts.size));
-        else if (facts.frameRate && macroblocks(facts.size) * *facts.frameRate > kMacroblocksPerSecond41)
+        if (size.width > 1920 || size.height > 1080 || macroblocks(size) > kMacroblocksPerFrame41)
+            reasons.append(sizeText(size));
+        else if (facts.frameRate && macroblocks(size) * *facts.frameRate > kMacroblocksPerSecond41)
             reasons.append(
-                QStringLiteral("%1p at %2 frames a second").arg(facts.size.height).arg(rateText(*facts.frameRate)));
-        else if (facts.referenceFrames && *facts.referenceFrames > referenceFrameLimit41(facts.size))
+                QStringLiteral("%1p at %2 frames a second").arg(size.height).arg(rateText(*facts.frameRate)));
+        else if (facts.referenceFrames && *facts.referenceFrames > referenceFrameLimit41(size))
             reasons.append(
-                QStringLiteral("%1 reference frames at %2").arg(*facts.referenceFrames).arg(sizeText(facts.size)));
+                QStringLiteral("%1 reference frames at %2").arg(*facts.referenceFrames).arg(sizeText(size)));
         if (facts.bitRate && double(*facts.bitRate) > kMaxBitRate41)
             reasons.append(QStringLiteral("%1 Mbit/s").arg(rateText(double(*facts.bitRate) / 1e6)));
     } else if (mpeg4) {
         if (!facts.profile.isEmpty() && !facts.profile.contains(QStringLiteral("Simple")))
             reasons.append(QStringLiteral("MPEG-4 ") + facts.profile);
-        if (facts.size.width > 720 || facts.size.height > 576)
-            reasons.append(QStringLiteral("MPEG-4 Part 2 at ") + sizeText(facts.size));
+        if (size.width > 720 || size.height > 576)
+            reasons.append(QStringLiteral("MPEG-4 Part 2 at ") + sizeText(size));
     }
 
-    if (!reasons.isEmpty())
+    addPresentationReasons(facts, verdict);
+
+    if (!reasons.isEmpty()) {
         verdict.action = VideoAction::Reencode;
+        // Copied, the fields keep their flags and show right; re-encoded, they are woven together.
+        if (isInterlaced(facts)) {
+            reasons.append(facts.fieldOrder == FieldOrder::TopFirst ? QStringLiteral("interlaced, top field first")
+                                                                    : QStringLiteral("interlaced, bottom field first"));
+            verdict.fixes.append(QStringLiteral("deinterlaced"));
+        }
+    }
     else if (avc && facts.level && *facts.level > 4.1 + 1e-9) {
         // Within every limit of 4.1 but flagged above it: the flag alone keeps it from playing.
         verdict.action = VideoAction::MarkLevel41;
         reasons.append(QStringLiteral("flagged level %1").arg(*facts.level));
     }
     return verdict;
+}
+
+QString fixesText(const VideoVerdict &verdict)
+{
+    return verdict.fixes.isEmpty() ? QString() : QStringLiteral(": ") + verdict.fixes.join(QStringLiteral(", "));
 }
 
 QStringList audioProblems(const AudioTrackFacts &audio)
@@ -216,13 +350,16 @@ QString pictureSubtitlesLeftOutNote(const QList<PictureSubtitle> &tracks)
         .arg(kinds.join(QStringLiteral(", ")));
 }
 
-QStringList outputProblems(const StreamReport &report, const QString &mediainfoXml)
+QStringList outputProblems(const StreamReport &report, const QString &mediainfoXml, bool fieldsKept)
 {
     QStringList problems;
     if (!report.videoLines.isEmpty()) {
-        const VideoVerdict video = videoVerdict(videoFacts(report.videoLines.last(), mediainfoXml));
+        const VideoFacts facts = videoFacts(report.videoLines.last(), mediainfoXml, report.videoSideData);
+        const VideoVerdict video = videoVerdict(facts);
         if (video.action != VideoAction::Copy)
             problems.append(QStringLiteral("video: ") + video.reasons.join(QStringLiteral(", ")));
+        if (fieldsKept && facts.fieldOrder == FieldOrder::Progressive)
+            problems.append(QStringLiteral("video: interlaced fields flagged progressive"));
     }
     for (const AudioTrackFacts &audio : report.audioTracks)
         if (const QStringList audioIssues = audioProblems(audio); !audioIssues.isEmpty())

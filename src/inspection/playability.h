@@ -13,6 +13,8 @@
 
 namespace tavrel {
 
+enum class FieldOrder { Unknown, Progressive, TopFirst, BottomFirst };
+
 // The picture as ffmpeg's stream line and mediainfo's header reading describe it.
 struct VideoFacts
 {
@@ -26,11 +28,29 @@ struct VideoFacts
     std::optional<double> level; // as flagged in the stream
     std::optional<qint64> referenceFrames;
     std::optional<qint64> bitRate; // bits a second, the larger of the average and the maximum
+    // How a player shows it: what the console ignores.
+    PictureSize sampleAspect; // "SAR 64:45" -> 64, 45; 0, 0 when not printed
+    int rotation = 0;         // degrees a player turns it counterclockwise: 0, 90, 180 or 270
+    FieldOrder fieldOrder = FieldOrder::Unknown;
+    QString colourRange;     // ffmpeg's names: "tv", "pc"; empty when not printed
+    QString colourMatrix;    // "bt709", "bt2020nc"
+    QString colourPrimaries; // "bt709", "bt2020"
+    QString colourTransfer;  // "bt709", "smpte2084" (PQ), "arib-std-b67" (HLG)
+    std::optional<int> doviProfile;
 };
 
 // `videoLine` is the codec text of the video stream ("Video: h264 (High), yuv420p, ...");
-// `mediainfoXml` the "mediainfo --Output=XML" text (may be empty).
-VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml);
+// `mediainfoXml` the "mediainfo --Output=XML" text (may be empty); `sideData` what ffmpeg
+// listed under the stream.
+VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml, const VideoSideData &sideData = {});
+
+// The size as a player shows it: turned a quarter, width and height swap.
+PictureSize shownSize(const VideoFacts &facts);
+bool isInterlaced(const VideoFacts &facts);
+// "PQ" or "HLG" for a high-dynamic-range transfer; empty otherwise.
+QString hdrTransfer(const VideoFacts &facts);
+// Colours that a BT.709 set shows wrong: HDR, or BT.2020 primaries.
+bool needsColourConversion(const VideoFacts &facts);
 
 enum class VideoAction {
     Copy,        // plays as it is
@@ -41,10 +61,20 @@ enum class VideoAction {
 struct VideoVerdict
 {
     VideoAction action = VideoAction::Copy;
-    QStringList reasons; // in words: "HEVC", "10-bit", "3840×2160", "1080p at 60 frames a second"
+    // In words: "HEVC", "10-bit", "3840×2160", "1080p at 60 frames a second", "shown rotated 90°",
+    // "HDR (PQ) colours"; an interlaced picture that is re-encoded adds "interlaced, top field first".
+    QStringList reasons;
+    // Of these, what the console would show wrong rather than refuse.
+    QStringList shownWrong;
+    // What the re-encode does besides the codec: "rotated upright", "deinterlaced", "HDR tone mapped to SDR".
+    QStringList fixes;
+    // Why no re-encode can show it right; empty when one can.
+    QString unconvertible;
 };
 
 VideoVerdict videoVerdict(const VideoFacts &facts);
+// ": rotated upright, deinterlaced" for a verdict with fixes; empty for one without.
+QString fixesText(const VideoVerdict &verdict);
 
 // The reference frames level 4.1 allows at this size: 32768 macroblocks of picture buffer,
 // at most 16.
@@ -59,8 +89,9 @@ QString pictureSubtitlesLeftOutNote(const QList<PictureSubtitle> &tracks);
 // "PGS", "VobSub", "DVB" for the codec word.
 QString pictureSubtitleKind(const QString &codec);
 
-// Why a converted MP4 file will not play, from its probe report and its mediainfo reading;
-// empty when it plays.
-QStringList outputProblems(const StreamReport &report, const QString &mediainfoXml);
+// Why a converted MP4 file will not play or shows wrong, from its probe report and its mediainfo
+// reading; empty when it plays. `fieldsKept`: the source was interlaced and not deinterlaced, so
+// a picture flagged progressive would show combed.
+QStringList outputProblems(const StreamReport &report, const QString &mediainfoXml, bool fieldsKept = false);
 
 } // namespace tavrel

@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "inspection/languages.h"
@@ -388,6 +389,26 @@ void readDurationLine(const QString &line, StreamReport &report)
     report.bitRateText = line.mid(bitRateAt + bitRateMarker.size());
 }
 
+// The number after `label` in a side-data line ("rotation of -90.00 degrees", "profile: 5").
+std::optional<double> numberAfter(const QString &line, const QString &label)
+{
+    const qsizetype at = line.indexOf(label);
+    if (at < 0)
+        return std::nullopt;
+    bool ok = false;
+    const double value = upTo(upTo(line.mid(at + label.size()), u' '), u',').toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+void readVideoSideData(const QString &trimmedLine, VideoSideData &side)
+{
+    if (trimmedLine.startsWith(QStringLiteral("displaymatrix: ")))
+        side.rotation = numberAfter(trimmedLine, QStringLiteral("rotation of "));
+    else if (trimmedLine.startsWith(QStringLiteral("DOVI configuration record: ")))
+        if (const auto profile = numberAfter(trimmedLine, QStringLiteral("profile: ")))
+            side.doviProfile = int(*profile);
+}
+
 } // namespace
 
 StreamReport parseStreamReport(const QString &text, const QString &inputPath)
@@ -407,6 +428,9 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
     // MPEG-TS lists a stream once per program that holds it, the same line each time; it is
     // still one track.
     QHash<QPair<int, int>, QString> seen;
+    // Side data belongs to the stream line above it; only the movie's video stream's is kept.
+    bool inVideoSideData = false;
+    bool afterVideoStream = false;
     const QStringList lines = reportLines(report);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
@@ -440,6 +464,8 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
                 continue;
             }
             seen.insert(id, trimmedLine);
+            afterVideoStream = false;
+            inVideoSideData = false;
             switch (stream->kind) {
             case StreamKind::Video:
                 // A cover picture is listed as a video stream; it is not the movie's video.
@@ -448,6 +474,8 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
                         result.resolutionText = resolution;
                     result.videoLines.append(stream->codecText);
                     result.videoTrackID = stream->index;
+                    result.videoSideData = {};
+                    afterVideoStream = true;
                 }
                 break;
             case StreamKind::Audio:
@@ -469,6 +497,14 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
             }
             continue;
         }
+        if (trimmedLine == QLatin1String("Side data:"))
+            inVideoSideData = afterVideoStream;
+        else if (trimmedLine == QLatin1String("Metadata:"))
+            inVideoSideData = false;
+        else if (trimmedLine.startsWith(QStringLiteral("Input #")))
+            inVideoSideData = afterVideoStream = false;
+        else if (inVideoSideData)
+            readVideoSideData(trimmedLine, result.videoSideData);
         if (trimmedLine.startsWith(QStringLiteral("Duration")))
             readDurationLine(line, result);
     }

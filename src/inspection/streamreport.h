@@ -27,6 +27,13 @@ struct PictureSubtitle
     bool forced = false;
 };
 
+// What ffmpeg lists under "Side data:" for the movie's video stream.
+struct VideoSideData
+{
+    std::optional<double> rotation; // "displaymatrix: rotation of -90.00 degrees"
+    std::optional<int> doviProfile; // "DOVI configuration record: ... profile: 5, ..."
+};
+
 struct StreamReport
 {
     QStringList audioTrackInformation;     // "#<id>: <language> (<codec>)[ [<layout>]]", report order
@@ -40,6 +47,7 @@ struct StreamReport
     QStringList videoLines;             // the video streams' codec texts ("Video: h264 ..."), cover pictures left out
     QList<AudioTrackFacts> audioTracks; // one per audio description, same order
     QList<PictureSubtitle> pictureSubtitles; // report order
+    VideoSideData videoSideData;             // of the stream videoTrackID names
     // Why the report cannot be trusted (a stream listed twice, differently, or without its
     // kind); everything else is then left empty.
     std::optional<QString> unreadable;
