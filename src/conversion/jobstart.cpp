@@ -158,7 +158,8 @@ void ConversionJob::addPlayabilityNotes(const MKVFileInfo &input, const AudioPla
                     .arg(size.height)
                     .arg(verdict.reasons.join(QStringLiteral(", ")), x264Preset(settings))
                     .arg(settings.videoQuality)
-                    .arg(verdict.fixes.isEmpty() ? QString() : QStringLiteral("; ") + verdict.fixes.join(QStringLiteral(", "))));
+                    .arg(verdict.fixes.isEmpty() ? QString()
+                                                 : QStringLiteral("; ") + verdict.fixes.join(QStringLiteral(", "))));
     } else if (verdict.action == VideoAction::Reencode) {
         QStringList refused = verdict.reasons;
         refused.removeIf([&](const QString &reason) { return verdict.shownWrong.contains(reason); });

@@ -43,10 +43,10 @@ struct VideoHeaderFacts
     std::optional<double> level;     // 5.1
     std::optional<double> frameRate; // frames per second
     std::optional<int> bitDepth;
-    QString chroma;                // "4:2:0"; empty when not given
-    std::optional<double> bitRate; // bits a second, the larger of the average and the maximum
-    QString scanType;              // "Progressive", "Interlaced", "MBAFF"; empty when not given
-    QString scanOrder;             // "TFF", "BFF"
+    QString chroma;                 // "4:2:0"; empty when not given
+    std::optional<double> bitRate;  // bits a second, the larger of the average and the maximum
+    QString scanType;               // "Progressive", "Interlaced", "MBAFF"; empty when not given
+    QString scanOrder;              // "TFF", "BFF"
     std::optional<int> doviProfile; // from "dvhe.05"
 };
 VideoHeaderFacts videoHeaderFacts(const QString &mediainfoXml);

@@ -91,9 +91,11 @@ void readPixelFormatDetails(const QString &field, VideoFacts &facts)
             facts.fieldOrder = FieldOrder::Progressive;
         else if (word.startsWith(QStringLiteral("top ")))
             // "top coded first (swapped)" shows the bottom field first.
-            facts.fieldOrder = word.contains(QStringLiteral("swapped")) ? FieldOrder::BottomFirst : FieldOrder::TopFirst;
+            facts.fieldOrder =
+                word.contains(QStringLiteral("swapped")) ? FieldOrder::BottomFirst : FieldOrder::TopFirst;
         else if (word.startsWith(QStringLiteral("bottom ")))
-            facts.fieldOrder = word.contains(QStringLiteral("swapped")) ? FieldOrder::TopFirst : FieldOrder::BottomFirst;
+            facts.fieldOrder =
+                word.contains(QStringLiteral("swapped")) ? FieldOrder::TopFirst : FieldOrder::BottomFirst;
         else if (colours.size() == 3) {
             facts.colourMatrix = colours.at(0);
             facts.colourPrimaries = colours.at(1);
@@ -175,8 +177,8 @@ VideoFacts videoFacts(const QString &videoLine, const QString &mediainfoXml, con
         if (headers.scanType == QLatin1String("Progressive"))
             facts.fieldOrder = FieldOrder::Progressive;
         else
-            facts.fieldOrder = headers.scanOrder.startsWith(QStringLiteral("B")) ? FieldOrder::BottomFirst
-                                                                                 : FieldOrder::TopFirst;
+            facts.fieldOrder =
+                headers.scanOrder.startsWith(QStringLiteral("B")) ? FieldOrder::BottomFirst : FieldOrder::TopFirst;
     }
     if (!facts.doviProfile)
         facts.doviProfile = headers.doviProfile;
@@ -271,8 +273,7 @@ VideoVerdict videoVerdict(const VideoFacts &facts)
             reasons.append(
                 QStringLiteral("%1p at %2 frames a second").arg(size.height).arg(rateText(*facts.frameRate)));
         else if (facts.referenceFrames && *facts.referenceFrames > referenceFrameLimit41(size))
-            reasons.append(
-                QStringLiteral("%1 reference frames at %2").arg(*facts.referenceFrames).arg(sizeText(size)));
+            reasons.append(QStringLiteral("%1 reference frames at %2").arg(*facts.referenceFrames).arg(sizeText(size)));
         if (facts.bitRate && double(*facts.bitRate) > kMaxBitRate41)
             reasons.append(QStringLiteral("%1 Mbit/s").arg(rateText(double(*facts.bitRate) / 1e6)));
     } else if (mpeg4) {
@@ -292,8 +293,7 @@ VideoVerdict videoVerdict(const VideoFacts &facts)
                                                                     : QStringLiteral("interlaced, bottom field first"));
             verdict.fixes.append(QStringLiteral("deinterlaced"));
         }
-    }
-    else if (avc && facts.level && *facts.level > 4.1 + 1e-9) {
+    } else if (avc && facts.level && *facts.level > 4.1 + 1e-9) {
         // Within every limit of 4.1 but flagged above it: the flag alone keeps it from playing.
         verdict.action = VideoAction::MarkLevel41;
         reasons.append(QStringLiteral("flagged level %1").arg(*facts.level));
