@@ -122,6 +122,36 @@ protected:
     {
         return run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-c", "copy", "-f", "streamhash", "-"});
     }
+    // H.264 the console plays: High (or lower) at level 4.1 at most, 8-bit 4:2:0, within 1920x1080,
+    // even, and no more reference frames than the level allows. Gives the video stream's probe.
+    static QJsonObject expectPlaysOnConsole(const QString &path)
+    {
+        const QJsonObject video = streams(path).at(0).toObject();
+        EXPECT_EQ(video.value("codec_name").toString(), "h264");
+        EXPECT_TRUE(QStringList({"High", "Main", "Baseline", "Constrained Baseline"})
+                        .contains(video.value("profile").toString()));
+        EXPECT_EQ(video.value("pix_fmt").toString(), "yuv420p");
+        EXPECT_LE(video.value("level").toInt(), 41);
+        const int width = video.value("width").toInt();
+        const int height = video.value("height").toInt();
+        EXPECT_LE(width, 1920);
+        EXPECT_LE(height, 1080);
+        EXPECT_EQ(width % 2 + height % 2, 0);
+        const QJsonObject media = QJsonDocument::fromJson(run("mediainfo", {"--Output=JSON", path}).toUtf8())
+                                      .object()
+                                      .value("media")
+                                      .toObject();
+        for (const QJsonValue &track : media.value("track").toArray()) {
+            const QJsonObject headers = track.toObject();
+            if (headers.value("@type").toString() != "Video")
+                continue;
+            EXPECT_EQ(headers.value("BitDepth").toString(), "8");
+            EXPECT_EQ(headers.value("ChromaSubsampling").toString(), "4:2:0");
+            const int blocks = ((width + 15) / 16) * ((height + 15) / 16);
+            EXPECT_LE(headers.value("Format_Settings_RefFrames").toString().toInt(), std::min(16, 32768 / blocks));
+        }
+        return video;
+    }
     void expectVideoCopied(const QString &sourceName, const QString &outputName)
     {
         const QString source = videoHash(moviePath(sourceName));

@@ -47,16 +47,6 @@ const QList<std::pair<QString, QStringList>> kUnplayable = {
     {"av1.mkv", picture("640x360") + QStringList{"-frames:v", "5", "-c:v", "libsvtav1", "-preset", "12"}},
 };
 
-QJsonObject firstTrack(const QString &path, const QString &type)
-{
-    const QJsonObject media =
-        QJsonDocument::fromJson(run("mediainfo", {"--Output=JSON", path}).toUtf8()).object().value("media").toObject();
-    for (const QJsonValue &track : media.value("track").toArray())
-        if (track.toObject().value("@type").toString() == type)
-            return track.toObject();
-    return {};
-}
-
 class ReencodeTest : public test::ConversionFixture
 {
 protected:
@@ -102,23 +92,9 @@ TEST_F(ReencodeTest, EveryUnplayablePictureComesOutAsH264ThatPlays)
         EXPECT_TRUE(job->arguments().contains("libx264"));
         EXPECT_TRUE(job->log().contains("re-encoding the video to H.264")) << job->log().toStdString();
 
-        const QJsonObject video = streams(output.filePath(out)).at(0).toObject();
-        EXPECT_EQ(video.value("codec_name").toString(), "h264");
-        EXPECT_TRUE(QStringList({"High", "Main", "Baseline", "Constrained Baseline"})
-                        .contains(video.value("profile").toString()));
-        EXPECT_EQ(video.value("pix_fmt").toString(), "yuv420p");
-        EXPECT_LE(video.value("level").toInt(), 41);
+        const QJsonObject video = expectPlaysOnConsole(output.filePath(out));
         const int width = video.value("width").toInt();
         const int height = video.value("height").toInt();
-        EXPECT_LE(width, 1920);
-        EXPECT_LE(height, 1080);
-        EXPECT_EQ(width % 2 + height % 2, 0);
-
-        const QJsonObject headers = firstTrack(output.filePath(out), "Video");
-        EXPECT_EQ(headers.value("BitDepth").toString(), "8");
-        EXPECT_EQ(headers.value("ChromaSubsampling").toString(), "4:2:0");
-        const int blocks = ((width + 15) / 16) * ((height + 15) / 16);
-        EXPECT_LE(headers.value("Format_Settings_RefFrames").toString().toInt(), std::min(16, 32768 / blocks));
         // Above 30 frames a second the picture fits 1280x720.
         if (name == "fps60.mkv") {
             EXPECT_EQ(width, 1280);
