@@ -1,6 +1,6 @@
 // libFuzzer target over the readers of tool output: the probe report and its information
-// line, the check of a converted file, mediainfo's reference-frame count and H.264 facts, the
-// progress file and the console-output filter.
+// line, the check of a converted file, the picture's verdict and filters, mediainfo's
+// reference-frame count and H.264 facts, the progress file and the console-output filter.
 // Input: an optional input path, a NUL byte, then the tool's bytes.
 #include <QByteArray>
 #include <QDir>
@@ -13,6 +13,7 @@
 
 #include "conversion/outputcheck.h"
 #include "conversion/progressmonitor.h"
+#include "conversion/videoencoding.h"
 #include "inspection/compatibility.h"
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
@@ -47,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     (void)tavrel::referenceFrameCount(text);
     (void)tavrel::outputProblem({true, true, 1, report.runtimeSeconds}, report);
+    // The picture's facts, verdict and filters: sizes, turns and colour names come from the text.
+    (void)tavrel::playabilityProblem({.fieldsKept = true}, report, text);
+    if (!report.videoLines.isEmpty())
+        (void)tavrel::videoFilterChain(tavrel::videoFacts(report.videoLines.last(), text, report.videoSideData));
     const tavrel::VideoHeaderFacts facts = tavrel::videoHeaderFacts(text);
     if (report.resolutionText)
         (void)tavrel::fitsLevel41(tavrel::pictureSize(*report.resolutionText), 4, facts.frameRate);
