@@ -35,29 +35,18 @@ protected:
     test::ScriptedPlatform platform;
 };
 
-// A path of megabytes from a damaged journal: the alert keeps its start and end, readable.
+// A path of megabytes from a damaged journal, or a list of thousands: the alert stays readable.
 TEST(AlertMessages, HugeNamesAndListsAreCutToAReadableSize)
 {
     const QString huge = QStringLiteral("/films/") + QString(5 * 1024 * 1024, u'a') + QStringLiteral(".mkv");
     const QString name = elidedName(QFileInfo(huge).fileName());
-    EXPECT_EQ(name.size(), kShownNameLength);
-    EXPECT_TRUE(name.startsWith(QStringLiteral("aaa")) && name.endsWith(QStringLiteral("a.mkv"))) << name.toStdString();
-    EXPECT_TRUE(name.contains(QStringLiteral("\u2026")));
+    EXPECT_EQ(name, QString(60, u'a') + QStringLiteral("\u2026") + QString(55, u'a') + QStringLiteral(".mkv"));
     // A character outside the first plane is never split.
-    const QString clapper = QStringLiteral("\U0001F3AC");
-    for (qsizetype length = 8; length < 12; ++length) {
-        const QString cut = elidedName(clapper.repeated(4) + QString(4, u'y') + clapper.repeated(4), length);
-        EXPECT_EQ(cut.toUcs4().contains(0xfffd), false) << length;
-        EXPECT_EQ(QString::fromUcs4(cut.toUcs4().constData(), cut.toUcs4().size()), cut) << length;
-    }
-    EXPECT_EQ(elidedName(QStringLiteral("Holiday.mkv")), QStringLiteral("Holiday.mkv"));
+    EXPECT_EQ(elidedName(QStringLiteral("\U0001F3AC").repeated(3), 4), QStringLiteral("\U0001F3AC\u2026"));
 
     const QString message = alertRequest(QStringLiteral("T"), QStringLiteral("Not restored:\n\n") + huge, kOK).message;
-    EXPECT_LE(message.size(), 4100);
-    EXPECT_TRUE(message.endsWith(QStringLiteral(".mkv")));
-    QStringList many;
-    for (int i = 0; i < 1000; ++i)
-        many.append(QStringLiteral("Movie %1.mkv").arg(i));
+    EXPECT_EQ(message.size(), QStringLiteral("Not restored:\n\n").size() + 4000);
+    QStringList many(1000, QStringLiteral("Movie.mkv"));
     const QStringList lines = alertRequest(QStringLiteral("T"), many.join(u'\n'), kOK).message.split(u'\n');
     EXPECT_EQ(lines.size(), 60);
     EXPECT_EQ(lines.constLast(), QStringLiteral("\u2026"));
