@@ -14,7 +14,9 @@
 #include "batch/versionreport.h"
 #include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
+#include "support/log.h"
 #include "support/ossorylib.h"
+#include "support/stringextras.h"
 #include "ui/images.h"
 #include "ui/mainwindow.h"
 #include "ui/preferenceswindow.h"
@@ -128,6 +130,7 @@ bool hasDisplay()
 int main(int argc, char **argv)
 {
     ignoreBrokenPipes();
+    escapeQtMessages();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QFile::decodeName(argv[i]));
@@ -139,7 +142,7 @@ int main(int argc, char **argv)
         }
         const BatchOptions options = parseBatchOptions(arguments, QDir::currentPath());
         if (!options.error.isEmpty()) {
-            QTextStream(stderr) << "tavrel: " << options.error << "\n" << batchUsage();
+            QTextStream(stderr) << "tavrel: " << escapedLineText(options.error) << "\n" << batchUsage();
             return 2;
         }
         QCoreApplication app(argc, argv);
@@ -149,7 +152,7 @@ int main(int argc, char **argv)
 
     const CommandLine line = parse(argc, argv);
     if (!line.error.isEmpty()) {
-        QTextStream(stderr) << "tavrel: " << line.error << "\n";
+        QTextStream(stderr) << "tavrel: " << escapedLineText(line.error) << "\n";
         return 2;
     }
     if (line.help) {

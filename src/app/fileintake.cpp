@@ -15,6 +15,7 @@
 #include "support/format.h"
 #include "support/ossorylib.h"
 #include "support/paths.h"
+#include "support/stringextras.h"
 #include "support/strings.h"
 
 namespace tavrel {
@@ -164,7 +165,8 @@ void FileIntake::scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QStri
         // Converting what could be read would pick the wrong sound: the movie is dropped.
         alert(appName(),
               makeString(QStringLiteral("%@ could not read “%@”. %@"), appName(),
-                         info->fileName.isEmpty() ? info->fileURL.fileName() : info->fileName, info->unreadableReport),
+                         elidedName(info->fileName.isEmpty() ? info->fileURL.fileName() : info->fileName),
+                         info->unreadableReport),
               QStringLiteral("OK"));
         setIsScanning(false);
         cancelAdd();
@@ -191,8 +193,8 @@ void FileIntake::reportToolFailure(const MKVFileInfo &info)
     alert(appName(),
           makeString(QStringLiteral("%@ could not inspect “%@”. %@\n\n%@ needs ffmpeg and mediainfo to inspect and "
                                     "convert movies. Please install the missing program or make sure it can be run."),
-                     appName(), info.fileName.isEmpty() ? info.fileURL.fileName() : info.fileName, info.toolFailure,
-                     appName()),
+                     appName(), elidedName(info.fileName.isEmpty() ? info.fileURL.fileName() : info.fileName),
+                     info.toolFailure, appName()),
           QStringLiteral("OK"));
 }
 
@@ -314,7 +316,7 @@ void FileIntake::addToQueue()
         alert(appName(),
               makeString(QStringLiteral("“%@” is a movie that %@ converts. Please choose another name for the "
                                         "MP4 file."),
-                         QFileInfo(chosen).fileName(), appName()),
+                         elidedName(QFileInfo(chosen).fileName()), appName()),
               QStringLiteral("OK"));
         delete job;
         return;
@@ -325,7 +327,7 @@ void FileIntake::addToQueue()
         alert(appName(),
               makeString(QStringLiteral("“%@” is the MP4 file of a movie that %@ converts. Please choose another "
                                         "name for the MP4 file."),
-                         QFileInfo(chosen).fileName(), appName()),
+                         elidedName(QFileInfo(chosen).fileName()), appName()),
               QStringLiteral("OK"));
         delete job;
         return;

@@ -7,6 +7,7 @@
 
 #include "support/ossorylib.h"
 #include "support/paths.h"
+#include "support/stringextras.h"
 
 namespace tavrel {
 
@@ -102,7 +103,7 @@ QString undecodableNamesMessage(const QStringList &paths)
 {
     QStringList names;
     for (const QString &path : paths)
-        names.append(QStringLiteral("“%1”").arg(QFileInfo(path).fileName()));
+        names.append(QStringLiteral("“%1”").arg(elidedName(QFileInfo(path).fileName())));
     return QStringLiteral("%1 cannot open %2: the name holds characters that are not UTF-8 text (shown as �). "
                           "Please rename the file and add it again.")
         .arg(appName(), names.join(QStringLiteral(", ")));
@@ -119,7 +120,7 @@ QString specialFilesMessage(const QStringList &paths)
 {
     QStringList names;
     for (const QString &path : paths)
-        names.append(QStringLiteral("“%1”").arg(QFileInfo(path).fileName()));
+        names.append(QStringLiteral("“%1”").arg(elidedName(QFileInfo(path).fileName())));
     return QStringLiteral("%1 cannot read %2: only regular files can be converted, not pipes, devices or sockets.")
         .arg(appName(), names.join(QStringLiteral(", ")));
 }

@@ -21,6 +21,7 @@
 #include "support/log.h"
 #include "support/ossorylib.h"
 #include "support/paths.h"
+#include "support/stringextras.h"
 #include "support/strings.h"
 
 namespace tavrel {
@@ -48,7 +49,7 @@ bool isRegularFile(const QString &path)
 
 QString displayName(const QString &path)
 {
-    return QFileInfo(path).fileName();
+    return elidedName(QFileInfo(path).fileName());
 }
 
 } // namespace

@@ -41,7 +41,7 @@ ConversionSettings conversionSettings()
     s.ac3SurroundBitrate = defaultInt(kAC3SurroundBitrateKey);
     s.markLevel41 = defaultInt(kMarkLevel41Key);
     s.reencodeVideo = defaultInt(kReencodeVideoKey);
-    s.videoQuality = defaultInt(kVideoQualityKey);
+    s.videoQuality = videoQualityInRange(defaultInt(kVideoQualityKey));
     s.videoSpeed = defaultObject(kVideoSpeedKey).toString();
     s.burnInSubtitles = defaultInt(kBurnInSubtitlesKey);
     return s;

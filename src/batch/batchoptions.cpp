@@ -139,9 +139,13 @@ BatchOptions parseBatchOptions(const QStringList &arguments, const QString &work
     if (parser.isSet(known.quality)) {
         bool ok = false;
         const int crf = parser.value(known.quality).toInt(&ok);
-        if (!ok || crf < 0 || crf > 51) {
-            options.error =
-                QStringLiteral("--quality: “%1” is not a number from 0 to 51").arg(parser.value(known.quality));
+        if (!ok || crf < kBestVideoQuality || crf > kWorstVideoQuality) {
+            options.error = QStringLiteral("--quality: “%1” is not a number from %2 to %3%4")
+                                .arg(parser.value(known.quality))
+                                .arg(kBestVideoQuality)
+                                .arg(kWorstVideoQuality)
+                                .arg(ok && crf == 0 ? QStringLiteral(" (0 is lossless, which the console cannot play)")
+                                                    : QString());
             return options;
         }
         options.quality = crf;
@@ -203,7 +207,7 @@ QString batchUsage()
         "Converts the movies into DIR without a window; the options apply to this run only.\n"
         "--watch IN runs until stopped (SIGTERM): every movie that arrives in IN or a folder below it is\n"
         "converted once it is complete; $XDG_STATE_HOME/Tavrel/watched.json records what was converted.\n"
-        "--video copy never re-encodes the picture; --quality (x264 CRF, 0-51, lower is better) and --speed\n"
+        "--video copy never re-encodes the picture; --quality (x264 CRF, 1-51, lower is better) and --speed\n"
         "(ultrafast ... veryslow) set how a picture the console cannot play is re-encoded.\n"
         "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line\n"
         "(no movie among the files included); a watch stopped by a signal exits with 0.\n");

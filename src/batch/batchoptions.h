@@ -18,7 +18,7 @@ struct BatchOptions
     bool dtsDownmix = false;
     bool subtitles = false;            // convert embedded subtitles
     std::optional<bool> reencodeVideo; // --video reencode|copy; none: the settings' choice
-    std::optional<int> quality;        // x264 CRF, 0-51
+    std::optional<int> quality;        // x264 CRF, 1-51
     QString speed;                     // an x264 preset; empty: the settings' choice
     QStringList files;                 // absolute
     QString watchFolder;               // absolute; converts what arrives there instead of files

@@ -22,6 +22,7 @@
 #include "platform/headlessservices.h"
 #include "platform/terminationsignals.h"
 #include "support/format.h"
+#include "support/stringextras.h"
 
 namespace tavrel {
 
@@ -61,28 +62,6 @@ QString batchFailureReason(const ConversionJob &job)
     return QStringLiteral("ffmpeg failed without saying why");
 }
 
-QString batchLineText(const QString &text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\n')
-            shown += QStringLiteral("\\n");
-        else if (u == u'\r')
-            shown += QStringLiteral("\\r");
-        else if (u == u'\t')
-            shown += QStringLiteral("\\t");
-        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
-            shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QChar(u'0'));
-        else if (u == 0x2028 || u == 0x2029)
-            shown += QStringLiteral("\\u%1").arg(int(u), 4, 16);
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 BatchMonitor::BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal)
     : m_delegate(delegate), m_movies(movies), m_terminal(terminal), m_out(stdout), m_err(stderr)
 {
@@ -103,7 +82,8 @@ void BatchMonitor::follow(ConversionJob *job)
             if (job->state() != Converting || !m_started.contains(job) || !writable(m_out))
                 return;
             const double elapsed = double(m_started.value(job).elapsed()) / 1000.0;
-            m_out << "\r\x1b[K" << batchProgressLine(batchLineText(job->fileInfo()->fileName), job->progress(), elapsed)
+            m_out << "\r\x1b[K"
+                  << batchProgressLine(escapedLineText(job->fileInfo()->fileName), job->progress(), elapsed)
                   << Qt::flush;
         });
     }
@@ -112,7 +92,7 @@ void BatchMonitor::follow(ConversionJob *job)
 
 void BatchMonitor::jobStateChanged(ConversionJob *job)
 {
-    const QString name = job->fileInfo() ? batchLineText(job->fileInfo()->fileName) : QString();
+    const QString name = job->fileInfo() ? escapedLineText(job->fileInfo()->fileName) : QString();
     const QString clearLine = m_terminal ? QStringLiteral("\r\x1b[K") : QString();
     switch (job->state()) {
     case Converting:
@@ -126,14 +106,14 @@ void BatchMonitor::jobStateChanged(ConversionJob *job)
         m_finishedSources.insert(canonicalPath(job->fileInfo()->fileURL.toLocalFile()));
         if (writable(m_out))
             m_out << clearLine << "Finished: " << name << " -> "
-                  << batchLineText(job->fileInfo()->destinationURL.toLocalFile()) << Qt::endl;
+                  << escapedLineText(job->fileInfo()->destinationURL.toLocalFile()) << Qt::endl;
         break;
     case Failed:
         m_anyFailed = true;
         if (m_terminal && writable(m_out))
             m_out << clearLine << Qt::flush;
         if (writable(m_err))
-            m_err << "Failed: " << name << ": " << batchLineText(batchFailureReason(*job)) << Qt::endl;
+            m_err << "Failed: " << name << ": " << escapedLineText(batchFailureReason(*job)) << Qt::endl;
         break;
     default:
         break;
@@ -174,7 +154,7 @@ void BatchMonitor::checkEnd()
     m_ended = true;
     for (const QString &movie : m_movies)
         if (m_reportUnconverted && !m_finishedSources.contains(canonicalPath(movie)) && writable(m_err))
-            m_err << "Not converted: " << batchLineText(movie) << Qt::endl;
+            m_err << "Not converted: " << escapedLineText(movie) << Qt::endl;
     Q_EMIT batchEnded();
 }
 

@@ -19,9 +19,6 @@ class ConversionJob;
 QString batchProgressLine(const QString &fileName, float progress, double elapsedSeconds);
 // Why a failed job failed, in one line: what its output check found, else ffmpeg's last words.
 QString batchFailureReason(const ConversionJob &job);
-// The text with its control characters escaped ("\n", "\x1b", "\u2028"), so that a file name
-// can neither break a job's line nor drive the terminal.
-QString batchLineText(const QString &text);
 
 // Runs under a QCoreApplication; needs no display and no session bus. Returns the exit status.
 // With --help or --version it prints the usage or the version and returns 0.

@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "platform/api/services.h"
+#include "support/stringextras.h"
 
 namespace tavrel {
 
@@ -23,7 +24,9 @@ platform::AlertAnswer DefaultAnsweringAlerts::runModal(const platform::AlertRequ
 {
     // A closed error stream stays closed: nothing is kept for it.
     if (err().status() == QTextStream::Ok)
-        err() << "[alert] " << request.title << ": " << request.message << " -> " << request.defaultButton << Qt::endl;
+        err() << escapedLineText(
+            QStringLiteral("[alert] %1: %2 -> %3").arg(request.title, request.message, request.defaultButton))
+              << Qt::endl;
     return {1, {}};
 }
 
@@ -36,7 +39,7 @@ std::optional<QStringList> CancellingPanels::chooseFiles(platform::PanelParent, 
 std::optional<QString> CancellingPanels::chooseSaveFile(platform::PanelParent, const QString &,
                                                         const QString &proposedName, const QString &)
 {
-    err() << "[panel] save panel for " << proposedName << " cancelled" << Qt::endl;
+    err() << "[panel] save panel for " << escapedLineText(proposedName) << " cancelled" << Qt::endl;
     return std::nullopt;
 }
 
@@ -53,7 +56,7 @@ bool presetDestinationFolder(const QString &destinationFolder)
     platform::Bookmarks *bookmarks = platform::services().bookmarks;
     const std::optional<QByteArray> data = bookmarks ? bookmarks->create(folder) : std::nullopt;
     if (!data) {
-        err() << "Cannot use " << folder << " as the destination folder." << Qt::endl;
+        err() << "Cannot use " << escapedLineText(folder) << " as the destination folder." << Qt::endl;
         return false;
     }
     setDefaultObject(kDestinationBookmarksKey, QVariantList{*data});

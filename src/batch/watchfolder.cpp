@@ -16,6 +16,7 @@
 #include "batch/batchrun.h"
 #include "conversion/conversionjob.h"
 #include "platform/terminationsignals.h"
+#include "support/stringextras.h"
 
 namespace tavrel {
 
@@ -189,8 +190,8 @@ void FolderWatch::start()
     QString error;
     m_state = loadWatchState(m_stateFile, &error);
     if (!error.isEmpty())
-        m_err << "tavrel: " << batchLineText(error) << Qt::endl;
-    m_out << "Watching: " << batchLineText(m_folder) << " -> " << batchLineText(m_outputFolder) << Qt::endl;
+        m_err << "tavrel: " << escapedLineText(error) << Qt::endl;
+    m_out << "Watching: " << escapedLineText(m_folder) << " -> " << escapedLineText(m_outputFolder) << Qt::endl;
     m_rescanTimer.start(kWatchRescanMs);
     scan();
 }
@@ -230,7 +231,7 @@ void FolderWatch::scan()
     }
     std::sort(arrived.begin(), arrived.end());
     for (const QString &movie : std::as_const(arrived))
-        m_out << "Seen: " << batchLineText(movie) << Qt::endl;
+        m_out << "Seen: " << escapedLineText(movie) << Qt::endl;
 
     const QStringList canonical = settledByCanonical.keys();
     QSet<QString> writing;
@@ -244,7 +245,7 @@ void FolderWatch::scan()
             announce.append(path);
     std::sort(announce.begin(), announce.end());
     for (const QString &path : std::as_const(announce))
-        m_out << "Being written: " << batchLineText(path) << Qt::endl;
+        m_out << "Being written: " << escapedLineText(path) << Qt::endl;
     m_announcedWriting.unite(writing);
     const WatchDecision decision = decideWatch(m_sightings, writing, m_state, now, m_settle);
     if (!m_firstScanDone) {
@@ -288,7 +289,7 @@ void FolderWatch::record(const QString &movie, const WatchRecord &record)
     m_state.insert(movie, record);
     QString error;
     if (!saveWatchState(m_stateFile, m_state, &error))
-        m_err << "tavrel: " << batchLineText(error) << Qt::endl;
+        m_err << "tavrel: " << escapedLineText(error) << Qt::endl;
 }
 
 int runWatch(AppDelegate &delegate, BatchMonitor &monitor, const BatchOptions &options)

@@ -11,6 +11,13 @@ QString streamMap(int input, qint64 id)
     return QString::number(input) + QLatin1Char(':') + QString::number(id);
 }
 
+QStringList videoMap(const MKVFileInfo &info)
+{
+    if (!info.videoTrackID)
+        return {};
+    return {QStringLiteral("-map"), streamMap(0, *info.videoTrackID)};
+}
+
 // ffmpeg refuses a "-map" naming an input that is only declared later, so the subtitle file's
 // input stands right after the source's. Its encoding option applies to the input that follows.
 QStringList subtitleFileInput(const MKVFileInfo &info)
@@ -78,14 +85,15 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
     args << subtitleFileInput(info);
     args << QStringLiteral("-stats");
 
-    // Streams: video, audio, subtitles. Without an audio track, video and subtitles still convert.
-    // A burned-in subtitle comes out of the overlay's graph with the picture.
+    // Streams: video, audio, subtitles. Without an audio track, video and subtitles still convert;
+    // without a picture (a cover is none) nothing stands for it, or stream 0, the sound, would be
+    // mapped twice. A burned-in subtitle comes out of the overlay's graph with the picture.
     const bool reencode = reencodesVideo(info, settings);
     const std::optional<PictureSubtitle> burned = burnedSubtitle(info, plan, settings);
     if (burned)
         args << burnInGraph(info, *burned) << QStringLiteral("-map") << QStringLiteral("[v]");
     else
-        args << QStringLiteral("-map") << streamMap(0, info.videoTrackID.value_or(0));
+        args << videoMap(info);
     if (plan.hasAudio)
         args << QStringLiteral("-map") << streamMap(0, plan.streamId);
     args << subtitleMaps(info, settings);
@@ -114,22 +122,12 @@ bool marksLevel41(const MKVFileInfo &info, const ConversionSettings &settings)
 
 QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId)
 {
-    return {ffmpegPath,
-            QStringLiteral("-i"),
-            info.fileURL.toLocalFile(),
-            QStringLiteral("-stats"),
-            QStringLiteral("-t"),
-            QStringLiteral("1"),
-            QStringLiteral("-map"),
-            streamMap(0, info.videoTrackID.value_or(0)),
-            QStringLiteral("-map"),
-            streamMap(0, audioStreamId),
-            QStringLiteral("-vcodec"),
-            QStringLiteral("copy"),
-            QStringLiteral("-acodec"),
-            QStringLiteral("copy"),
-            QStringLiteral("-y"),
-            info.destinationURL.toLocalFile()};
+    QStringList args{ffmpegPath,           QStringLiteral("-i"), info.fileURL.toLocalFile(), QStringLiteral("-stats"),
+                     QStringLiteral("-t"), QStringLiteral("1")};
+    args << videoMap(info) << QStringLiteral("-map") << streamMap(0, audioStreamId) << QStringLiteral("-vcodec")
+         << QStringLiteral("copy") << QStringLiteral("-acodec") << QStringLiteral("copy") << QStringLiteral("-y")
+         << info.destinationURL.toLocalFile();
+    return args;
 }
 
 } // namespace tavrel

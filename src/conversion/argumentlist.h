@@ -18,7 +18,7 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
 // flagged above 4.1 that fits 4.1.
 bool marksLevel41(const MKVFileInfo &info, const ConversionSettings &settings);
 
-// The fix-up test: program path first, then its 15 arguments.
+// The fix-up test: program path first, then its 15 arguments (13 without a picture to map).
 QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId);
 
 } // namespace tavrel

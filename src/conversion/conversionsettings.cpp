@@ -1,5 +1,6 @@
 #include "conversion/conversionsettings.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tavrel {
@@ -30,6 +31,11 @@ const QStringList &videoSpeeds()
         QStringLiteral("slow"),      QStringLiteral("slower"),    QStringLiteral("veryslow"),
     };
     return speeds;
+}
+
+int videoQualityInRange(qint64 quality)
+{
+    return int(std::clamp<qint64>(quality, kBestVideoQuality, kWorstVideoQuality));
 }
 
 QString surroundBitrate(qint64 index)

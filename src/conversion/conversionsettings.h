@@ -24,6 +24,13 @@ struct ConversionSettings
     qint64 burnInSubtitles = 1;
 };
 
+// x264's quality (CRF) range. 0 would be lossless, which the High profile the console plays
+// cannot carry: every re-encode would fail.
+inline constexpr int kBestVideoQuality = 1;
+inline constexpr int kWorstVideoQuality = 51;
+// A stored quality outside the range counts as its nearest end.
+int videoQualityInRange(qint64 quality);
+
 // The x264 presets, fastest first.
 const QStringList &videoSpeeds();
 

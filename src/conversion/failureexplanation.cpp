@@ -2,6 +2,7 @@
 
 #include "support/format.h"
 #include "support/alerts.h"
+#include "support/stringextras.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"
 
@@ -9,6 +10,8 @@ namespace tavrel {
 
 namespace {
 constexpr qsizetype kExcerptLength = 400;
+// Long enough for a filter graph to stay whole; a path of megabytes is cut.
+constexpr qsizetype kShownArgumentLength = 2 * kShownNameLength;
 } // namespace
 
 FailureKind failureKind(const QString &jobOutput)
@@ -58,12 +61,16 @@ FailureExplanationChoice explainFailure(const FailureContext &context)
         break;
     }
     const QString commandLine = commandLineText(context.arguments);
+    QStringList shownArguments;
+    for (const QString &argument : context.arguments)
+        shownArguments.append(elidedName(argument, kShownArgumentLength));
     const QString hint = !context.outputProblem.isEmpty()
         ? context.outputProblem
         : failureHint(context.disableBuiltinSubtitles, context.hasSubtitleTracks, context.hasSubtitleFile);
-    const int answer = alert(
-        QStringLiteral("Information"), failureInformationMessage(hint, commandLine, context.jobOutput),
-        QStringLiteral("Send to support"), QStringLiteral("Cancel"), context.offerLog ? kShowLogButton : QString());
+    const int answer = alert(QStringLiteral("Information"),
+                             failureInformationMessage(hint, commandLineText(shownArguments), context.jobOutput),
+                             QStringLiteral("Send to support"), QStringLiteral("Cancel"),
+                             context.offerLog ? kShowLogButton : QString());
     if (answer == -1)
         return FailureExplanationChoice::ShowLog;
     if (answer == 1) {

@@ -141,7 +141,7 @@ QStringList x264Arguments(const VideoFacts &facts, const ConversionSettings &set
     const qint64 refs = std::min<qint64>(presetRefs, referenceFrameLimit41(encodedSize(facts)));
     QStringList args{
         QStringLiteral("-preset"), speed, QStringLiteral("-crf"),
-        QString::number(std::clamp<qint64>(settings.videoQuality, 0, 51)), QStringLiteral("-profile:v"),
+        QString::number(videoQualityInRange(settings.videoQuality)), QStringLiteral("-profile:v"),
         QStringLiteral("high"), QStringLiteral("-level:v"), QStringLiteral("4.1"), QStringLiteral("-pix_fmt"),
         QStringLiteral("yuv420p"), QStringLiteral("-refs"), QString::number(refs),
         // Level 4.1's limits for the High profile's decoder buffer, with room to spare.

@@ -11,6 +11,7 @@
 #include "support/log.h"
 #include "support/ossorylib.h"
 #include "support/settingsstore.h"
+#include "support/stringextras.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"
 
@@ -18,6 +19,10 @@ namespace tavrel {
 namespace {
 
 constexpr qsizetype kFatalDetailsLimit = 400;
+// Far beyond any message of the program's own; a name from a damaged file can be megabytes,
+// which the alert would lay out for a minute and show taller than the screen.
+constexpr qsizetype kLongestAlertLine = 4000;
+constexpr qsizetype kMostAlertLines = 60;
 
 QString &versionOverride()
 {
@@ -43,6 +48,31 @@ platform::AlertAnswer present(const platform::AlertRequest &request)
     return presenter->runModal(request);
 }
 
+QString boundedAlertMessage(const QString &message)
+{
+    if (message.size() <= kLongestAlertLine && !message.contains(u'\n'))
+        return message;
+    QStringList shown = message.split(u'\n');
+    if (shown.size() > kMostAlertLines) {
+        shown.resize(kMostAlertLines - 1);
+        shown.append(QStringLiteral("\u2026"));
+    }
+    for (QString &line : shown)
+        line = elidedName(line, kLongestAlertLine);
+    return shown.join(u'\n');
+}
+
+// An alert that goes unanswered takes its "Cancel" button, else its default one.
+int closedAnswer(const platform::AlertRequest &request)
+{
+    const QString cancel = QStringLiteral("Cancel");
+    if (request.alternateButton == cancel)
+        return 0;
+    if (request.otherButton == cancel)
+        return -1;
+    return 1;
+}
+
 void silenceableAlert(const QString &key, const QString &title, const QString &message, const QString &defaultButton,
                       const QString &alternateButton)
 {
@@ -66,16 +96,23 @@ void showUnlessSilenced(KeyFunction keyFor, const QString &identifier, const QSt
 
 } // namespace
 
-int alert(const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton,
-          const QString &otherButton)
+platform::AlertRequest alertRequest(const QString &title, const QString &message, const QString &defaultButton,
+                                    const QString &alternateButton, const QString &otherButton)
 {
     platform::AlertRequest request;
     request.title = title;
-    request.message = message;
+    request.message = boundedAlertMessage(message);
     request.defaultButton = defaultButton;
     request.alternateButton = alternateButton;
     request.otherButton = otherButton;
-    return present(request).code;
+    request.closedAnswer = closedAnswer(request);
+    return request;
+}
+
+int alert(const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton,
+          const QString &otherButton)
+{
+    return present(alertRequest(title, message, defaultButton, alternateButton, otherButton)).code;
 }
 
 int alert_apptitled(const QString &message, const QString &defaultButton, const QString &alternateButton,
@@ -87,11 +124,12 @@ int alert_apptitled(const QString &message, const QString &defaultButton, const 
 int input(const QString &prompt, const QStringList &buttons, QString *text)
 {
     platform::AlertRequest request;
-    request.message = prompt;
+    request.message = boundedAlertMessage(prompt);
     request.defaultButton = buttons.value(0);
     request.alternateButton = buttons.value(1);
     request.otherButton = buttons.value(2);
     request.withTextField = true;
+    request.closedAnswer = closedAnswer(request);
     const platform::AlertAnswer answer = present(request);
     if (text)
         *text = answer.text.isNull() ? QStringLiteral("") : answer.text;
@@ -138,6 +176,7 @@ platform::AlertRequest fatalErrorAlertRequest(const QString &message, const QStr
                                  message, shown);
     request.defaultButton = QStringLiteral("Send to support");
     request.alternateButton = QStringLiteral("Quit");
+    request.closedAnswer = 0; // the report is mailed on the button alone
     return request;
 }
 

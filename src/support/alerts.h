@@ -9,7 +9,12 @@
 
 namespace tavrel {
 
-// Answer codes: 1 default button, 0 alternate, -1 other.
+// Answer codes: 1 default button, 0 alternate, -1 other. Closed without a button (the
+// application quitting under it), an alert answers its "Cancel" button, else its default one.
+// A message line of more than 4000 UTF-16 units is cut in its middle, and one of more than 60
+// lines ends with an ellipsis at the 60th.
+platform::AlertRequest alertRequest(const QString &title, const QString &message, const QString &defaultButton,
+                                    const QString &alternateButton = QString(), const QString &otherButton = QString());
 int alert(const QString &title, const QString &message, const QString &defaultButton,
           const QString &alternateButton = QString(), const QString &otherButton = QString());
 int alert_apptitled(const QString &message, const QString &defaultButton, const QString &alternateButton = QString(),

@@ -11,8 +11,11 @@ namespace tavrel {
 
 // syslog(3) levels; the program writes at 3 (error).
 void openSystemLog(); // once, from OssoryLib's init
-// Text written literally ("%s"), UTF-8; a level outside 0-7 is written at 3.
+// Text written literally ("%s"), UTF-8, escaped as a printed line is; a level outside 0-7 is
+// written at 3.
 void aslLogText(int level, const QString &text);
+// Qt's messages (and the program's own qInfo lines) go where Qt sends them, escaped the same way.
+void escapeQtMessages();
 // Seam for tests: while set, aslLogText hands the level and UTF-8 text here instead of syslog.
 // Set and clear it while no other thread logs.
 using LogSink = std::function<void(int level, const QByteArray &utf8Text)>;

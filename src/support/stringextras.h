@@ -20,4 +20,14 @@ QString stringByReplacingMultipleStrings(const QString &text, const QList<std::p
 QByteArray dataFromHexString(const QString &hex); // stops at a pair that is not hex
 QString hexString(const QByteArray &data);
 
+// The text with its control characters ("\n", "\x1b", "\u2028") and bidirectional formatting
+// characters ("\u202e") escaped, so that a file name can neither break a printed line, drive the
+// terminal, nor show as another name. Every line the batch prints and the system log take it.
+QString escapedLineText(const QString &text);
+
+// A name cut in its middle to at most `maximum` UTF-16 units, an ellipsis standing for the cut:
+// its start and its extension stay, and an alert or a dialog stays readable whatever it holds.
+inline constexpr qsizetype kShownNameLength = 120;
+QString elidedName(const QString &name, qsizetype maximum = kShownNameLength);
+
 } // namespace tavrel

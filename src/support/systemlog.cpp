@@ -1,7 +1,11 @@
 #include "support/log.h"
 
+#include <QtGlobal>
+
 #include <mutex>
 #include <syslog.h>
+
+#include "support/stringextras.h"
 
 namespace tavrel {
 
@@ -11,6 +15,14 @@ LogSink &logSink()
 {
     static LogSink sink;
     return sink;
+}
+
+QtMessageHandler qtHandler = nullptr;
+
+void escapedQtMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (qtHandler)
+        qtHandler(type, context, escapedLineText(message));
 }
 
 } // namespace
@@ -28,12 +40,18 @@ void aslLogText(int level, const QString &text)
 {
     if (level < LOG_EMERG || level > LOG_DEBUG)
         level = LOG_ERR;
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = escapedLineText(text).toUtf8();
     if (const LogSink &sink = logSink()) {
         sink(level, utf8);
         return;
     }
     syslog(level, "%s", utf8.constData());
+}
+
+void escapeQtMessages()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { qtHandler = qInstallMessageHandler(&escapedQtMessage); });
 }
 
 void setLogSinkForTesting(LogSink sink)

@@ -137,7 +137,7 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
         turn.exec();
         // A quit that ended every event loop also ended this wait: the alert is not shown.
         if (m_waiting.removeAll(&turn) > 0) {
-            AlertAnswer skipped;
+            AlertAnswer skipped{request.closedAnswer, {}};
             if (field)
                 skipped.text = field->text();
             return skipped;
@@ -171,7 +171,7 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
     else if (clicked && clicked == otherButton)
         answer.code = -1;
     else
-        answer.code = 1; // closed without a button: never a choice such as "Don't warn again"
+        answer.code = request.closedAnswer; // never a choice such as "Don't warn again" or the mail
     if (field)
         answer.text = field->text();
     return answer;

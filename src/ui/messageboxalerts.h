@@ -18,8 +18,8 @@ namespace tavrel::platform {
 QMessageBox::Icon alertIcon(const AlertRequest &request);
 
 // One alert on screen at a time: an alert asked for while another is open (from a scan or a job
-// that ends meanwhile) waits until that one is answered. An alert closed without a button (its
-// window closed, the application quitting) answers with its default button.
+// that ends meanwhile) waits until that one is answered. An alert closed without a button (the
+// application quitting under it) answers as the request says.
 class MessageBoxAlerts final : public AlertPresenter
 {
 public:

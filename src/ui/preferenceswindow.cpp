@@ -82,7 +82,7 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent) : Q
     videoLayout->addRow(m_reencode);
     m_quality = new QSpinBox(video);
     m_quality->setObjectName(QStringLiteral("videoQuality"));
-    m_quality->setRange(0, 51);
+    m_quality->setRange(kBestVideoQuality, kWorstVideoQuality);
     m_quality->setToolTip(QStringLiteral("x264's constant rate factor: lower is better and larger; 18 to 23 is usual"));
     connect(m_quality, &QSpinBox::valueChanged, this, [this](int value) {
         if (!m_loading)
@@ -242,7 +242,7 @@ void PreferencesWindow::load()
             shown = shownPopUpIndex(stored, popUp->count(), 0);
         popUp->setCurrentIndex(shown);
     }
-    m_quality->setValue(int(std::clamp<qint64>(defaultInt(kVideoQualityKey), 0, 51)));
+    m_quality->setValue(videoQualityInRange(defaultInt(kVideoQualityKey)));
     m_speed->setCurrentText(x264Preset(conversionSettings()));
     m_loading = false;
     updateDestinationItems();

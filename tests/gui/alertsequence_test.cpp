@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include "controllertesting.h"
+#include "conversion/failureexplanation.h"
 #include "platform/terminationsignals.h"
 #include "support/alerts.h"
 #include "ui/mainwindow.h"
@@ -120,36 +121,60 @@ TEST(AlertSequence, ARequestedQuitWaitsUntilTheAlertIsAnswered)
     EXPECT_TRUE(waitUntil([&] { return ran; }));
 }
 
+// A logout ends the application under any alert, and never answers one with the mail.
 TEST(AlertSequence, ATerminationSignalEndsTheApplicationWithAnAlertOpen)
 {
-    ScriptedPlatform platform;
-    platform::MessageBoxAlerts alerts;
-    platform::services().alerts = &alerts;
-    resetSettingsStore();
-    AppDelegate app;
-    MainWindow window(&app);
-    app.applicationDidFinishLaunching();
-    onTerminationSignal([&](int) { window.quitNow(); });
+    FailureContext failure;
+    failure.jobOutput = QStringLiteral("Conversion failed!");
+    failure.arguments = {QStringLiteral("-i"), QStringLiteral("m.mkv")};
+    failure.offerLog = true;
+    const struct
+    {
+        const char *kind;
+        std::function<void()> show;
+    } rows[] = {
+        {"playback warning",
+         [] {
+             alert(QStringLiteral("Warning"), QStringLiteral("A playback warning."), QStringLiteral("OK"),
+                   QStringLiteral("Don't warn again"));
+         }},
+        {"failure explanation", [&] { explainFailure(failure); }},
+        {"fatal error", [] { runFatalErrorAlert(QStringLiteral("Something broke."), QStringLiteral("details")); }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.kind);
+        ScriptedPlatform platform;
+        platform::MessageBoxAlerts alerts;
+        platform::services().alerts = &alerts;
+        resetSettingsStore();
+        AppDelegate app;
+        MainWindow window(&app);
+        app.applicationDidFinishLaunching();
+        onTerminationSignal([&](int) { window.quitNow(); });
 
-    bool alertReturned = false;
-    bool raised = false;
-    QTimer::singleShot(0, [&] {
-        alert(QStringLiteral("Warning"), QStringLiteral("A playback warning."), QStringLiteral("OK"),
-              QStringLiteral("Don't warn again"));
-        alertReturned = true;
-    });
-    Poll signal([&] {
-        if (!raised && !visibleBoxes().isEmpty()) {
-            raised = true;
-            ::raise(SIGTERM);
-        }
-    });
-    // Only a process that ignores the signal gets here, and fails.
-    QTimer::singleShot(30000, [] { QCoreApplication::exit(1); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_TRUE(raised);
-    EXPECT_TRUE(alertReturned);
-    platform::services().alerts = &platform.alerts;
+        bool returned = false;
+        bool raised = false;
+        QTimer::singleShot(0, [&] {
+            row.show();
+            returned = true;
+        });
+        Poll signal([&] {
+            if (!raised && !visibleBoxes().isEmpty()) {
+                raised = true;
+                ::raise(SIGTERM);
+            }
+        });
+        // Only a process that ignores the signal gets here, and fails.
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        deadline.start(30000);
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        EXPECT_TRUE(raised);
+        EXPECT_TRUE(returned);
+        EXPECT_EQ(platform.workspace.opened, QList<QUrl>{}) << "the problem-report mail was opened";
+        platform::services().alerts = &platform.alerts;
+    }
 }
 
 } // namespace

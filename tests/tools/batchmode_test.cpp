@@ -13,6 +13,7 @@
 #include "../unit/qtprinters.h"
 
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "conversion/failureexplanation.h"
@@ -249,24 +250,63 @@ TEST_F(BatchMode, OneFailedCopyOfAMovieGivenTwiceGivesStatusOne)
     EXPECT_TRUE(errors.contains(QStringLiteral("Failed: Twice.mkv: ") + kFullDiskMessage)) << errors.toStdString();
 }
 
-// A line feed, an escape sequence or a line separator in a file name stays on the job's line.
-TEST_F(BatchMode, ControlCharactersInNamesAreShownEscaped)
+// A name with a line feed, an escape sequence or a direction override shows as it is in every
+// kind of line: job lines, alerts, Qt's own messages and a refused command line.
+TEST_F(BatchMode, NamesAreShownEscapedInEveryLine)
 {
-    const QString movie = smallMovie(QStringLiteral("two\nlines\x1b[2J\u2028.mkv"));
-    const QString fake = home.path() + QStringLiteral("/bad\rname.mkv");
+    const struct
     {
-        QFile f(fake);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("this is not a movie\n");
+        QString name;
+        QString shown;
+    } rows[] = {
+        {QStringLiteral("two\nlines\x1b[2J\u2028"), QStringLiteral("two\\nlines\\x1b[2J\\u2028")},
+        {QStringLiteral("evil\u202Egnp.exe"), QStringLiteral("evil\\u202egnp.exe")},
+        {QStringLiteral("\x1b]0;retitled\x07 \u2066x\u2069"), QStringLiteral("\\x1b]0;retitled\\x07 \\u2066x\\u2069")},
+        {QStringLiteral("bad\rname"), QStringLiteral("bad\\rname")},
+    };
+    QStringList arguments{"--batch", "--output", out()};
+    for (const auto &row : rows) {
+        const QString movie = smallMovie(row.name + QStringLiteral(".mkv"));
+        QFile subtitle(home.path() + u'/' + row.name + QStringLiteral(".srt"));
+        ASSERT_TRUE(subtitle.open(QIODevice::WriteOnly));
+        subtitle.write("1\n00:00:00,000 --> 00:00:00,300\nHello\n");
+        subtitle.close();
+        QFile fake(home.path() + u'/' + row.name + QStringLiteral(" bad.mkv"));
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write("this is not a movie\n");
+        fake.close();
+        const QString fifo = home.path() + u'/' + row.name + QStringLiteral(" pipe.mkv");
+        ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        arguments << movie << subtitle.fileName() << fake.fileName() << fifo;
     }
-    EXPECT_EQ(runBatch({"--batch", "--output", out(), movie, fake}), 1) << errors.toStdString();
-    EXPECT_EQ(
-        output,
-        QStringLiteral("Finished: two\\nlines\\x1b[2J\\u2028.mkv -> %1/two\\nlines\\x1b[2J\\u2028.mp4\n").arg(out()));
-    EXPECT_TRUE(errors.contains(QStringLiteral("Failed: bad\\rname.mkv: "))) << errors.toStdString();
-    EXPECT_TRUE(errors.contains(QStringLiteral("Not converted: %1/bad\\rname.mkv\n").arg(home.path())))
-        << errors.toStdString();
-    EXPECT_FALSE(errors.contains(u'\r'));
+    EXPECT_EQ(runBatch(arguments), 1) << errors.toStdString();
+    const auto unsafe = [](const QString &text) {
+        for (const QChar c : text)
+            if ((c.unicode() < 0x20 && c != u'\n') || c.category() == QChar::Other_Format || c.unicode() == 0x2028)
+                return true;
+        return false;
+    };
+    const QString printed = output + errors;
+    EXPECT_FALSE(unsafe(printed)) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("\n[alert] Tavrel: Tavrel cannot read “"))) << printed.toStdString();
+    for (const auto &row : rows) {
+        const QString shownPath = home.path() + u'/' + row.shown;
+        const QString lines[] = {
+            QStringLiteral("Finished: %1.mkv -> %2/%1.mp4\n").arg(row.shown, out()),
+            QStringLiteral("Info: adding subtitles from file %1.srt\n").arg(shownPath),
+            QStringLiteral("Failed: %1 bad.mkv: ").arg(row.shown),
+            QStringLiteral("Not converted: %1 bad.mkv\n").arg(shownPath),
+            QStringLiteral("“%1 pipe.mkv”").arg(row.shown), // in the one alert that names every pipe
+        };
+        for (const QString &line : lines)
+            EXPECT_TRUE(printed.contains(line)) << line.toStdString() << "\nin:\n" << printed.toStdString();
+    }
+    for (const auto &row : rows) {
+        EXPECT_EQ(runBatch({"--batch", "--output", home.path() + u'/' + row.name, "m.mkv"}), 2);
+        EXPECT_TRUE(errors.startsWith(
+            QStringLiteral("tavrel: the output folder %1/%2 does not exist\n").arg(home.path(), row.shown)))
+            << errors.toStdString();
+    }
 }
 
 // A language tag holding a line feed and a forged stream line must not change which stream is

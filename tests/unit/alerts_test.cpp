@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "scriptedplatform.h"
 #include "support/alerts.h"
 #include "support/ossorylib.h"
+#include "support/stringextras.h"
 #include "testenvironment.h"
 
 using namespace tavrel;
@@ -32,6 +34,23 @@ protected:
 
     test::ScriptedPlatform platform;
 };
+
+// A path of megabytes from a damaged journal, or a list of thousands: the alert stays readable.
+TEST(AlertMessages, HugeNamesAndListsAreCutToAReadableSize)
+{
+    const QString huge = QStringLiteral("/films/") + QString(5 * 1024 * 1024, u'a') + QStringLiteral(".mkv");
+    const QString name = elidedName(QFileInfo(huge).fileName());
+    EXPECT_EQ(name, QString(60, u'a') + QStringLiteral("\u2026") + QString(55, u'a') + QStringLiteral(".mkv"));
+    // A character outside the first plane is never split.
+    EXPECT_EQ(elidedName(QStringLiteral("\U0001F3AC").repeated(3), 4), QStringLiteral("\U0001F3AC\u2026"));
+
+    const QString message = alertRequest(QStringLiteral("T"), QStringLiteral("Not restored:\n\n") + huge, kOK).message;
+    EXPECT_EQ(message.size(), QStringLiteral("Not restored:\n\n").size() + 4000);
+    QStringList many(1000, QStringLiteral("Movie.mkv"));
+    const QStringList lines = alertRequest(QStringLiteral("T"), many.join(u'\n'), kOK).message.split(u'\n');
+    EXPECT_EQ(lines.size(), 60);
+    EXPECT_EQ(lines.constLast(), QStringLiteral("\u2026"));
+}
 
 TEST_F(AlertsTest, PlainAlertsShowMessagesVerbatim)
 {

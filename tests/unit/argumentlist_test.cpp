@@ -267,6 +267,19 @@ TEST(ArgumentList, FixupTestRunsOneSecondOfVideoAndAudio)
     EXPECT_EQ(fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 5), expected);
 }
 
+// Audio alone, or a cover the probe does not count as a picture: the sound is mapped once.
+TEST(ArgumentList, WithoutAPictureOnlyTheSoundIsMapped)
+{
+    MKVFileInfo info = movie({QStringLiteral("#0: eng (aac)")});
+    info.videoTrackID.reset();
+    const QStringList args = build(info, ConversionSettings{});
+    EXPECT_EQ(args.mid(0, 5), (QStringList{"-i", "/movies/My Movie.mkv", "-stats", "-map", "0:0"}));
+    EXPECT_EQ(args.count(QStringLiteral("-map")), 1);
+    const QStringList test = fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 0);
+    EXPECT_EQ(test.mid(6, 3), (QStringList{"-map", "0:0", "-vcodec"}));
+    EXPECT_EQ(test.count(QStringLiteral("-map")), 1);
+}
+
 TEST(ArgumentList, SubtitleEncodingPrecedesTheSubtitleInputAlone)
 {
     // With and without audio, with embedded tracks, with the AC3 options: the encoding option

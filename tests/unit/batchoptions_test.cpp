@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
+#include "support/log.h"
+#include "support/stringextras.h"
 #include "qtprinters.h"
 
 using namespace tavrel;
@@ -96,7 +99,8 @@ TEST(BatchProgress, LineShowsPerCentAndTimeLeftOnceKnown)
     EXPECT_EQ(batchProgressLine("Holiday.mkv", 100.0f, 60.0), "Holiday.mkv: 100% (ETA: 0s)");
 }
 
-TEST(BatchLines, ControlCharactersAreEscaped)
+// Every printed line and the system log escape names alike.
+TEST(BatchLines, ControlAndDirectionCharactersAreEscaped)
 {
     const struct
     {
@@ -107,11 +111,24 @@ TEST(BatchLines, ControlCharactersAreEscaped)
         {"two\nlines.mkv", "two\\nlines.mkv"},
         {"a\rb\tc", "a\\rb\\tc"},
         {"\x1b[2Jclear", "\\x1b[2Jclear"},
+        {"\x1b]0;retitled\x07.mkv", "\\x1b]0;retitled\\x07.mkv"},
         {QString(QChar(0x7f)) + QChar(0x85), "\\x7f\\x85"},
         {QStringLiteral("x\u2028y\u2029"), "x\\u2028y\\u2029"},
-        // Letters beyond ASCII and a backslash stay as they are.
+        // Shown as "evilexe.png.mkv" if the override were obeyed.
+        {QStringLiteral("evil\u202Egnp.exe.mkv"), "evil\\u202egnp.exe.mkv"},
+        {QStringLiteral("\u202A\u202B\u202C\u202D"), "\\u202a\\u202b\\u202c\\u202d"},
+        {QStringLiteral("\u2066a\u2067b\u2068c\u2069"), "\\u2066a\\u2067b\\u2068c\\u2069"},
+        {QStringLiteral("\u200E\u200F\u061C"), "\\u200e\\u200f\\u061c"},
+        // Letters of any script and a backslash stay as they are.
         {QStringLiteral("Übergrößé\\.mkv"), QStringLiteral("Übergrößé\\.mkv")},
+        {QStringLiteral("فيلم \u05e1\u05e8\u05d8.mkv"), QStringLiteral("فيلم \u05e1\u05e8\u05d8.mkv")},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(batchLineText(row.text), row.shown) << row.text.toStdString();
+    QByteArray logged;
+    setLogSinkForTesting([&](int, const QByteArray &text) { logged = text; });
+    const auto restore = qScopeGuard([] { setLogSinkForTesting({}); });
+    for (const auto &row : rows) {
+        EXPECT_EQ(escapedLineText(row.text), row.shown) << row.text.toStdString();
+        aslLogText(3, row.text);
+        EXPECT_EQ(logged, row.shown.toUtf8()) << row.text.toStdString();
+    }
 }

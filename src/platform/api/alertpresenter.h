@@ -13,6 +13,9 @@ struct AlertRequest
     QString alternateButton;
     QString otherButton;
     bool withTextField = false; // a one-line text field 310 x 24 below the message
+    // The answer of an alert that ends without a button pressed: the application quit under it
+    // (a logout, a termination signal). Never a button that acts, such as "Send to support".
+    int closedAnswer = 1;
 };
 
 struct AlertAnswer
