@@ -256,6 +256,9 @@ int runBatch(const BatchOptions &options)
     AppDelegate delegate;
     delegate.setRefusalEndsJob(true); // nobody is there to make room
     delegate.applicationDidFinishLaunching();
+    for (const QString &partial : delegate.destinations().removedPartials())
+        err << "tavrel: removed " << batchLineText(partial) << ", the unfinished output of a run that has ended"
+            << Qt::endl;
     if (!options.audioLanguage.isEmpty())
         delegate.setPreferredLanguages({options.audioLanguage});
 

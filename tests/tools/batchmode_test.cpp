@@ -397,9 +397,28 @@ TEST_F(BatchMode, OutputNamesThatAreLinksLongOrWithoutDocumentsFolder)
     EXPECT_GT(QFileInfo(out() + QStringLiteral("/Read Only.mp4")).size(), 0) << output.toStdString();
 }
 
-// Killed outright, Tavrel takes its ffmpeg with it.
+// A full disk ends its own job: its partial output goes at once, and the movies behind it convert.
+TEST_F(BatchMode, AFullDiskEndsOneJobAndTheOthersConvert)
+{
+    useFakeFfmpeg(QStringLiteral("case \"$*\" in *Full.mkv*)\n"
+                                 "  head -c 100000 /dev/zero > \"$dest\"; exec '" TAVREL_TEST_FAKES
+                                 "/ffmpeg-fulldisk.sh' ;;\n"
+                                 "esac\n"
+                                 "exec \"$real\" \"$@\"\n"));
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), smallMovie(QStringLiteral("Full.mkv")),
+                        smallMovie(QStringLiteral("B.mkv")), smallMovie(QStringLiteral("C.mkv"))}),
+              1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("Failed: Full.mkv: ") + kFullDiskMessage)) << errors.toStdString();
+    QStringList made = QDir(out()).entryList(QDir::Files | QDir::Hidden);
+    made.sort();
+    EXPECT_EQ(made, (QStringList{"B.mp4", "C.mp4"})) << output.toStdString() << errors.toStdString();
+}
+
+// Killed outright, Tavrel takes its ffmpeg with it; the next run into the folder deletes the
+// partial output left behind, and never that of a run still converting there.
 TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
 {
+    const QProcessEnvironment realTools = app.processEnvironment();
     const QString pidFile = home.path() + QStringLiteral("/ffmpeg.pid");
     useFakeFfmpeg(QStringLiteral("echo partial > \"$dest\"\necho $$ > '%1.tmp' && mv '%1.tmp' '%1'\nexec sleep 600\n")
                       .arg(pidFile));
@@ -421,6 +440,37 @@ TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
         return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
     };
     EXPECT_TRUE(QTest::qWaitFor(ended, 10000));
+
+    const auto partials = [&] {
+        QStringList names = QDir(out()).entryList({QStringLiteral(".tavrel-*")}, QDir::Files | QDir::Hidden);
+        for (QString &name : names)
+            name.prepend(out() + u'/');
+        return names;
+    };
+    const QStringList left = partials();
+    ASSERT_EQ(left.size(), 1);
+    QProcess running;
+    QProcessEnvironment slow = realTools;
+    ASSERT_TRUE(useFakeConversion(slow, home.path() + QStringLiteral("/slow"), slowConversion()));
+    running.setProcessEnvironment(slow);
+    running.start(QStringLiteral(TAVREL_BINARY),
+                  {"--batch", "--output", out(), smallMovie(QStringLiteral("Running.mkv"))});
+    const auto stopRunning = qScopeGuard([&] {
+        running.kill();
+        running.waitForFinished(10000);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return partials().size() == 2; }, 60000));
+    const QStringList both = partials();
+
+    app.setProcessEnvironment(realTools);
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), smallMovie(QStringLiteral("Next.mkv"))}), 0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(
+        QStringLiteral("tavrel: removed %1, the unfinished output of a run that has ended").arg(left.first())))
+        << errors.toStdString();
+    QStringList stillRunning = both;
+    stillRunning.removeOne(left.first());
+    EXPECT_EQ(partials(), stillRunning) << "the running batch's partial output stays";
 }
 
 } // namespace

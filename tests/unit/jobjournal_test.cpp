@@ -4,12 +4,17 @@
 #include <QJsonDocument>
 #include <QSignalSpy>
 
+#include <unistd.h>
+
 #include "app/jobjournal.h"
 #include "controllertesting.h"
 #include "conversion/conversionjob.h"
 
 namespace tavrel::test {
 namespace {
+
+// The owner's, the group's and the others' permissions, as the file's mode has them.
+constexpr QFile::Permissions kModeBits = QFile::Permissions::fromInt(0x7077);
 
 JournalEntry entry(const QString &source, qint32 state, const QString &destination = QString(),
                    const QString &partial = QString())
@@ -273,28 +278,58 @@ TEST_F(JobJournalRestore, AMovieAddedMeanwhileKeepsItsPlaceInTheFilePanel)
     EXPECT_EQ(onDisk().size(), 1);
 }
 
-TEST_F(JobJournalRestore, AJournalInUseByAnotherWindowIsLeftAlone)
+// Only a live lock keeps a window from the journal: what a dead run left in the lock file, or a
+// process id now used by a live process, never does. A journal that cannot be read is kept aside.
+TEST_F(JobJournalRestore, OnlyALiveWindowsLockKeepsTheJournal)
 {
+    const QString lockPath = journalPath() + QStringLiteral(".lock");
     const QString partial = out() + QStringLiteral("/.tavrel-InUse1.partial.mp4");
-    writeFile(partial, "being written");
-    writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
-    JobJournal first(app, journalPath(), scanner.scanner());
-    platform.alerts.answers.enqueue({0, {}});
-    restore(first);
-    // The first window discarded; it now writes the live queue, which a second one must leave alone.
-    writeJournal({entry(movie(QStringLiteral("B.mkv")), Converting, out() + QStringLiteral("/B.mp4"), partial)});
-    writeFile(partial, "being written");
-    const qsizetype shown = platform.alerts.shown.size();
+    struct Row
+    {
+        const char *name;
+        QByteArray lockContents;
+        bool heldByALiveWindow;
+        bool offered;
+    };
+    const Row rows[] = {
+        {"empty after a power cut", "", false, true},
+        {"garbled", "\x01\xff garbled", false, true},
+        {"a process id now used by a live process", QByteArray::number(qint64(getpid())) + "\ntavrel\nhost\n", false,
+         true},
+        {"held by a live window", "", true, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
+        writeFile(partial, "being written");
+        writeFile(lockPath, row.lockContents);
+        FileLock otherWindow = row.heldByALiveWindow ? FileLock::tryLock(lockPath) : FileLock();
+        platform.alerts.answers.enqueue({0, {}}); // Discard
+        const qsizetype shown = platform.alerts.shown.size();
 
-    AppDelegate second;
-    JobJournal secondJournal(second, journalPath(), scanner.scanner());
-    restore(secondJournal);
-    second.applicationWillTerminate();
+        AppDelegate window;
+        JobJournal journal(window, journalPath(), scanner.scanner());
+        restore(journal);
+        EXPECT_EQ(platform.alerts.shown.size() - shown, row.offered ? 1 : 0);
+        EXPECT_EQ(QFileInfo::exists(partial), !row.offered);
+        // The live window's journal stays as it wrote it.
+        EXPECT_EQ(onDisk().size(), row.offered ? 0 : 1);
+        if (!row.offered)
+            platform.alerts.answers.clear();
+    }
 
-    EXPECT_EQ(platform.alerts.shown.size(), shown);
-    EXPECT_TRUE(QFileInfo::exists(partial));
-    ASSERT_EQ(onDisk().size(), 1);
-    EXPECT_EQ(QFileInfo(onDisk().first().source).fileName(), QStringLiteral("B.mkv"));
+    // Cut off mid-write: kept aside, and the journal written anew for this user only.
+    writeFile(journalPath(), "{\"version\": 1, \"jo");
+    AppDelegate window;
+    JobJournal journal(window, journalPath(), scanner.scanner());
+    restore(journal);
+    QFile aside(journalPath() + QStringLiteral(".broken"));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), "{\"version\": 1, \"jo");
+    EXPECT_TRUE(onDisk().isEmpty());
+    EXPECT_EQ(QFileInfo(journalPath()).permissions() & kModeBits, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFileInfo(QFileInfo(journalPath()).absolutePath()).permissions() & kModeBits,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace
