@@ -418,7 +418,27 @@ TEST_F(BatchMode, AFullDiskEndsOneJobAndTheOthersConvert)
 // partial output left behind, and never that of a run still converting there.
 TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
 {
+    const auto partials = [&] {
+        QStringList names = QDir(out()).entryList({QStringLiteral(".tavrel-*")}, QDir::Files | QDir::Hidden);
+        for (QString &name : names)
+            name.prepend(out() + u'/');
+        return names;
+    };
+    // Another batch converts into the same folder all along.
     const QProcessEnvironment realTools = app.processEnvironment();
+    QProcess running;
+    QProcessEnvironment slow = realTools;
+    ASSERT_TRUE(useFakeConversion(slow, home.path() + QStringLiteral("/slow"), slowConversion()));
+    running.setProcessEnvironment(slow);
+    running.start(QStringLiteral(TAVREL_BINARY),
+                  {"--batch", "--output", out(), smallMovie(QStringLiteral("Running.mkv"))});
+    const auto stopRunning = qScopeGuard([&] {
+        running.kill();
+        running.waitForFinished(10000);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return partials().size() == 1; }, 60000));
+    const QStringList runningPartial = partials();
+
     const QString pidFile = home.path() + QStringLiteral("/ffmpeg.pid");
     useFakeFfmpeg(QStringLiteral("echo partial > \"$dest\"\necho $$ > '%1.tmp' && mv '%1.tmp' '%1'\nexec sleep 600\n")
                       .arg(pidFile));
@@ -441,36 +461,16 @@ TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
     };
     EXPECT_TRUE(QTest::qWaitFor(ended, 10000));
 
-    const auto partials = [&] {
-        QStringList names = QDir(out()).entryList({QStringLiteral(".tavrel-*")}, QDir::Files | QDir::Hidden);
-        for (QString &name : names)
-            name.prepend(out() + u'/');
-        return names;
-    };
-    const QStringList left = partials();
-    ASSERT_EQ(left.size(), 1);
-    QProcess running;
-    QProcessEnvironment slow = realTools;
-    ASSERT_TRUE(useFakeConversion(slow, home.path() + QStringLiteral("/slow"), slowConversion()));
-    running.setProcessEnvironment(slow);
-    running.start(QStringLiteral(TAVREL_BINARY),
-                  {"--batch", "--output", out(), smallMovie(QStringLiteral("Running.mkv"))});
-    const auto stopRunning = qScopeGuard([&] {
-        running.kill();
-        running.waitForFinished(10000);
-    });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return partials().size() == 2; }, 60000));
-    const QStringList both = partials();
-
+    QStringList left = partials();
+    ASSERT_EQ(left.size(), 2);
+    left.removeOne(runningPartial.first());
     app.setProcessEnvironment(realTools);
     EXPECT_EQ(runBatch({"--batch", "--output", out(), smallMovie(QStringLiteral("Next.mkv"))}), 0)
         << errors.toStdString();
     EXPECT_TRUE(errors.contains(
         QStringLiteral("tavrel: removed %1, the unfinished output of a run that has ended").arg(left.first())))
         << errors.toStdString();
-    QStringList stillRunning = both;
-    stillRunning.removeOne(left.first());
-    EXPECT_EQ(partials(), stillRunning) << "the running batch's partial output stays";
+    EXPECT_EQ(partials(), runningPartial) << "the running batch's partial output stays";
 }
 
 } // namespace
