@@ -37,7 +37,14 @@ PartialOutput createPartialOutput(const QString &folder)
             return {QString(),
                     QStringLiteral("The output file could not be created in %1: %2.").arg(folder, file.errorString()),
                     {}};
-        FileLock lock = FileLock::tryLockDescriptor(::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0));
+        const int descriptor = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+        if (descriptor < 0) {
+            file.remove();
+            return {QString(),
+                    QStringLiteral("The output file could not be created in %1: %2.").arg(folder, systemError(errno)),
+                    {}};
+        }
+        FileLock lock = FileLock::tryLockDescriptor(descriptor);
         if (lock.holds(file.fileName()))
             return {file.fileName(), QString(), std::move(lock)};
     }
@@ -53,9 +60,9 @@ bool isPartialOutputName(const QString &fileName)
 bool removeAbandonedPartial(const QString &path)
 {
     // Never waits: a lock held means a job of a live run writes it.
+    // Opened without following a link, so a link of that name is never taken for a partial.
     const FileLock lock = FileLock::tryLock(path, false);
-    const QFileInfo file(path);
-    if (!lock.holds(path) || !file.isFile() || file.isSymLink())
+    if (!lock.holds(path) || !QFileInfo(path).isFile())
         return false;
     return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
