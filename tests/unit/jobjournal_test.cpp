@@ -9,12 +9,10 @@
 #include "app/jobjournal.h"
 #include "controllertesting.h"
 #include "conversion/conversionjob.h"
+#include "support/paths.h"
 
 namespace tavrel::test {
 namespace {
-
-// The owner's, the group's and the others' permissions, as the file's mode has them.
-constexpr QFile::Permissions kModeBits = QFile::Permissions::fromInt(0x7077);
 
 JournalEntry entry(const QString &source, qint32 state, const QString &destination = QString(),
                    const QString &partial = QString())
@@ -284,51 +282,37 @@ TEST_F(JobJournalRestore, OnlyALiveWindowsLockKeepsTheJournal)
 {
     const QString lockPath = journalPath() + QStringLiteral(".lock");
     const QString partial = out() + QStringLiteral("/.tavrel-InUse1.partial.mp4");
-    struct Row
-    {
-        const char *name;
-        QByteArray lockContents;
-        bool heldByALiveWindow;
-        bool offered;
+    const std::tuple<QByteArray, bool> rows[] = {
+        {"", false},                                                        // a power cut
+        {"\x01\xff garbled", false},                                        //
+        {QByteArray::number(qint64(getpid())) + "\ntavrel\nhost\n", false}, // a live process's id
+        {"", true},                                                         // another live window
     };
-    const Row rows[] = {
-        {"empty after a power cut", "", false, true},
-        {"garbled", "\x01\xff garbled", false, true},
-        {"a process id now used by a live process", QByteArray::number(qint64(getpid())) + "\ntavrel\nhost\n", false,
-         true},
-        {"held by a live window", "", true, false},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto &[contents, held] : rows) {
+        SCOPED_TRACE(contents.toStdString() + (held ? " held" : ""));
         writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
         writeFile(partial, "being written");
-        writeFile(lockPath, row.lockContents);
-        FileLock otherWindow = row.heldByALiveWindow ? FileLock::tryLock(lockPath) : FileLock();
+        writeFile(lockPath, contents);
+        const FileLock otherWindow = held ? FileLock::tryLock(lockPath) : FileLock();
+        platform.alerts.answers.clear();
         platform.alerts.answers.enqueue({0, {}}); // Discard
         const qsizetype shown = platform.alerts.shown.size();
-
         AppDelegate window;
         JobJournal journal(window, journalPath(), scanner.scanner());
         restore(journal);
-        EXPECT_EQ(platform.alerts.shown.size() - shown, row.offered ? 1 : 0);
-        EXPECT_EQ(QFileInfo::exists(partial), !row.offered);
-        // The live window's journal stays as it wrote it.
-        EXPECT_EQ(onDisk().size(), row.offered ? 0 : 1);
-        if (!row.offered)
-            platform.alerts.answers.clear();
+        EXPECT_EQ(platform.alerts.shown.size() - shown, held ? 0 : 1);
+        EXPECT_EQ(QFileInfo::exists(partial), held);
+        EXPECT_EQ(onDisk().size(), held ? 1 : 0);
     }
 
-    // Cut off mid-write: kept aside, and the journal written anew for this user only.
     writeFile(journalPath(), "{\"version\": 1, \"jo");
     AppDelegate window;
     JobJournal journal(window, journalPath(), scanner.scanner());
     restore(journal);
-    QFile aside(journalPath() + QStringLiteral(".broken"));
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), "{\"version\": 1, \"jo");
+    EXPECT_EQ(contents(journalPath() + QStringLiteral(".broken")), "{\"version\": 1, \"jo");
     EXPECT_TRUE(onDisk().isEmpty());
-    EXPECT_EQ(QFileInfo(journalPath()).permissions() & kModeBits, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(QFileInfo(QFileInfo(journalPath()).absolutePath()).permissions() & kModeBits,
+    EXPECT_EQ(QFileInfo(journalPath()).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFileInfo(QFileInfo(journalPath()).absolutePath()).permissions() & 0x7077,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 

@@ -1,5 +1,4 @@
-// Partial outputs belong to the run that holds their lock: a later run deletes only the ones that
-// no live run holds, and nothing that is not plainly one of them.
+// A later run deletes the partial outputs no live run holds, and nothing that is not plainly one.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,16 +7,8 @@
 
 #include "conversion/outputfile.h"
 
-using namespace tavrel;
-
+namespace tavrel {
 namespace {
-
-void writeFile(const QString &path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("half a movie");
-}
 
 TEST(PartialOutputs, ALaterRunDeletesWhatNoLiveRunHoldsAndNothingElse)
 {
@@ -26,42 +17,22 @@ TEST(PartialOutputs, ALaterRunDeletesWhatNoLiveRunHoldsAndNothingElse)
     PartialOutput live = createPartialOutput(folder);
     ASSERT_FALSE(live.path.isEmpty()) << live.error.toStdString();
     PartialOutput ended = createPartialOutput(folder);
-    ended.lock.release(); // its run has ended
-    const QString elsewhere = dir.filePath(QStringLiteral("kept.mp4"));
-    writeFile(elsewhere);
+    ended.lock.release();
+    const QString crashed = folder + "/.tavrel-Crash1.partial.mp4", link = folder + "/.tavrel-Link01.partial.mp4",
+                  subfolder = folder + "/.tavrel-Folder.partial.mp4", other = folder + "/.tavrel-Other.mp4";
+    for (const QString &path : {crashed, other})
+        QFile(path).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(other, link));
+    ASSERT_TRUE(QDir().mkpath(subfolder));
 
-    struct Row
-    {
-        QString path;
-        bool removed;
-    };
-    const Row rows[] = {
-        {live.path, false},
-        {ended.path, true},
-        {folder + QStringLiteral("/.tavrel-Crash1.partial.mp4"), true}, // a killed run's, never locked since
-        {folder + QStringLiteral("/.tavrel-Link01.partial.mp4"), false},
-        {folder + QStringLiteral("/.tavrel-Folder.partial.mp4"), false},
-        {folder + QStringLiteral("/Movie.mp4"), false},
-        {folder + QStringLiteral("/.tavrel-Other.mp4"), false},
-    };
-    writeFile(rows[2].path);
-    ASSERT_TRUE(QFile::link(elsewhere, rows[3].path));
-    ASSERT_TRUE(QDir().mkpath(rows[4].path));
-    writeFile(rows[5].path);
-    writeFile(rows[6].path);
-
-    QStringList expected;
-    for (const Row &row : rows)
-        if (row.removed)
-            expected.append(row.path);
-    expected.sort();
-    EXPECT_EQ(removeAbandonedPartials(folder), expected);
-    for (const Row &row : rows)
-        EXPECT_EQ(QFileInfo(row.path).exists() || QFileInfo(row.path).isSymLink(), !row.removed)
-            << row.path.toStdString();
-    EXPECT_TRUE(QFile::exists(elsewhere));
+    QStringList removed{ended.path, crashed};
+    removed.sort();
+    EXPECT_EQ(removeAbandonedPartials(folder), removed);
+    for (const QString &path : {live.path, link, subfolder, other})
+        EXPECT_TRUE(QFileInfo(path).exists()) << path.toStdString();
     EXPECT_FALSE(removeAbandonedPartial(live.path));
-    EXPECT_TRUE(live.lock.holds(live.path)) << "the live job keeps its file and its lock";
+    EXPECT_TRUE(live.lock.holds(live.path));
 }
 
 } // namespace
+} // namespace tavrel
