@@ -24,28 +24,31 @@ FileLock &FileLock::operator=(FileLock &&other) noexcept
     return *this;
 }
 
+namespace {
+
+// Never through a link, and never waiting on a pipe that bears the name.
+int openForLock(const QString &path, bool create)
+{
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
+    return ::open(QFile::encodeName(path).constData(), flags, 0600);
+}
+
+} // namespace
+
 FileLock FileLock::tryLock(const QString &path, bool create)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
-    return tryLockDescriptor(::open(name.constData(), flags, 0600));
+    return tryLockDescriptor(openForLock(path, create));
 }
 
 FileLock FileLock::waitForLock(const QString &path)
 {
     FileLock lock;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_CREAT, 0600);
-    if (fd < 0)
-        return lock;
-    int locked;
-    do
-        locked = ::flock(fd, LOCK_EX);
-    while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
-        ::close(fd);
-        return lock;
+    lock.m_fd = openForLock(path, true);
+    int locked = -1;
+    while (lock.m_fd >= 0 && (locked = ::flock(lock.m_fd, LOCK_EX)) != 0 && errno == EINTR) {
     }
-    lock.m_fd = fd;
+    if (locked != 0)
+        lock.release();
     return lock;
 }
 
@@ -84,25 +87,20 @@ bool writePrivateFile(const QString &path, const QByteArray &bytes, QString *err
     // Other users of the machine have no business reading which movies are where.
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
-        && file.write(bytes) == bytes.size();
     // A full disk may only show when the buffer is flushed, which commit() would not count as a
     // failure: the short file would replace the good one.
-    written = written && file.flush();
-    if (!written) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        file.commit(); // removes the new file; the old one stays
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, why);
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    const bool written = file.open(QIODevice::WriteOnly) && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
+        && file.write(bytes) == bytes.size() && file.flush();
+    QString why = file.errorString();
+    if (!written)
+        file.cancelWriting(); // the commit removes the new file; the old one stays
+    if (file.commit())
+        return true;
+    if (written)
+        why = file.errorString();
+    if (error)
+        *error = QStringLiteral("cannot write %1: %2").arg(path, why);
+    return false;
 }
 
 QString keepAside(const QString &path)
