@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include "app/settings.h"
+#include "conversion/outputfile.h"
 #include "platform/api/services.h"
 #include "support/collections.h"
 #include "support/format.h"
@@ -187,10 +188,16 @@ void DestinationFolders::launchCheck()
             continue;
         }
         // Access is only tried here; access that was never granted is not ended.
-        if (bookmarks->startAccess(*path))
-            bookmarks->stopAccess(*path);
-        else
+        if (!bookmarks->startAccess(*path)) {
             unreachable.append(i);
+            continue;
+        }
+        // What a crashed or killed run left behind there; a live run's files stay locked.
+        for (const QString &partial : removeAbandonedPartials(*path)) {
+            asl_NSLog(5, QStringLiteral("Removed %@, the unfinished output of a run that has ended."), partial);
+            m_removedPartials.append(partial);
+        }
+        bookmarks->stopAccess(*path);
     }
     if (!unreachable.isEmpty()) {
         const QSet<qsizetype> indexes(unreachable.cbegin(), unreachable.cend());

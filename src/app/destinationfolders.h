@@ -52,7 +52,10 @@ public:
     void chooseNewDestination(int tag); // 1 main window, 0 preferences
     void rebuildDestinationPopUp();
     void rebuildPreferencesDestinationPopUp();
+    // Drops the folders that cannot be reached, and deletes the partial outputs that ended runs
+    // left in the others.
     void launchCheck();
+    const QStringList &removedPartials() const { return m_removedPartials; }
     // Takes a remembered folder (0-based) out of both lists; jobs already writing there go on.
     void forgetDestination(int folder);
     // Selecting the choose-folder item runs chooseNewDestination instead of selecting it; a
@@ -75,6 +78,7 @@ private:
 
     DestinationPopUp m_main;
     DestinationPopUp m_preferences;
+    QStringList m_removedPartials;
 };
 
 } // namespace tavrel

@@ -7,14 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "app/appdelegate.h"
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
+#include "conversion/outputfile.h"
 #include "platform/api/services.h"
 #include "support/alerts.h"
 #include "support/format.h"
@@ -108,11 +107,10 @@ QString jobJournalPath()
 
 bool isPartialOutputOf(const QString &partial, const QString &destination)
 {
-    static const QRegularExpression name(QStringLiteral("^\\.tavrel-[^/]+\\.partial\\.mp4$"));
     if (partial.isEmpty() || destination.isEmpty() || !QDir::isAbsolutePath(partial))
         return false;
     const QFileInfo file(partial);
-    return name.match(file.fileName()).hasMatch()
+    return isPartialOutputName(file.fileName())
         && QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(QFileInfo(destination).absolutePath());
 }
 
@@ -186,13 +184,11 @@ void JobJournal::write()
     if (!m_delegate.queue().isTerminating())
         entries += m_pending;
 
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    const QByteArray bytes = journalBytes(entries);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    QString error;
+    const bool written = writePrivateFile(m_path, journalBytes(entries), &error);
     // Said once: the queue works on without it.
     if (!written && !m_writeFailed)
-        asl_NSLog(3, QStringLiteral("The queue's journal %@ could not be written: %@"), m_path, file.errorString());
+        asl_NSLog(3, QStringLiteral("The queue's journal %@ could not be written: %@"), m_path, error);
     m_writeFailed = !written;
 }
 
@@ -202,9 +198,9 @@ void JobJournal::offerRestore()
         return;
     // Its jobs may be converting right now: their partial outputs are not ours to delete.
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
-    m_lock->setStaleLockTime(0); // stale only when its process has gone
-    if (!m_lock->tryLock(0)) {
+    // The kernel drops the lock with its process, so a crash or a power cut leaves none behind.
+    m_lock = FileLock::tryLock(m_path + QStringLiteral(".lock"));
+    if (!m_lock.isLocked()) {
         asl_NSLog(3, QStringLiteral("The queue's journal %@ is used by another Tavrel; this one keeps none."), m_path);
         m_kept = true;
         Q_EMIT restoreFinished();
@@ -214,8 +210,10 @@ void JobJournal::offerRestore()
     std::optional<QList<JournalEntry>> earlier;
     if (file.open(QIODevice::ReadOnly)) {
         earlier = journalEntries(file.readAll());
+        file.close();
         if (!earlier)
-            asl_NSLog(3, QStringLiteral("The queue's journal %@ could not be read; it is started anew."), m_path);
+            asl_NSLog(3, QStringLiteral("The queue's journal %@ could not be read; it is started anew (kept as %@)."),
+                      m_path, keepAside(m_path));
     }
     const RestorePlan plan = planRestore(earlier.value_or(QList<JournalEntry>()), &isRegularFile);
 
@@ -227,7 +225,7 @@ void JobJournal::offerRestore()
     if (m_delegate.queue().isTerminating())
         return;
     for (const QString &partial : plan.partialsToDelete)
-        QFile::remove(partial);
+        removeAbandonedPartial(partial);
     if (restore)
         m_pending = plan.restore;
     m_writing = true;

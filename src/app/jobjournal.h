@@ -4,7 +4,6 @@
 // The headless batch never installs it.
 #include <QByteArray>
 #include <QList>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,6 +14,7 @@
 
 #include "app/fileintake.h"
 #include "conversion/jobstate.h"
+#include "support/lockedfiles.h"
 
 namespace tavrel {
 
@@ -89,7 +89,7 @@ private:
     bool m_writing = false;        // not before the earlier run's journal has been answered
     bool m_writeFailed = false;
     bool m_kept = false;
-    std::unique_ptr<QLockFile> m_lock;
+    FileLock m_lock; // held while this window keeps the journal
 };
 
 } // namespace tavrel

@@ -236,6 +236,9 @@ int runBatch(const BatchOptions &options)
     AppDelegate delegate;
     delegate.setRefusalEndsJob(true); // nobody is there to make room
     delegate.applicationDidFinishLaunching();
+    for (const QString &partial : delegate.destinations().removedPartials())
+        err << "tavrel: removed " << escapedLineText(partial) << ", the unfinished output of a run that has ended"
+            << Qt::endl;
     if (!options.audioLanguage.isEmpty())
         delegate.setPreferredLanguages({options.audioLanguage});
 

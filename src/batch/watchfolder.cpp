@@ -9,12 +9,15 @@
 
 #include <dirent.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/appdelegate.h"
 #include "app/intakerules.h"
 #include "batch/batchrun.h"
 #include "conversion/conversionjob.h"
+#include "conversion/failureexplanation.h"
+#include "platform/api/services.h"
 #include "platform/terminationsignals.h"
 #include "support/stringextras.h"
 
@@ -165,6 +168,22 @@ QHash<QString, FileStamp> scanWatchedFolder(const QString &folder, const QString
     return files;
 }
 
+WatchOutcome watchOutcome(bool converted, bool sourceExists, bool outputAvailable, const QString &jobOutput,
+                          const QString &outputProblem)
+{
+    if (converted)
+        return WatchOutcome::Converted;
+    if (!sourceExists)
+        return WatchOutcome::Gone;
+    if (!outputAvailable)
+        return WatchOutcome::WaitForOutput;
+    // A full disk as ffmpeg wrote, or the free-space check before: the movie is not at fault.
+    if (failureKind(jobOutput) == FailureKind::FullDisk
+        || outputProblem.contains(QStringLiteral("not enough free space")))
+        return WatchOutcome::WaitForRoom;
+    return WatchOutcome::Failed;
+}
+
 FolderWatch::FolderWatch(AppDelegate &delegate, BatchMonitor &monitor, const QString &folder,
                          const QString &outputFolder, const QString &stateFile, qint64 settleMs)
     : m_delegate(delegate)
@@ -184,14 +203,40 @@ FolderWatch::FolderWatch(AppDelegate &delegate, BatchMonitor &monitor, const QSt
     connect(&monitor, &BatchMonitor::batchEnded, this, &FolderWatch::handOverEnded);
 }
 
+int FolderWatch::prepare()
+{
+    QString error;
+    m_folderLock = lockWatchedFolder(m_stateFile, QFileInfo(m_folder).canonicalFilePath(), &error);
+    if (!m_folderLock.isLocked()) {
+        if (!error.isEmpty()) {
+            m_err << "tavrel: " << escapedLineText(error) << "; not watching" << Qt::endl;
+            return 1;
+        }
+        m_err << "tavrel: " << escapedLineText(m_folder) << " is watched by another tavrel already" << Qt::endl;
+        return 2;
+    }
+    WatchState state = loadWatchState(m_stateFile, &error);
+    if (!error.isEmpty())
+        m_err << "tavrel: " << escapedLineText(error) << Qt::endl;
+    m_state = watchRecordsBelow(state, m_folder);
+    // Written once before anything converts: a state that cannot be kept would convert every
+    // movie again at each start.
+    if (!saveWatchState(m_stateFile, m_folder, m_state, &error)) {
+        m_err << "tavrel: " << escapedLineText(error) << "; not watching" << Qt::endl;
+        return 1;
+    }
+    struct stat output = {};
+    if (::stat(QFile::encodeName(m_outputFolder).constData(), &output) == 0)
+        m_outputDevice = qint64(output.st_dev);
+    return 0;
+}
+
 void FolderWatch::start()
 {
     m_clock.start();
-    QString error;
-    m_state = loadWatchState(m_stateFile, &error);
-    if (!error.isEmpty())
-        m_err << "tavrel: " << escapedLineText(error) << Qt::endl;
     m_out << "Watching: " << escapedLineText(m_folder) << " -> " << escapedLineText(m_outputFolder) << Qt::endl;
+    // A file deleted there may leave the room a waiting movie needs.
+    m_watcher.addPath(m_outputFolder);
     m_rescanTimer.start(kWatchRescanMs);
     scan();
 }
@@ -203,9 +248,95 @@ void FolderWatch::scheduleScan(qint64 delay)
         m_scanTimer.start(ms);
 }
 
+void FolderWatch::watchNearestFolder(const QString &path)
+{
+    QString folder = path;
+    while (!QFileInfo(folder).isDir() && folder != QDir::rootPath())
+        folder = QFileInfo(folder).absolutePath();
+    if (folder == m_nearestWatched)
+        return;
+    if (!m_nearestWatched.isEmpty())
+        m_watcher.removePath(m_nearestWatched);
+    m_nearestWatched = folder;
+    m_watcher.addPath(folder);
+}
+
+bool FolderWatch::watchedFolderPresent()
+{
+    const bool present = QFileInfo(m_folder).isDir();
+    if (present == !m_folderMissing)
+        return present;
+    m_folderMissing = !present;
+    if (present) {
+        m_out << "Watched folder back: " << escapedLineText(m_folder) << Qt::endl;
+        return true;
+    }
+    m_out << "Watched folder gone: " << escapedLineText(m_folder) << " (watching for its return)" << Qt::endl;
+    // The watches of the removed folders die with them; made again, each is watched anew.
+    const QStringList watched = m_watcher.directories();
+    for (const QString &folder : watched)
+        if (folder == m_folder || folder.startsWith(m_folder + u'/'))
+            m_watcher.removePath(folder);
+    m_sightings.clear();
+    watchNearestFolder(m_folder);
+    return false;
+}
+
+bool FolderWatch::outputAvailable()
+{
+    struct stat output = {};
+    const bool available = ::stat(QFile::encodeName(m_outputFolder).constData(), &output) == 0
+        && S_ISDIR(output.st_mode) && qint64(output.st_dev) == m_outputDevice;
+    if (available == !m_outputMissing)
+        return available;
+    m_outputMissing = !available;
+    if (available) {
+        m_out << "Output folder back: " << escapedLineText(m_outputFolder) << Qt::endl;
+        m_watcher.addPath(m_outputFolder);
+    } else {
+        m_out << "Waiting for the output folder: " << escapedLineText(m_outputFolder) << Qt::endl;
+        // An unmounted disk's mount point announces nothing: the rescan finds the disk back.
+        watchNearestFolder(QFileInfo(m_outputFolder).absolutePath());
+    }
+    return available;
+}
+
+quint64 FolderWatch::outputFreeBytes() const
+{
+    platform::VolumeInfo *volumes = platform::services().volumes;
+    return volumes ? volumes->figuresForPath(m_outputFolder).freeBytes : 0;
+}
+
+bool FolderWatch::hasRoomAgain(const QString &movie)
+{
+    const auto waiting = m_waitingForRoom.constFind(movie);
+    if (waiting == m_waitingForRoom.cend())
+        return true;
+    // Its own free-space check decides; only tried once there is more room than when it failed.
+    if (outputFreeBytes() <= *waiting)
+        return false;
+    m_waitingForRoom.remove(movie);
+    return true;
+}
+
+bool FolderWatch::adoptEarlierOutput(const WatchCandidate &candidate)
+{
+    if (!m_presentAtStart.contains(candidate.movie))
+        return false;
+    const QFileInfo source(candidate.movie);
+    const QFileInfo output(m_outputFolder + u'/' + outputFileName(source.fileName()));
+    // Made from this movie as it is: an output newer than the source.
+    if (!output.isFile() || output.lastModified() < source.lastModified())
+        return false;
+    m_out << "Converted before: " << escapedLineText(candidate.movie) << " -> "
+          << escapedLineText(output.absoluteFilePath()) << Qt::endl;
+    record(candidate.movie, {m_sightings.value(candidate.movie).stamp, true});
+    return true;
+}
+
 void FolderWatch::scan()
 {
-    if (m_stopped)
+    if (m_stopped || !watchedFolderPresent())
         return;
     const QStringList watchedList = m_watcher.directories();
     const QSet<QString> watched(watchedList.cbegin(), watchedList.cend());
@@ -226,6 +357,8 @@ void FolderWatch::scan()
             continue;
         if (movie && !earlier.contains(file.key()))
             arrived.append(file.key());
+        if (movie && !m_firstScanDone)
+            m_presentAtStart.insert(file.key());
         if (file->since + m_settle <= now)
             settledByCanonical.insert(QFileInfo(file.key()).canonicalFilePath(), file.key());
     }
@@ -255,8 +388,15 @@ void FolderWatch::scan()
     }
     if (decision.nextCheck >= 0)
         scheduleScan(decision.nextCheck);
-    if (m_current.isEmpty() && !decision.ready.isEmpty())
-        handOver(decision.ready.constFirst());
+    if (!m_current.isEmpty())
+        return;
+    for (const WatchCandidate &candidate : decision.ready) {
+        if (m_stopped || adoptEarlierOutput(candidate) || !hasRoomAgain(candidate.movie))
+            continue;
+        if (outputAvailable())
+            handOver(candidate);
+        return;
+    }
 }
 
 void FolderWatch::handOver(const WatchCandidate &candidate)
@@ -268,12 +408,38 @@ void FolderWatch::handOver(const WatchCandidate &candidate)
     m_monitor.scheduleEndCheck(); // a movie refused at once makes no job
 }
 
+WatchOutcome FolderWatch::outcomeOf(const QString &movie)
+{
+    QString jobOutput;
+    QString outputProblem;
+    for (const ConversionJob *job : m_delegate.taskArray())
+        if (job->state() == Failed && job->fileInfo() && job->fileInfo()->fileURL.toLocalFile() == movie) {
+            jobOutput = job->jobOutput();
+            outputProblem = job->outputProblem();
+        }
+    return watchOutcome(m_monitor.exitStatus() == 0, QFileInfo::exists(movie), outputAvailable(), jobOutput,
+                        outputProblem);
+}
+
 void FolderWatch::handOverEnded()
 {
     if (m_stopped || m_current.isEmpty())
         return;
-    record(m_current, {m_currentStamp, m_monitor.exitStatus() == 0});
+    const QString movie = m_current;
     m_current.clear();
+    switch (outcomeOf(movie)) {
+    case WatchOutcome::Converted:
+    case WatchOutcome::Failed:
+        record(movie, {m_currentStamp, m_monitor.exitStatus() == 0});
+        break;
+    case WatchOutcome::WaitForRoom:
+        m_out << "Waiting for room: " << escapedLineText(movie) << Qt::endl;
+        m_waitingForRoom.insert(movie, outputFreeBytes());
+        break;
+    case WatchOutcome::WaitForOutput:
+    case WatchOutcome::Gone:
+        break;
+    }
     // Ended jobs leave the list, and their progress files go with them: a watch runs for months.
     const MutableConversionJobArray jobs = m_delegate.taskArray();
     for (ConversionJob *job : jobs)
@@ -282,14 +448,18 @@ void FolderWatch::handOverEnded()
     scheduleScan(0);
 }
 
-void FolderWatch::record(const QString &movie, const WatchRecord &record)
+bool FolderWatch::record(const QString &movie, const WatchRecord &record)
 {
-    // Read again first: another watch may share the file.
-    m_state = loadWatchState(m_stateFile);
     m_state.insert(movie, record);
     QString error;
-    if (!saveWatchState(m_stateFile, m_state, &error))
-        m_err << "tavrel: " << escapedLineText(error) << Qt::endl;
+    if (saveWatchState(m_stateFile, m_folder, m_state, &error))
+        return true;
+    // Converting on without a record would convert the same movies again at the next start.
+    m_err << "tavrel: " << escapedLineText(error) << "; stopped watching" << Qt::endl;
+    stop();
+    m_delegate.applicationWillTerminate();
+    QCoreApplication::exit(1);
+    return false;
 }
 
 int runWatch(AppDelegate &delegate, BatchMonitor &monitor, const BatchOptions &options)
@@ -299,6 +469,8 @@ int runWatch(AppDelegate &delegate, BatchMonitor &monitor, const BatchOptions &o
     const qint64 settle = ok && shortened >= 0 ? shortened : kWatchSettleMs;
     FolderWatch watch(delegate, monitor, options.watchFolder, options.outputFolder,
                       watchStateFile(qEnvironmentVariable("XDG_STATE_HOME"), QDir::homePath()), settle);
+    if (const int refused = watch.prepare())
+        return refused;
     QTextStream err(stderr);
     // A service manager stops the watch this way: the running ffmpeg stops, its partial output
     // goes, and the movie is converted again at the next start.

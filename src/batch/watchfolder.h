@@ -73,6 +73,18 @@ QSet<QString> filesOpenForWriting(const QSet<QString> &paths, const QString &pro
 QHash<QString, FileStamp> scanWatchedFolder(const QString &folder, const QString &skip,
                                             const std::function<void(const QString &)> &entering);
 
+// What a handed-over movie's end means for it.
+enum class WatchOutcome {
+    Converted,     // recorded: not converted again
+    Failed,        // recorded: tried again only once it changes
+    WaitForRoom,   // not recorded: tried again once its output folder's disk has more room
+    WaitForOutput, // not recorded: tried again once the output folder is back
+    Gone,          // not recorded: the movie went while it converted
+};
+// `jobOutput` and `outputProblem` are the failed job's (empty when no job was made).
+WatchOutcome watchOutcome(bool converted, bool sourceExists, bool outputAvailable, const QString &jobOutput,
+                          const QString &outputProblem);
+
 // Watches the folder and hands its complete movies to the controller one at a time.
 class FolderWatch final : public QObject
 {
@@ -82,6 +94,9 @@ public:
     FolderWatch(AppDelegate &delegate, BatchMonitor &monitor, const QString &folder, const QString &outputFolder,
                 const QString &stateFile, qint64 settleMs);
 
+    // Takes the folder's lock and reads and writes the state once; the exit status when the watch
+    // cannot run: 2 when another watch has the folder, 1 when the state cannot be written.
+    int prepare();
     void start();
     // From now on nothing is handed over or recorded (the process is ending).
     void stop() { m_stopped = true; }
@@ -89,9 +104,28 @@ public:
 private:
     void scheduleScan(qint64 delay);
     void scan();
+    // Whether the watched folder is there; when it is not, its nearest folder is watched instead.
+    bool watchedFolderPresent();
+    // Whether the output folder is there, on the disk it was on at the start.
+    bool outputAvailable();
+    // Whether a movie that failed for want of room may be tried again.
+    bool hasRoomAgain(const QString &movie);
+    // A movie already converted into the output folder by a run that could not record it.
+    bool adoptEarlierOutput(const WatchCandidate &candidate);
     void handOver(const WatchCandidate &candidate);
     void handOverEnded();
-    void record(const QString &movie, const WatchRecord &record);
+    WatchOutcome outcomeOf(const QString &movie);
+    bool record(const QString &movie, const WatchRecord &record);
+    void watchNearestFolder(const QString &path);
+    quint64 outputFreeBytes() const;
+
+    FileLock m_folderLock;
+    qint64 m_outputDevice = -1;
+    QString m_nearestWatched; // a folder above a missing IN or OUT, watched for its return
+    bool m_folderMissing = false;
+    bool m_outputMissing = false;
+    QHash<QString, quint64> m_waitingForRoom; // the output disk's free bytes when the movie failed
+    QSet<QString> m_presentAtStart;           // unrecorded movies of the first scan
 
     AppDelegate &m_delegate;
     BatchMonitor &m_monitor;

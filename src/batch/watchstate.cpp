@@ -1,12 +1,12 @@
 #include "batch/watchstate.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -79,34 +79,75 @@ WatchState loadWatchState(const QString &file, QString *error)
     QFile input(file);
     if (!input.exists())
         return {};
-    if (!input.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(file, input.errorString());
-        return {};
+    std::optional<WatchState> state;
+    QString why;
+    if (input.open(QIODevice::ReadOnly)) {
+        state = decodeWatchState(input.readAll());
+        why = QStringLiteral("is not a state file");
+        input.close();
+    } else {
+        why = QStringLiteral("cannot be read (%1)").arg(input.errorString());
     }
-    const std::optional<WatchState> state = decodeWatchState(input.readAll());
-    input.close();
-    if (!state) {
-        // Kept for a look, rather than overwritten by the next record.
-        const QString aside = file + QStringLiteral(".broken");
-        QFile::remove(aside);
-        QFile::rename(file, aside);
-        if (error)
-            *error = QStringLiteral("%1 is not a state file (kept as %2); starting afresh").arg(file, aside);
-    }
-    return state.value_or(WatchState());
+    if (state)
+        return *state;
+    // Kept for a look, rather than overwritten by the next record.
+    const QString aside = keepAside(file);
+    if (error)
+        *error = aside.isEmpty() ? QStringLiteral("%1 %2; starting afresh").arg(file, why)
+                                 : QStringLiteral("%1 %2 (kept as %3); starting afresh").arg(file, why, aside);
+    return {};
 }
 
-bool saveWatchState(const QString &file, const WatchState &state, QString *error)
+WatchState watchRecordsBelow(const WatchState &state, const QString &folder)
+{
+    const QString prefix = QDir::cleanPath(folder) + u'/';
+    WatchState below;
+    for (auto record = state.cbegin(); record != state.cend(); ++record)
+        if (record.key().startsWith(prefix))
+            below.insert(record.key(), record.value());
+    return below;
+}
+
+bool saveWatchState(const QString &file, const QString &folder, const WatchState &records, QString *error)
 {
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly) || output.write(encodeWatchState(state)) < 0 || !output.commit()) {
+    // Read and written under one lock, so that a watch of another folder loses no record between.
+    const FileLock shared = FileLock::waitForLock(file + QStringLiteral(".lock"));
+    if (!shared.isLocked()) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(file, output.errorString());
+            *error = QStringLiteral("cannot write %1: its lock cannot be made").arg(file);
         return false;
     }
-    return true;
+    WatchState state;
+    QFile current(file);
+    if (current.open(QIODevice::ReadOnly))
+        state = decodeWatchState(current.readAll()).value_or(WatchState());
+    const WatchState mine = watchRecordsBelow(state, folder);
+    for (auto record = mine.cbegin(); record != mine.cend(); ++record)
+        state.remove(record.key());
+    state.insert(records);
+    return writePrivateFile(file, encodeWatchState(state), error);
+}
+
+FileLock lockWatchedFolder(const QString &stateFile, const QString &folder, QString *error)
+{
+    // One lock file per folder, named after it, beside the state.
+    const QByteArray key =
+        QCryptographicHash::hash(QFile::encodeName(QDir::cleanPath(folder)), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    const QString stateFolder = QFileInfo(stateFile).absolutePath();
+    if (!QDir().mkpath(stateFolder)) {
+        if (error)
+            *error = QStringLiteral("cannot make %1").arg(stateFolder);
+        return {};
+    }
+    const QString path =
+        stateFolder + QStringLiteral("/watching-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+    FileLock lock = FileLock::tryLock(path);
+    if (!lock.isLocked() && error)
+        *error = QFileInfo::exists(path) ? QString() : QStringLiteral("cannot make %1").arg(path);
+    return lock;
 }
 
 } // namespace tavrel

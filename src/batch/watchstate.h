@@ -8,6 +8,8 @@
 
 #include <optional>
 
+#include "support/lockedfiles.h"
+
 namespace tavrel {
 
 // A file's size and modification time (milliseconds since the epoch): a source that changes
@@ -38,10 +40,17 @@ std::optional<WatchState> decodeWatchState(const QByteArray &text);
 // Whether the source, as it is now, was converted or failed already.
 bool isHandledAlready(const WatchState &state, const QString &path, const FileStamp &stamp);
 
-// Reads the file; a missing file is an empty state, an unreadable or garbled one too (with
-// `error` saying why).
+// Reads the file; a missing file is an empty state. One that cannot be read or is no state file
+// is kept aside as "<file>.broken" and counts as empty, with `error` saying so.
 WatchState loadWatchState(const QString &file, QString *error = nullptr);
-// Writes the whole file at once (a crash leaves the old one), making its folder when missing.
-bool saveWatchState(const QString &file, const WatchState &state, QString *error = nullptr);
+// The records of the sources in `folder` or below it.
+WatchState watchRecordsBelow(const WatchState &state, const QString &folder);
+// Writes `records`, every record of the watched `folder`, into the file, keeping the other
+// folders' records found there (the watches of other folders share the file). The whole file is
+// written or, on any failure, the old one stays; the folder is made when missing.
+bool saveWatchState(const QString &file, const QString &folder, const WatchState &records, QString *error = nullptr);
+// Held while a watch of `folder` runs: two watches of one folder would convert each movie twice.
+// Not locked when another watch holds it (or the lock cannot be made: `error` says why).
+FileLock lockWatchedFolder(const QString &stateFile, const QString &folder, QString *error);
 
 } // namespace tavrel

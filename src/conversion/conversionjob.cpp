@@ -176,11 +176,7 @@ void ConversionJob::remove()
     stopTimer();
     detachChild(true); // also stops handling the child's termination
     releaseSleepAssertion();
-    if (m_fileInfo) {
-        // Only the hidden file is the job's until it is published; the final name is never removed.
-        if (!m_partialOutput.isEmpty())
-            QFile::remove(m_partialOutput);
-    }
+    deletePartialOutput();
     if (!m_progressFile.isEmpty())
         QFile::remove(m_progressFile);
     m_subtitleCopy.reset();
@@ -195,6 +191,17 @@ void ConversionJob::remove()
     host->removeJob(this);
     if (host->jobCountWithState(Converting) == 0)
         host->startNextJobInQueue();
+}
+
+void ConversionJob::deletePartialOutput()
+{
+    // Only the hidden file is the job's until it is published; the final name is never removed.
+    if (m_partialOutput.isEmpty())
+        return;
+    QFile::remove(m_partialOutput);
+    m_partialOutput.clear();
+    m_partialLock.release();
+    Q_EMIT partialOutputChanged();
 }
 
 void ConversionJob::reveal()

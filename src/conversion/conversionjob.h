@@ -14,6 +14,7 @@
 #include "conversion/jobstate.h"
 #include "conversion/outputcheck.h"
 #include "inspection/mkvfileinfo.h"
+#include "support/lockedfiles.h"
 
 class QProcess;
 class QTimer;
@@ -94,6 +95,8 @@ private:
     void conversionFinished(int exitCode, bool crashed);
     void checkOutput();
     void endConversion(bool succeeded);
+    // The hidden file goes at once: a failed job's output would hold the room the next one needs.
+    void deletePartialOutput();
     // The settings as the host hands them now; the registered defaults without a host.
     ConversionSettings currentSettings() const;
     void launchFailed(const QString &reason);
@@ -140,6 +143,7 @@ private:
     QStringDecoder m_outputDecoder{QStringDecoder::Utf8};
     std::unique_ptr<QTemporaryDir> m_subtitleCopy; // a UTF-8 copy of a UTF-16 subtitle file
     QString m_partialOutput;                       // the hidden file ffmpeg writes, until it is published
+    FileLock m_partialLock;                        // tells a later run that this one still writes it
     bool m_removed = false;
 };
 

@@ -135,6 +135,7 @@ std::optional<QString> ConversionJob::publish()
     if (published.path.isEmpty())
         return published.error;
     m_partialOutput.clear();
+    m_partialLock.release();
     Q_EMIT partialOutputChanged();
     if (published.path != destination) {
         addNote(QStringLiteral("“%1” was taken meanwhile; the movie was saved as “%2”.")
@@ -148,6 +149,7 @@ void ConversionJob::endConversion(bool succeeded)
 {
     m_subtitleCopy.reset(); // ffmpeg has done with it
     if (!succeeded) {
+        deletePartialOutput();
         m_finishedError = true;
         setState(Failed);
         if (contains(m_jobOutput, QStringLiteral("No space left on device")))

@@ -87,12 +87,13 @@ void ConversionJob::start()
     m_outputDecoder.resetState();
 
     // ffmpeg writes a hidden file of this job's own; the final name is taken only once it is checked.
-    const FileOutcome partial = createPartialOutput(QFileInfo(m_fileInfo->destinationURL.toLocalFile()).absolutePath());
+    PartialOutput partial = createPartialOutput(QFileInfo(m_fileInfo->destinationURL.toLocalFile()).absolutePath());
     if (partial.path.isEmpty()) {
         failBeforeLaunch(partial.error);
         return;
     }
     m_partialOutput = partial.path;
+    m_partialLock = std::move(partial.lock);
     Q_EMIT partialOutputChanged();
 
     bool fixup = false;

@@ -1,7 +1,9 @@
 #include "conversion/outputfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -24,14 +26,57 @@ QString systemError(int error)
 
 } // namespace
 
-FileOutcome createPartialOutput(const QString &folder)
+PartialOutput createPartialOutput(const QString &folder)
 {
-    QTemporaryFile file(folder + QStringLiteral("/.tavrel-XXXXXX.partial.mp4"));
-    file.setAutoRemove(false);
-    if (!file.open())
-        return {QString(),
-                QStringLiteral("The output file could not be created in %1: %2.").arg(folder, file.errorString())};
-    return {file.fileName(), QString()};
+    // A cleanup in another process may find the new file before it is locked, lock it and delete
+    // it; such a file is given up for another.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QTemporaryFile file(folder + QStringLiteral("/.tavrel-XXXXXX.partial.mp4"));
+        file.setAutoRemove(false);
+        if (!file.open())
+            return {QString(),
+                    QStringLiteral("The output file could not be created in %1: %2.").arg(folder, file.errorString()),
+                    {}};
+        const int descriptor = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+        if (descriptor < 0) {
+            file.remove();
+            return {QString(),
+                    QStringLiteral("The output file could not be created in %1: %2.").arg(folder, systemError(errno)),
+                    {}};
+        }
+        FileLock lock = FileLock::tryLockDescriptor(descriptor);
+        if (lock.holds(file.fileName()))
+            return {file.fileName(), QString(), std::move(lock)};
+    }
+    return {QString(), QStringLiteral("The output file could not be created in %1.").arg(folder), {}};
+}
+
+bool isPartialOutputName(const QString &fileName)
+{
+    static const QRegularExpression name(QStringLiteral("^\\.tavrel-[^/]+\\.partial\\.mp4$"));
+    return name.match(fileName).hasMatch();
+}
+
+bool removeAbandonedPartial(const QString &path)
+{
+    // Never waits: a lock held means a job of a live run writes it.
+    // Opened without following a link, so a link of that name is never taken for a partial.
+    const FileLock lock = FileLock::tryLock(path, false);
+    if (!lock.holds(path) || !QFileInfo(path).isFile())
+        return false;
+    return ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+QStringList removeAbandonedPartials(const QString &folder)
+{
+    QStringList removed;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString &name : names) {
+        const QString path = QDir(folder).filePath(name);
+        if (isPartialOutputName(name) && removeAbandonedPartial(path))
+            removed.append(path);
+    }
+    return removed;
 }
 
 FileOutcome publishOutput(const QString &partial, const QString &destination,

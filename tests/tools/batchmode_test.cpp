@@ -248,6 +248,8 @@ TEST_F(BatchMode, OneFailedCopyOfAMovieGivenTwiceGivesStatusOne)
         << output.toStdString() << errors.toStdString();
     EXPECT_EQ(output.count(QStringLiteral("Finished: Twice.mkv")), 1) << output.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("Failed: Twice.mkv: ") + kFullDiskMessage)) << errors.toStdString();
+    // The failed job's partial output went at once, leaving its room to the next movie.
+    EXPECT_EQ(QDir(out()).entryList(QDir::Files | QDir::Hidden), QStringList{"Twice.mp4"});
 }
 
 // A name with a line feed, an escape sequence or a direction override shows as it is in every
@@ -437,9 +439,28 @@ TEST_F(BatchMode, OutputNamesThatAreLinksLongOrWithoutDocumentsFolder)
     EXPECT_GT(QFileInfo(out() + QStringLiteral("/Read Only.mp4")).size(), 0) << output.toStdString();
 }
 
-// Killed outright, Tavrel takes its ffmpeg with it.
+// Killed outright, Tavrel takes its ffmpeg with it; the next run into the folder deletes the
+// partial output left behind, and never that of a run still converting there.
 TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
 {
+    const auto partials = [&] {
+        return QDir(out()).entryList({QStringLiteral(".tavrel-*")}, QDir::Files | QDir::Hidden);
+    };
+    // Another batch converts into the same folder all along.
+    const QProcessEnvironment realTools = app.processEnvironment();
+    QProcess running;
+    QProcessEnvironment slow = realTools;
+    ASSERT_TRUE(useFakeConversion(slow, home.path() + QStringLiteral("/slow"), slowConversion()));
+    running.setProcessEnvironment(slow);
+    running.start(QStringLiteral(TAVREL_BINARY),
+                  {"--batch", "--output", out(), smallMovie(QStringLiteral("Running.mkv"))});
+    const auto stopRunning = qScopeGuard([&] {
+        running.kill();
+        running.waitForFinished(10000);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return partials().size() == 1; }, 60000));
+    const QStringList runningPartial = partials();
+
     const QString pidFile = home.path() + QStringLiteral("/ffmpeg.pid");
     useFakeFfmpeg(QStringLiteral("echo partial > \"$dest\"\necho $$ > '%1.tmp' && mv '%1.tmp' '%1'\nexec sleep 600\n")
                       .arg(pidFile));
@@ -461,6 +482,17 @@ TEST_F(BatchMode, FfmpegEndsWhenTavrelIsKilled)
         return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
     };
     EXPECT_TRUE(QTest::qWaitFor(ended, 10000));
+
+    QStringList left = partials();
+    ASSERT_EQ(left.size(), 2);
+    left.removeOne(runningPartial.first());
+    app.setProcessEnvironment(realTools);
+    EXPECT_EQ(runBatch({"--batch", "--output", out(), smallMovie(QStringLiteral("Next.mkv"))}), 0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("tavrel: removed %1/%2, the unfinished output of a run that has ended")
+                                    .arg(out(), left.first())))
+        << errors.toStdString();
+    EXPECT_EQ(partials(), runningPartial) << "the running batch's partial output stays";
 }
 
 } // namespace

@@ -107,6 +107,16 @@ protected:
         file.close();
     }
 
+    // Puts a whole movie into the folder at once, as a move from the same disk does.
+    void arriveWhole(const QString &path)
+    {
+        const QString staged = home.path() + QStringLiteral("/staged.mkv");
+        QFile file(staged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(movieBytes()) > 0);
+        file.close();
+        ASSERT_TRUE(QFile::rename(staged, path));
+    }
+
     QStringList outputs() const
     {
         QStringList names = QDir(out()).entryList(QDir::Files | QDir::Hidden);
@@ -164,16 +174,63 @@ TEST_F(WatchedFolder, ConvertsArrivalsOnceAcrossARestart)
     ASSERT_TRUE(waitForLine("Scan done: 0 to convert, 3 done before")) << output.toStdString();
     EXPECT_FALSE(output.contains("Finished:")) << output.toStdString();
     EXPECT_EQ(outputs(), (QStringList{"a.mp4", "b.mp4", "c.mp4"}));
-    const QString staged = home.path() + QStringLiteral("/d.mkv");
-    QFile fourth(staged);
-    ASSERT_TRUE(fourth.open(QIODevice::WriteOnly));
-    fourth.write(movieBytes());
-    fourth.close();
-    ASSERT_TRUE(QFile::rename(staged, in() + QStringLiteral("/later/d.mkv")));
+    arriveWhole(in() + QStringLiteral("/later/d.mkv"));
     ASSERT_TRUE(waitForLine(QStringLiteral("Finished: d.mkv -> %1/d.mp4").arg(out()))) << output.toStdString();
     stopWatch();
     EXPECT_EQ(output.count("Finished:"), 1) << output.toStdString();
     EXPECT_EQ(outputs(), (QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
+}
+
+// The watch lives through its folders and its state: one watch per folder, IN deleted and made
+// again, OUT away for a while, a state file that cannot be read, and one that cannot be written.
+TEST_F(WatchedFolder, LivesThroughItsFoldersAndItsState)
+{
+    startWatch();
+    ASSERT_TRUE(waitForLine("Scan done: 0 to convert, 0 done before")) << output.toStdString();
+    QProcess second;
+    second.setProcessEnvironment(app.processEnvironment());
+    second.start(app.program(), app.arguments());
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 2);
+    EXPECT_TRUE(second.readAllStandardError().contains("is watched by another tavrel already"));
+
+    ASSERT_TRUE(QDir(in()).removeRecursively());
+    ASSERT_TRUE(waitForLine(QStringLiteral("Watched folder gone: ") + in())) << output.toStdString();
+    ASSERT_TRUE(QDir().mkpath(in()));
+    ASSERT_TRUE(waitForLine(QStringLiteral("Watched folder back: ") + in())) << output.toStdString();
+    arriveWhole(in() + QStringLiteral("/a.mkv"));
+    ASSERT_TRUE(waitForLine(QStringLiteral("Finished: a.mkv"))) << output.toStdString() << errors.toStdString();
+    EXPECT_EQ(output.count("Watched folder gone"), 1);
+
+    const QString away = home.path() + QStringLiteral("/away");
+    ASSERT_TRUE(QDir().rename(out(), away));
+    arriveWhole(in() + QStringLiteral("/b.mkv"));
+    ASSERT_TRUE(waitForLine(QStringLiteral("Waiting for the output folder: ") + out())) << output.toStdString();
+    ASSERT_TRUE(QDir().rename(away, out()));
+    ASSERT_TRUE(waitForLine(QStringLiteral("Finished: b.mkv"))) << output.toStdString() << errors.toStdString();
+    stopWatch();
+
+    // Unreadable: kept aside, and what OUT holds already is not made again.
+    QFile state(stateFile());
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly) && state.write("{\"version\": 1, \"sour") > 0);
+    state.close();
+    startWatch();
+    ASSERT_TRUE(waitForLine(QStringLiteral("Converted before: %1/b.mkv").arg(in()))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("Converted before: %1/a.mkv -> %2/a.mp4").arg(in(), out())));
+    EXPECT_TRUE(errors.contains("is not a state file (kept as")) << errors.toStdString();
+    stopWatch();
+    EXPECT_EQ(outputs(), (QStringList{"a.mp4", "b.mp4"}));
+
+    // Cannot be written: the watch says so and stops before converting anything.
+    const QString stateFolder = QFileInfo(stateFile()).absolutePath();
+    ASSERT_TRUE(QDir(stateFolder).removeRecursively());
+    ASSERT_TRUE(QFile(stateFolder).open(QIODevice::WriteOnly));
+    arriveWhole(in() + QStringLiteral("/c.mkv"));
+    startWatch();
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 1);
+    EXPECT_TRUE(app.readAllStandardError().contains("; not watching"));
+    EXPECT_EQ(outputs(), (QStringList{"a.mp4", "b.mp4"}));
 }
 
 // A stop during a conversion: ffmpeg ends, its partial output goes, the status is 0, and the
@@ -185,10 +242,7 @@ TEST_F(WatchedFolder, TerminationDuringAConversionLeavesNoPartialOutput)
     app.setProcessEnvironment(env);
 
     const QString movie = in() + QStringLiteral("/slow.mkv");
-    QFile file(movie);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(movieBytes());
-    file.close();
+    arriveWhole(movie);
     startWatch();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {

@@ -4,9 +4,12 @@
 #include <QJsonDocument>
 #include <QSignalSpy>
 
+#include <unistd.h>
+
 #include "app/jobjournal.h"
 #include "controllertesting.h"
 #include "conversion/conversionjob.h"
+#include "support/paths.h"
 
 namespace tavrel::test {
 namespace {
@@ -273,28 +276,44 @@ TEST_F(JobJournalRestore, AMovieAddedMeanwhileKeepsItsPlaceInTheFilePanel)
     EXPECT_EQ(onDisk().size(), 1);
 }
 
-TEST_F(JobJournalRestore, AJournalInUseByAnotherWindowIsLeftAlone)
+// Only a live lock keeps a window from the journal: what a dead run left in the lock file, or a
+// process id now used by a live process, never does. A journal that cannot be read is kept aside.
+TEST_F(JobJournalRestore, OnlyALiveWindowsLockKeepsTheJournal)
 {
+    const QString lockPath = journalPath() + QStringLiteral(".lock");
     const QString partial = out() + QStringLiteral("/.tavrel-InUse1.partial.mp4");
-    writeFile(partial, "being written");
-    writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
-    JobJournal first(app, journalPath(), scanner.scanner());
-    platform.alerts.answers.enqueue({0, {}});
-    restore(first);
-    // The first window discarded; it now writes the live queue, which a second one must leave alone.
-    writeJournal({entry(movie(QStringLiteral("B.mkv")), Converting, out() + QStringLiteral("/B.mp4"), partial)});
-    writeFile(partial, "being written");
-    const qsizetype shown = platform.alerts.shown.size();
+    const std::tuple<QByteArray, bool> rows[] = {
+        {"", false},                                                        // a power cut
+        {"\x01\xff garbled", false},                                        //
+        {QByteArray::number(qint64(getpid())) + "\ntavrel\nhost\n", false}, // a live process's id
+        {"", true},                                                         // another live window
+    };
+    for (const auto &[contents, held] : rows) {
+        SCOPED_TRACE(contents.toStdString() + (held ? " held" : ""));
+        writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
+        writeFile(partial, "being written");
+        writeFile(lockPath, contents);
+        const FileLock otherWindow = held ? FileLock::tryLock(lockPath) : FileLock();
+        platform.alerts.answers.clear();
+        platform.alerts.answers.enqueue({0, {}}); // Discard
+        const qsizetype shown = platform.alerts.shown.size();
+        AppDelegate window;
+        JobJournal journal(window, journalPath(), scanner.scanner());
+        restore(journal);
+        EXPECT_EQ(platform.alerts.shown.size() - shown, held ? 0 : 1);
+        EXPECT_EQ(QFileInfo::exists(partial), held);
+        EXPECT_EQ(onDisk().size(), held ? 1 : 0);
+    }
 
-    AppDelegate second;
-    JobJournal secondJournal(second, journalPath(), scanner.scanner());
-    restore(secondJournal);
-    second.applicationWillTerminate();
-
-    EXPECT_EQ(platform.alerts.shown.size(), shown);
-    EXPECT_TRUE(QFileInfo::exists(partial));
-    ASSERT_EQ(onDisk().size(), 1);
-    EXPECT_EQ(QFileInfo(onDisk().first().source).fileName(), QStringLiteral("B.mkv"));
+    writeFile(journalPath(), "{\"version\": 1, \"jo");
+    AppDelegate window;
+    JobJournal journal(window, journalPath(), scanner.scanner());
+    restore(journal);
+    EXPECT_EQ(contents(journalPath() + QStringLiteral(".broken")), "{\"version\": 1, \"jo");
+    EXPECT_TRUE(onDisk().isEmpty());
+    EXPECT_EQ(QFileInfo(journalPath()).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFileInfo(QFileInfo(journalPath()).absolutePath()).permissions() & 0x7077,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace

@@ -129,16 +129,22 @@ TEST(WatchState, RoundTripsAndRefusesWhatIsNoStateFile)
     EXPECT_EQ(watchStateFile("relative", "/home/u"), "/home/u/.local/state/Tavrel/watched.json");
 }
 
-TEST(WatchState, SavedFileLoadsAndAGarbledOneIsKeptAside)
+TEST(WatchState, EachFolderWritesItsOwnRecordsAndWhatCannotBeReadIsKeptAside)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("state/Tavrel/watched.json");
     QString error;
     EXPECT_EQ(loadWatchState(file, &error), WatchState());
     EXPECT_EQ(error, QString());
-    const WatchState state{{"/in/a.mkv", {{1, 2}, true}}};
-    ASSERT_TRUE(saveWatchState(file, state));
-    EXPECT_EQ(loadWatchState(file), state);
+    // Two watches share the file: each rewrites its own records, whole, and keeps the other's.
+    const WatchState other{{"/other/b.mkv", {{3, 4}, false}}};
+    ASSERT_TRUE(saveWatchState(file, "/other", other));
+    const WatchState mine{{"/in/a.mkv", {{1, 2}, true}}, {"/in/sub/c.mkv", {{5, 6}, true}}};
+    ASSERT_TRUE(saveWatchState(file, "/in", mine));
+    EXPECT_EQ(watchRecordsBelow(loadWatchState(file), "/in"), mine);
+    ASSERT_TRUE(saveWatchState(file, "/in", WatchState{{"/in/a.mkv", {{1, 2}, true}}}));
+    EXPECT_EQ(loadWatchState(file), (WatchState{{"/in/a.mkv", {{1, 2}, true}}, {"/other/b.mkv", {{3, 4}, false}}}));
+    EXPECT_EQ(QFileInfo(file).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
 
     QFile garbled(file);
     ASSERT_TRUE(garbled.open(QIODevice::WriteOnly));
@@ -148,6 +154,25 @@ TEST(WatchState, SavedFileLoadsAndAGarbledOneIsKeptAside)
     EXPECT_TRUE(error.contains("not a state file")) << error.toStdString();
     EXPECT_TRUE(QFile::exists(file + ".broken"));
     EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST(WatchState, OnlyAFailureOfTheMovieItselfIsFinal)
+{
+    const QString fullDisk = "Error writing trailer of x.mp4: No space left on device";
+    const QString refusal = "There is not enough free space on your target disk for conversion.";
+    using enum WatchOutcome;
+    const std::tuple<bool, bool, bool, QString, QString, WatchOutcome> rows[] = {
+        {true, true, true, "", "", Converted},
+        {false, true, true, "Invalid data found when processing input", "", Failed},
+        {false, true, true, "", "Your target disk doesn't support large files.", Failed},
+        {false, true, true, fullDisk, "", WaitForRoom},
+        {false, true, true, refusal, refusal, WaitForRoom},
+        {false, true, false, "No such file or directory", "", WaitForOutput},
+        {false, false, true, fullDisk, "", Gone},
+    };
+    for (const auto &[converted, exists, available, output, problem, outcome] : rows)
+        EXPECT_EQ(int(watchOutcome(converted, exists, available, output, problem)), int(outcome))
+            << output.toStdString() << problem.toStdString();
 }
 
 TEST(WatchFolder, WritersAreFoundThroughProc)
