@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build folder into a temporary folder and checks it as a user
 # meets it: its files and fields, its licence, lintian (no error or warning), apt's resolution of
 # its dependencies, and a conversion with the unpacked program, which finds its resources next to

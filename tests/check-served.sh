@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Serves a batch's output folder with the real minidlnad, as the README shows, and finds the
 # converted movie through the server's ContentDirectory the way the console browses it: the MP4
 # is listed and its bytes are served, and the hidden partial file is never listed, neither while

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails, naming each file, when a source file lacks its licence line: C++ sources on their first
 # line, scripts right after the shebang (or first, when they have none), so that a new file cannot
 # miss it. Usage: check-spdx.sh <source folder>

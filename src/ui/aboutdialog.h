@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About window: icon, name, version and build from the controller, the licence and the credits.
 #include <QDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the pictures of the documentation from a real X server (scripts/screenshots runs it on
 // Xvfb): the windows as the server shows them, with private folders and settings and a stand-in
 // ffmpeg that acts out a finished, a failed and a running conversion.
