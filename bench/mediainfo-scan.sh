@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the reference-frame reading of a scan on a large movie: mediainfo parsing the whole
 # file against the stream headers only (--ParseSpeed=0), and checks both give the same count.
 #   bench/mediainfo-scan.sh [MOVIE] [RUNS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report parser speed on every recorded report and on a synthetic report with 200 streams.
 #include <QDir>
 #include <QFile>

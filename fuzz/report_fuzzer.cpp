@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target over the readers of tool output: the probe report and its information
 // line, the check of a converted file, the picture's verdict and filters, mediainfo's
 // reference-frame count and H.264 facts, the progress file and the console-output filter.

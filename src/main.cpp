@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tavrel's entry: the command line (--version, --demo, files), one instance per session, the
 // real platform services, the controller and its window.
 #include <QApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Completes a few tavrel command lines with the bash completion script, once on its own and once
 # after bash-completion's helpers are loaded (as an interactive shell has them), and compares the
 # candidates.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/check-layers on a small planted tree: it must name every upward include and pass the
 # allowed ones.
 set -euo pipefail

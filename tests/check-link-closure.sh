@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when one of the given programs is linked with Qt Gui or Qt Widgets. The programs are
 # linked with --no-as-needed, so their NEEDED entries are their whole link closure, not only
 # the libraries they happen to call.

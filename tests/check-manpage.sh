@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the manual page as man shows it and fails on any warning, and checks that every option
 # `tavrel --batch --help` names is described in it, so the page cannot fall behind the program.
 # Usage: check-manpage.sh <tavrel.1 or tavrel.1.gz> <tavrel program>

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build folder into a temporary folder and checks it as a user
-# meets it: its files and fields, lintian (no error), apt's resolution of its dependencies, and a
-# conversion with the unpacked program, which finds its resources next to itself.
+# meets it: its files and fields, its licence, lintian (no error or warning), apt's resolution of
+# its dependencies, and a conversion with the unpacked program, which finds its resources next to
+# itself.
 # Usage: check-package.sh <build folder>
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -48,12 +50,13 @@ description=$(field Description)
 [[ $(head -n 1 <<<"$description") == "$(grep -o '<summary>[^<]*' "$build/resources/org.ossory.Tavrel.metainfo.xml" | cut -c 10-)" ]] ||
     fail "the short description is not the metainfo's summary: $description"
 [[ $(wc -l <<<"$description") -ge 3 ]] || fail "no long description: $description"
+grep -qE '(^|, )minidlna([ ,]|$)' <<<"$(field Suggests)" || fail "Suggests lacks minidlna: $(field Suggests)"
 
-# lintian: warnings are printed, an error fails.
+# lintian: an error or a warning fails.
 lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
 cat "$work/lintian"
-if grep -q '^E:' "$work/lintian"; then
-    fail "lintian reports errors"
+if grep -qE '^[EW]:' "$work/lintian"; then
+    fail "lintian reports errors or warnings"
 fi
 
 # apt resolves the dependencies from the configured archives.
@@ -71,6 +74,12 @@ run() {
     env -i PATH="$PATH" HOME="$home" LANG=C.UTF-8 DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent "$@"
 }
 run "$root/usr/bin/tavrel" --version >"$work/version"
+# The licence, in the machine-readable form lintian and license scanners read.
+copyright=$root/usr/share/doc/tavrel/copyright
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" &&
+    grep -qx 'License: GPL-3+' "$copyright" || fail "the copyright file names no GPL-3+: $(cat "$copyright")"
+grep -qF '<project_license>GPL-3.0-or-later</project_license>' "$root/usr/share/metainfo/org.ossory.Tavrel.metainfo.xml" ||
+    fail "the metainfo names no project licence"
 grep -q '^ExecStart=/usr/bin/tavrel --batch --watch ' "$root/usr/lib/systemd/user/tavrel-watch.service" ||
     fail "the watched folder's service does not start /usr/bin/tavrel"
 grep -qxF "Resources: $root/usr/share/tavrel" "$work/version" ||

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Validates the desktop entry and the metainfo file as desktops and software centres read them,
 # and checks that every screenshot the metainfo names is in docs/screenshots.
 # Usage: validate-desktop-files.sh <source folder> <application id>

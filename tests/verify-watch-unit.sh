@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs systemd-analyze verify over the watched folder's user unit and fails on any complaint about
 # it (a missing systemd-analyze fails too; scripts/install-deps installs it).
 set -uo pipefail

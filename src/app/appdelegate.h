@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application controller: runs the application's life from launch to quit and is the main
 // window's view model: the window binds to its properties and calls its operations, and holds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The remembered destination folders (their bookmarks and names in the settings) and the two
 // pop-ups that offer them, the main window's and the preferences'.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file intake: opened and dropped files, the movies and subtitle files waiting their turn,
 // the background scan, the file panel with its sound-track choice, and the hand-over of the

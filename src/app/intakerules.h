@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plain rules of the file intake: extensions, subtitle keys, the MPEG program stream test and
 // the output name.

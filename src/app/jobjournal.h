@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The queue's journal: the job list kept on disk, rewritten on every change, so that the jobs a
 // crash, a kill or a power cut interrupted can be offered again at the next launch of the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The job queue: the list of jobs, which one runs next, pausing and resuming the whole queue,
 // cleaning and removal, and the window title that counts the jobs. Jobs call it back through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The destination pop-ups as plain item lists: what the window shows, rebuilt from the stored
 // folder names, and the rules that turn a selected index into a folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The progress of the queue as a whole, for the desktop's launcher entry: how much of the batch
 // of jobs in the list has been converted, shown only while a job converts.

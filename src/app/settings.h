@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings vocabulary of the controller: key names, registered defaults, and the values a
 // job and the end of a job read, gathered from the store.

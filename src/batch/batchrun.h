@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A headless batch: the controller and its jobs without a window, alerts on the error stream,
 // one line per job, and an exit status that says whether every movie was converted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Unattended runs (the demo): alerts answered with their default button and written to the
 // error stream, panels cancelled, and the settings a demo needs put in the store.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What "tavrel --version" prints: the version, the resources folder and the tools found.
 #include <QString>

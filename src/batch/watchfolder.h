@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A watched folder (tavrel --batch --watch IN --output OUT): every movie that arrives below IN is
 // converted once it is complete, one at a time, through the batch's controller and monitor; what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a watched folder has converted (or failed to convert), kept across restarts in
 // $XDG_STATE_HOME/Tavrel/watched.json: one record per source path, with the size and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ffmpeg argument lists of a conversion and of its one-second AAC fix-up test.
 #include <QString>

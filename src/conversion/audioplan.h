@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the chosen audio track is carried into the MP4 file: copied or re-encoded to AC3.
 #include <QString>

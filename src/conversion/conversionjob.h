@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One queued conversion: its source record, audio track, state, progress and status line; while
 // it converts, its ffmpeg child, progress timer and sleep assertion.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings a conversion reads, gathered in one value: the job is handed them, so neither it
 // nor the plain functions read the store.

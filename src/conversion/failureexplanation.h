@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Why a conversion failed, told to the user on request, with the offer of a problem-report mail.
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether the output of a conversion fits where it goes, decided from four volume figures.
 #include <QString>

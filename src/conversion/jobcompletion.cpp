@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Following a running job (progress file, console output) and handling its end.
 #include "conversion/conversionjob.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Launching a job: the checks before, the argument list and the ffmpeg child.
 #include "conversion/conversionjob.h"
 

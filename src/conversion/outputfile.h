@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output file's name belongs to its job: ffmpeg writes a hidden file of the job's own in the
 // destination folder, and only a finished, checked file is moved to the final name, which it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the progress file that ffmpeg appends to, and filtering its console output.
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The job list's status line for one job, as a function of what it shows.
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Yes/no values (integer numbers 1 and 0) that the window's controls follow: from a job state
 // or from a collection.

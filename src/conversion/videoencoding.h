@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Re-encoding a picture the console cannot play: x264 High profile at level 4.1, 8-bit 4:2:0,
 // scaled down to fit, and a picture subtitle burned in when one is wanted.

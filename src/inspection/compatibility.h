@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Checks for properties that keep a converted movie from playing on the PlayStation 3: the
 // video codec, 10-bit video, the picture width and the number of reference frames. The tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Choosing the audio track to preselect by language, and the table that turns the system's
 // two-letter language codes into the three-letter codes the probe reports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The record of one source movie, filled by running "ffmpeg -i" on it.
 #include <QList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the PlayStation 3 plays in an MP4 file, decided from what the scan learned: H.264
 // Baseline, Main or High, 8-bit 4:2:0, at most 1920x1080 and level 4.1 (or MPEG-4 Part 2 up to

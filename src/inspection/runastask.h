@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Running a tool as a child process: argument vector, standard output and error merged, read to
 // the end before the wait, decoded as UTF-8 with replacement characters.

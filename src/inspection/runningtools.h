@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tools that scans run, so that quitting can end them instead of waiting for them.
 #include <QtGlobal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the text report of "ffmpeg -i": stream ids, audio track descriptions, subtitle ids,
 // duration, bit rate and resolution. Pure functions, so tests feed them recorded reports.

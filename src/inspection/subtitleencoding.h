@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The character encoding of a subtitle file, for ffmpeg's "-sub_charenc": ffmpeg reads text
 // subtitles as UTF-8 (or as UTF-16 with a byte-order mark) and fails on anything else.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The launcher entry over the com.canonical.Unity.LauncherEntry signal, which task managers and
 // docks listen to on the session bus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the machine from idle-sleeping while a conversion runs: the desktop portal's Inhibit on
 // the session bus, else logind's Inhibit on the system bus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real platform services a run without a window needs: free space, folder references and the
 // sleep inhibitor. They need neither a display nor a session bus; the caller adds its own alerts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Folder references that survive restarts: the folder's absolute path, with the identity of the
 // file system it lay on (and its device and inode) when the reference was made, as UTF-8 JSON.

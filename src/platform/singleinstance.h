@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One Tavrel per session: the first instance owns the bus name "org.ossory.Tavrel" and offers
 // openFiles(paths); a later launch hands its files to it and ends.

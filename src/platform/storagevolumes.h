@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Free space and largest file size of the file system holding a path.
 #include <QByteArray>

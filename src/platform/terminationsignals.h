@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGTERM, SIGINT and SIGHUP turned into a call on the main thread, so that a killed or
 // logged-out Tavrel still stops its ffmpeg and deletes unfinished output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Modal alerts, silenceable warnings and the fatal-error alert, shown through the platform's
 // AlertPresenter. A null QString button title means the button is absent. Without an installed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Blocks run on the Qt main loop or the global thread pool, now or after a delay.
 #include <QtGlobal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text from printf-style formats with %@, and durations as text.
 #include <QByteArray>

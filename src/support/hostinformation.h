@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Questions about the machine the program runs on: its hardware model (which goes into support
 // requests and problem reports) and its network address.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application's identity, folders and crash reports; one shared instance created at launch.
 #include <QString>

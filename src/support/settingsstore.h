@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings store: QSettings (~/.config/Ossory/Tavrel.conf) with registered defaults that live
 // in memory and answer keys the user never set. The key names belong to the controller.

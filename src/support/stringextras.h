@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Counting, matching, splitting, casing and hex conversion of text.
 #include <QByteArray>

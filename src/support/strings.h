@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text operations with fixed splitting and trimming rules that the report parser, the status
 // line and the argument list rely on. Qt's own trimmed()/split() follow other rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The links from the application to its maker: support and beta-test mails, product pages and
 // the problem reports offered after a fatal error or a failed conversion. Composed by plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/aboutdialog.h"
 
 #include <QDialogButtonBox>
@@ -33,6 +34,16 @@ AboutDialog::AboutDialog(AppDelegate *delegate, QWidget *parent) : QDialog(paren
         new QLabel(QStringLiteral("Turns Matroska movies into MP4 files that play on the PlayStation 3."), this);
     what->setWordWrap(true);
     what->setAlignment(Qt::AlignCenter);
+    auto *licence = new QLabel(
+        QStringLiteral("Free software: you can share and change it under the terms of the "
+                       "<a href=\"https://www.gnu.org/licenses/gpl-3.0.html\">GNU General Public License</a>, "
+                       "version 3 or later. It comes with no warranty."),
+        this);
+    licence->setObjectName(QStringLiteral("licenceLabel"));
+    licence->setWordWrap(true);
+    licence->setAlignment(Qt::AlignCenter);
+    licence->setTextFormat(Qt::RichText);
+    licence->setOpenExternalLinks(true);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton *credits = buttons->addButton(QStringLiteral("Credits"), QDialogButtonBox::HelpRole);
@@ -45,6 +56,8 @@ AboutDialog::AboutDialog(AppDelegate *delegate, QWidget *parent) : QDialog(paren
     column->addWidget(version);
     column->addSpacing(6);
     column->addWidget(what);
+    column->addSpacing(6);
+    column->addWidget(licence);
     column->addSpacing(6);
     column->addWidget(buttons);
 

@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The About window: icon, name, version and build from the controller, and the credits.
+// The About window: icon, name, version and build from the controller, the licence and the credits.
 #include <QDialog>
 
 namespace tavrel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opening URLs with their default handlers and showing files in the desktop's file manager.
 #include <QDBusConnection>

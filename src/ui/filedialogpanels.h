@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Open, save and folder choosers as file dialogs, window-modal on the main or preferences window.
 #include <QPointer>

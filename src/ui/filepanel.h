@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The panel at the top of the main window that shows the scanned movie: its name and
 // information line, the audio and destination pop-ups, Cancel and the add button. It is shown

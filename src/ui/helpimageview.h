@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture shown in place of the empty job list: where to drop movies. It takes no drops
 // itself, so a drop on it reaches the main window.

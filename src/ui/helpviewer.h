@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window that shows the bundled help documents (Markdown), with the list of them at the side,
 // back and forward through the documents seen, and links between them followed in place; other

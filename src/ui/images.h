@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures from the resources folder, by name without extension ("toolbar_pause").
 #include <QIcon>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What can be done to a job from its row: which actions of the context menu apply in which
 // state, which one a double-click or Return runs, and running them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paints one job row (icon, file name, status line, progress bar, the row's buttons) and turns
 // clicks on those buttons into the job's own controls.

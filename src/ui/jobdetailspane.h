@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Below the job list: the selected job's source and output paths, its information line and its
 // status, all selectable so they can be copied.

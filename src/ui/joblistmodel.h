@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's job list: one row per job of the controller's job list, read straight from
 // that list. Rows follow the controller's row signals; a job's own changes refresh only its row.

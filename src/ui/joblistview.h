@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The job list: several rows can be selected; Space pauses or continues the current job, the
 // context-menu key or a right click asks for the job's menu. Its rows and their buttons are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A job's log in a window of its own: the ffmpeg command line and the output the job kept,
 // read-only, following the job while it converts, with a button that copies all of it.

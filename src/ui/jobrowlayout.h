@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the parts of one job row go, and which of its controls a job state shows; plain
 // functions so the delegate's painting and its click handling agree.

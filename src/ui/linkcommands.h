@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu's link commands: the controller's link tags with their titles, and which of them
 // lead anywhere with the addresses configured at build time.

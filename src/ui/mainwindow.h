@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window, bound to the controller and to nothing else: toolbar and menus, the file
 // panel, the job list (or the drop picture while it is empty) above the selected job's details,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window does with the jobs of its list: the context menu, the natural action,
 // removing several at once and the log windows.
 #include <QAction>

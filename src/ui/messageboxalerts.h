@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Modal alerts as message boxes: the classic three-button alert (default right-most, alternate
 // to its left, other at the far left) with an optional one-line text field.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preferences window: every user preference of the settings store, written as soon as a
 // control changes, and the default destination pop-up kept by the controller.

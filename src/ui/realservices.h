@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real platform services of the window, owned together and installed for the owner's
 // lifetime: the headless ones plus message boxes, file dialogs, notifications, the file manager

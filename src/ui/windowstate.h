@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window geometry and splitter layouts, kept in the settings store under "Windows/<name>" so the
 // windows come back where the user left them.

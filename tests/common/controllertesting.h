@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared pieces of the controller suites: hand-made movie records, a scanner that answers
 // without running any tool, a fake ffmpeg that ends on cue, and waiting on the event loop.

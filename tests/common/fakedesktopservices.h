@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stand-ins for the desktop's bus services (notifications, file manager, portal inhibit, logind
 // inhibit) on a private bus. They answer on their own thread, so code under test may call them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Feeds a movie to ffmpeg through a named pipe, so a test decides when the conversion can go on
 // and how fast, whatever the machine's speed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private D-Bus daemon for one test process, so bus tests never reach the desktop's own
 // services (and never start any of them: the private bus activates nothing).

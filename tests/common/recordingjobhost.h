@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for the controller as jobs see it: it keeps the jobs in order and records every
 // call, and applies the queue's end-of-job rules. With startsNextJob set it also starts the next

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scripted platform services for tests: alerts and panels answer from queues the test fills,
 // everything asked of them is recorded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The queue's progress on the launcher entry: the Update signal a task manager receives while a
 // job converts, and its reset once nothing does.
 #include <QDBusConnection>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "privatebus.h"
 
 // Before main, so no test reaches the desktop's session bus.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Acts out a long conversion: the output file exists at once, a progress line every 0.1 s for
 # about a minute, then exit 0.
 progress=""

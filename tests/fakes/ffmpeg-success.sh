@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Acts out a short successful conversion: a progress file, an output file, exit 0. Asked to
 # probe its output ("-i FILE"), it reports a complete 100-second movie, the test records' length.
 if [ "$#" = 2 ] && [ "$1" = "-i" ]; then

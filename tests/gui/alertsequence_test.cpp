@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modal alerts with the real message boxes: one on screen at a time however many arrive, an
 // alert closed without a button, and quitting while one is open.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a job's row offers: its context menu, the natural action of a double-click or Return,
 // Space, removing several rows at once and the names assistive technology reads.
 #include <QAccessible>

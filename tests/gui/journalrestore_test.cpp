@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tavrel program on a real X server, killed while a movie converts, with SIGKILL (a
 // crash, a power cut) or SIGTERM (a logout): the journal on disk lists the converting job; the
 // next launch asks whether to restore it, and answered with Return (Restore, the default) deletes

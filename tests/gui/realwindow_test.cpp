@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tavrel program on a real X server (Xvfb): started as a user starts it, with its own
 // settings, a movie on its command line, AutoAdd and a destination folder; it converts the movie
 // with the real ffmpeg, and its window shows the queue in its title and its toolbar's pictures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A home of its own for a tavrel that a test starts: its settings choose "Converted Movies" as
 // the destination with AutoAdd on, and a small movie, Holiday.mkv, waits to be converted.

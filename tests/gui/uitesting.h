@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up of the window suites: scripted platform, a fresh settings store, the build's
 // resources, a controller whose scans answer at once, and jobs put in a chosen state.

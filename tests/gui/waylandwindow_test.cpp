@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tavrel program under a real Wayland compositor (Weston, headless): started as a user
 // starts it, with a movie on its command line, AutoAdd, a destination folder and a window size
 // remembered on X11. It converts the movie; its protocol log shows the main window mapped with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows come back where the user left them: the main window with its splitter, the
 // preferences and the help viewer, which opens over the main window the first time.
 #include <QListWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private Xvfb server for tests that start the real tavrel on a real X server, and what they
 // ask it about its windows.

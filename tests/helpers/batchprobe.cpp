@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked with the batch library alone, so that the layer check can read which Qt libraries a
 // headless run pulls in. Running it does nothing.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves what the X server shows of one window to a PNG file: tavrel_window_grab <window id> <file>.
 // Runs on the xcb platform (DISPLAY set), so the picture is the real server's pixels.
 #include <QGuiApplication>

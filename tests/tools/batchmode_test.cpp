@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tavrel program in batch mode, as a cron job starts it: no display, no session bus,
 // the user's settings file in a home of the test's own.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real conversions of what collections hold beyond the plain case: subtitle files in legacy
 // encodings, H.264 flagged above level 4.1, and a source file that is cut short.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One movie through the whole controller with the real tools: opened with its subtitle file,
 // scanned, added at once to a destination folder, converted, and announced.
 #include <QJsonArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the tests that convert with the real ffmpeg share: running a tool, a one-job host, and a
 // fixture that probes a movie, converts it and reads the output's streams with ffprobe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A job's log in its viewer: the command line as a shell reads it and ffmpeg's output, growing
 // while the job converts, opened from the failure explanation's "Show Log".
 #include <QClipboard>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A job driving fake ffmpeg scripts: failure, crash, success settings, pause, continue, remove.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makes tiny movies with the real ffmpeg for the tests that run the tools.
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The job queue driven through the controller, with a fake ffmpeg child that ends on cue.
 #include <QPointer>
 #include <QSignalSpy>

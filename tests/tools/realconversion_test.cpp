@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real conversions with the installed ffmpeg of short movies made at test time, checked with
 // ffprobe: codecs, channels, bitrates, subtitle tracks and the video copied bit for bit.
 #include <gtest/gtest.h>

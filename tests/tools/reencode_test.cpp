@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real conversions of pictures the console cannot play: each comes out as H.264 it plays, read
 // back with ffprobe and mediainfo; a picture that plays is copied bit for bit; picture
 // subtitles are burned in or reported.

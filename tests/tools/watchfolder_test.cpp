@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tavrel watching a folder, as its user service runs it: movies arrive in pieces, are
 // converted once complete, once only, also across a restart; SIGTERM ends it cleanly.
 #include <QDir>

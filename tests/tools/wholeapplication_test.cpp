@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tavrel program started as a user starts it, with its own settings file, a home of
 // the test's own and movies on its command line.
 #include <QDir>

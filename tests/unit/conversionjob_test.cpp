@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The job's paths that launch no child: refusals before launch, removal and reveal.
 #include <gtest/gtest.h>
 

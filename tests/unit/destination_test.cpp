@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Destination folders: the pop-up layouts, adding folders from either window, the launch
 // check and folder access held by jobs.
 #include <QSettings>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File intake through the controller: opening and dropping files, subtitle matching, the scan
 // hand-over and adding the shown file. Records come from a scanner that runs no tool, and the
 // queue is paused so that no job launches.

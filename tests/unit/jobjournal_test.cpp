@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The queue's journal: its file format, what a launch makes of an earlier run's journal, and the
 // restore through the controller with scripted alerts and a scanner that runs no tool (the
 // queue is paused, so no job launches).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's life: start-up state, reopening, notifications, links, the rating flag and
 // the alert for a tool that cannot be run.
 #include <QSettings>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Readable GoogleTest failure messages for Qt strings (found by argument-dependent lookup).
 #include <QString>

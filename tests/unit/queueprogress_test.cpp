@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The queue's overall progress for the launcher entry, over jobs put in chosen states.
 #include <QSignalSpy>
 

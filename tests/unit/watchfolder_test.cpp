@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The watched folder's plain rules: when a movie is complete, what the state file holds, who
 // writes a file, and the --watch command line.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform services the core uses, installed once at start-up (the real ones) or by a test
 // (scripted ones). Each pointer is non-owning and stays valid while installed.

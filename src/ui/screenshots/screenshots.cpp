@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the pictures of the documentation from a real X server (scripts/screenshots runs it on
 // Xvfb): the windows as the server shows them, with private folders and settings and a stand-in
 // ffmpeg that acts out a finished, a failed and a running conversion.
@@ -31,7 +32,7 @@ namespace {
 using namespace tavrel;
 
 // Finished after two seconds, failed after one, or a long run at sixty times real time,
-// chosen by the source's name.
+// chosen by the source's name; the finished one's output check is given a playable file's report.
 const char *kFakeFfmpeg = R"sh(#!/bin/sh
 progress=""; prev=""; src=""
 for arg in "$@"; do
@@ -39,6 +40,17 @@ for arg in "$@"; do
     [ "$prev" = "-i" ] && [ -z "$src" ] && src="$arg"
     prev="$arg"; last="$arg"
 done
+# Without -progress it is the output check's probe: the report of an MP4 file the console plays.
+if [ -z "$progress" ]; then
+    cat >&2 <<'EOF'
+Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'out.mp4':
+  Duration: 00:14:48.00, start: 0.000000, bitrate: 5120 kb/s
+  Stream #0:0[0x1](und): Video: h264 (High) (avc1 / 0x31637661), yuv420p(progressive), 1920x818 [SAR 1:1 DAR 960:409], 4600 kb/s, 24 fps, 24 tbr, 12288 tbn (default)
+  Stream #0:1[0x2](eng): Audio: ac3 (ac-3 / 0x332D6361), 48000 Hz, 5.1(side), fltp, 448 kb/s (default)
+At least one output file must be specified
+EOF
+    exit 1
+fi
 case "$src" in
 *Tears*)
     sleep 1
