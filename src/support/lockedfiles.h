@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files that outlive a run: an advisory lock that the kernel drops when its process ends, however
 // it ends, and a whole-file write that a full disk or a crash cannot leave half done.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real conversions of pictures the console plays but would show wrong: turned by a display
 // rotation, woven from two fields, or in HDR colours. Each comes out upright, progressive and in
 // BT.709, with its display aspect, as H.264 the console plays.

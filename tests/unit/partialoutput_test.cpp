@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A later run deletes the partial outputs no live run holds, and nothing that is not plainly one.
 #include <gtest/gtest.h>
 
