@@ -66,6 +66,7 @@ port=$port
 network_interface=lo
 friendly_name=$name
 inotify=yes
+log_level=general,artwork,database,scanner,metadata,http,ssdp,tivo=warn,inotify=info
 EOF
     minidlnad -S -f "$work/minidlna.conf" -P "$work/minidlna.pid" >"$work/server.out" 2>&1 &
     server=$!
@@ -80,6 +81,10 @@ EOF
     server=
 done
 ((started)) || fail "minidlnad did not answer: $(cat "$work/server.out")"
+# The server watches the folder only a while after its first scan: a file made before then is
+# never listed.
+watching() { grep -qF "Added watch to $out " "$work/log/minidlna.log" 2>/dev/null; }
+wait_for 60 watching || fail "minidlnad never watched $out"
 
 # One Browse of BrowseDirectChildren, the DIDL-Lite result unescaped, one object a line.
 browse() {
