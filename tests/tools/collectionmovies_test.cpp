@@ -80,12 +80,6 @@ protected:
         EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
         makeFile(d + "/cut.mkv", whole.read(whole.size() / 10));
     }
-    static void TearDownTestSuite()
-    {
-        delete movies;
-        movies = nullptr;
-    }
-    QString moviePath(const QString &name) const override { return movies->filePath(name); }
 
     // The first subtitle track of the output, read back as SRT text.
     QString subtitleText(const QString &outputName)
@@ -114,11 +108,7 @@ protected:
                 hashes.append(line.section(u',', 5).trimmed());
         return hashes;
     }
-
-    static QTemporaryDir *movies;
 };
-
-QTemporaryDir *CollectionMoviesTest::movies = nullptr;
 
 TEST_F(CollectionMoviesTest, SubtitleFilesInLegacyEncodingsKeepTheirText)
 {

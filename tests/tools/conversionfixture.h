@@ -72,7 +72,14 @@ protected:
         platform.volumes.byPrefix.insert(QStringLiteral("/"), {quint64(1) << 40, std::nullopt});
     }
 
-    virtual QString moviePath(const QString &name) const = 0;
+    // The suite's movies, made once by each suite's SetUpTestSuite into `movies`.
+    static void TearDownTestSuite()
+    {
+        delete movies;
+        movies = nullptr;
+    }
+    static QString moviePath(const QString &name) { return movies->filePath(name); }
+    static inline QTemporaryDir *movies = nullptr;
 
     // Runs the job to its end, whatever that is; the job stays listed.
     ConversionJob *runJob(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)

@@ -142,14 +142,6 @@ protected:
                                   QStringLiteral("rotate=%1").arg(kind.rotateTag), path});
         }
     }
-    static void TearDownTestSuite()
-    {
-        delete movies;
-        movies = nullptr;
-    }
-    QString moviePath(const QString &name) const override { return movies->filePath(name); }
-
-    static inline QTemporaryDir *movies = nullptr;
 };
 
 TEST_F(PictureShownTest, EveryKindComesOutUprightProgressiveAndInBt709)

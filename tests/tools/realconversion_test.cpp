@@ -101,18 +101,7 @@ protected:
                               "sine=frequency=440:sample_rate=8000", "-t", "900"}
                 + h264 + QStringList{"-c:a", "pcm_s16le", d + "/long.mkv"});
     }
-    static void TearDownTestSuite()
-    {
-        delete movies;
-        movies = nullptr;
-    }
-
-    QString moviePath(const QString &name) const override { return movies->filePath(name); }
-
-    static QTemporaryDir *movies;
 };
-
-QTemporaryDir *RealConversionTest::movies = nullptr;
 
 } // namespace
 

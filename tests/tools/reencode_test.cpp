@@ -72,14 +72,6 @@ protected:
             kQuiet + picture("720x576") + QStringList{"-i", subtitles, "-t", "3", "-map", "0:v", "-map", "1:s"} + kX264
                 + QStringList{"-pix_fmt", "yuv420p", "-c:s", "copy", movies->filePath("h264 subs.mkv")});
     }
-    static void TearDownTestSuite()
-    {
-        delete movies;
-        movies = nullptr;
-    }
-    QString moviePath(const QString &name) const override { return movies->filePath(name); }
-
-    static inline QTemporaryDir *movies = nullptr;
 };
 
 TEST_F(ReencodeTest, EveryUnplayablePictureComesOutAsH264ThatPlays)

@@ -142,90 +142,36 @@ TEST(Playability, PicturesShownRotatedInterlacedOrInHdr)
         qint64 outWidth, outHeight;
         QString filters;
     } rows[] = {
-        {"h264 (High), yuv420p(progressive), 1920x1080 [SAR 1:1 DAR 16:9], 30 fps\n"
-         "Side data:\n displaymatrix: rotation of 90.00 degrees",
-         {QStringLiteral("1080\u00D71920"), QStringLiteral("shown rotated 90\u00B0")},
-         {"rotated upright"},
-         608,
-         1080,
-         "scale=608:1080,setsar=1"},
-        {"h264 (High), yuv420p(progressive), 1920x1080 [SAR 1:1 DAR 16:9], 60 fps\n"
-         "Side data:\n cpb: bitrate max/min/avg: 0/0/0\n displaymatrix: rotation of -90.00 degrees",
-         {QStringLiteral("1080\u00D71920"), QStringLiteral("shown rotated 270\u00B0")},
-         {"rotated upright"},
-         404,
-         720,
-         "scale=404:720,setsar=1"},
-        {"hevc (Main), yuv420p(tv, progressive), 1280x720 [SAR 1:1 DAR 16:9], 30 fps\n"
-         "Side data:\n displaymatrix: rotation of -180.00 degrees",
-         {"HEVC", QStringLiteral("shown rotated 180\u00B0")},
-         {"rotated upright"},
-         1280,
-         720,
-         ""},
+        // clang-format off
+        {"h264 (High), yuv420p(progressive), 1920x1080 [SAR 1:1 DAR 16:9], 30 fps\nSide data:\n displaymatrix: rotation of 90.00 degrees",
+         {QStringLiteral("1080\u00D71920"), QStringLiteral("shown rotated 90\u00B0")}, {"rotated upright"}, 608, 1080, "scale=608:1080,setsar=1"},
+        {"h264 (High), yuv420p(progressive), 1920x1080 [SAR 1:1 DAR 16:9], 60 fps\nSide data:\n cpb: bitrate max/min/avg: 0/0/0\n displaymatrix: rotation of -90.00 degrees",
+         {QStringLiteral("1080\u00D71920"), QStringLiteral("shown rotated 270\u00B0")}, {"rotated upright"}, 404, 720, "scale=404:720,setsar=1"},
+        {"hevc (Main), yuv420p(tv, progressive), 1280x720 [SAR 1:1 DAR 16:9], 30 fps\nSide data:\n displaymatrix: rotation of -180.00 degrees",
+         {"HEVC", QStringLiteral("shown rotated 180\u00B0")}, {"rotated upright"}, 1280, 720, ""},
         {"mpeg2video (Main), yuv420p(tv, top first), 720x576 [SAR 64:45 DAR 16:9], 25 fps",
-         {"MPEG-2", "interlaced, top field first"},
-         {"deinterlaced"},
-         720,
-         576,
-         "bwdif=mode=send_frame:parity=tff"},
+         {"MPEG-2", "interlaced, top field first"}, {"deinterlaced"}, 720, 576, "bwdif=mode=send_frame:parity=tff"},
         {"mpeg2video (Main), yuv420p(tv, bottom first), 720x480 [SAR 8:9 DAR 4:3], 29.97 fps",
-         {"MPEG-2", "interlaced, bottom field first"},
-         {"deinterlaced"},
-         720,
-         480,
-         "bwdif=mode=send_frame:parity=bff"},
+         {"MPEG-2", "interlaced, bottom field first"}, {"deinterlaced"}, 720, 480, "bwdif=mode=send_frame:parity=bff"},
         {"mpeg2video (Main), yuv420p(tv, top coded first (swapped)), 720x480 [SAR 8:9 DAR 4:3], 29.97 fps",
-         {"MPEG-2", "interlaced, bottom field first"},
-         {"deinterlaced"},
-         720,
-         480,
-         "bwdif=mode=send_frame:parity=bff"},
-        {"hevc (Main 10), yuv420p10le(tv, bt2020nc/bt2020/smpte2084, progressive), 3840x2160 [SAR 1:1 DAR 16:9], 24 "
-         "fps",
-         {"HEVC", "10-bit", "HDR (PQ) colours"},
-         {"HDR tone mapped to SDR"},
-         1920,
-         1080,
-         "scale=1920:1080," + hdrChain.arg("smpte2084")},
+         {"MPEG-2", "interlaced, bottom field first"}, {"deinterlaced"}, 720, 480, "bwdif=mode=send_frame:parity=bff"},
+        {"hevc (Main 10), yuv420p10le(tv, bt2020nc/bt2020/smpte2084, progressive), 3840x2160 [SAR 1:1 DAR 16:9], 24 fps",
+         {"HEVC", "10-bit", "HDR (PQ) colours"}, {"HDR tone mapped to SDR"}, 1920, 1080, "scale=1920:1080," + hdrChain.arg("smpte2084")},
         {"hevc (Main 10), yuv420p10le(tv, bt2020nc/bt2020/arib-std-b67, progressive), 1280x720, 50 fps",
-         {"HEVC", "10-bit", "HDR (HLG) colours"},
-         {"HDR tone mapped to SDR"},
-         1280,
-         720,
-         hdrChain.arg("arib-std-b67")},
+         {"HEVC", "10-bit", "HDR (HLG) colours"}, {"HDR tone mapped to SDR"}, 1280, 720, hdrChain.arg("arib-std-b67")},
         // Dolby Vision profile 8 is shown through its HDR10 base layer.
-        {"hevc (Main 10), yuv420p10le(tv, bt2020nc/bt2020/smpte2084), 1920x1080, 24 fps\n"
-         "Side data:\n DOVI configuration record: version: 1.0, profile: 8, level: 6, rpu flag: 1, el flag: 0, bl "
-         "flag: 1, compatibility id: 1",
-         {"HEVC", "10-bit", "HDR (PQ) colours"},
-         {"HDR tone mapped to SDR"},
-         1920,
-         1080,
-         hdrChain.arg("smpte2084")},
+        {"hevc (Main 10), yuv420p10le(tv, bt2020nc/bt2020/smpte2084), 1920x1080, 24 fps\nSide data:\n DOVI configuration record: version: 1.0, profile: 8, level: 6, rpu flag: 1, el flag: 0, bl flag: 1, compatibility id: 1",
+         {"HEVC", "10-bit", "HDR (PQ) colours"}, {"HDR tone mapped to SDR"}, 1920, 1080, hdrChain.arg("smpte2084")},
         {"h264 (High 10), yuv420p10le(pc, bt2020nc/bt2020/bt2020-10, progressive), 1920x1080, 24 fps",
-         {"10-bit", "BT.2020 colours"},
-         {"colours converted to BT.709"},
-         1920,
-         1080,
+         {"10-bit", "BT.2020 colours"}, {"colours converted to BT.709"}, 1920, 1080,
          "zscale=tin=bt2020-10:min=bt2020nc:pin=bt2020:rin=full:p=bt709:t=bt709:m=bt709:r=limited,format=yuv420p"},
         // An interlaced picture that plays is copied with its fields flagged; a cover picture's
         // and a metadata tag's "rotation" are not the movie's.
-        {"h264 (High), yuv420p(top first), 1920x1080 [SAR 1:1 DAR 16:9], 25 fps",
-         {},
-         {},
-         1920,
-         1080,
-         "bwdif=mode=send_frame:parity=tff"},
-        {"h264 (High), yuv420p(tv, bt709, progressive), 1920x1080, 24 fps\n"
-         "Metadata:\n displaymatrix   : rotation of 90.00 degrees\n"
-         "Stream #0:1: Video: mjpeg, yuvj420p, 600x600, 90k tbn (attached pic)\n"
-         "Side data:\n displaymatrix: rotation of 90.00 degrees",
-         {},
-         {},
-         1920,
-         1080,
-         ""},
+        {"h264 (High), yuv420p(top first), 1920x1080 [SAR 1:1 DAR 16:9], 25 fps", {}, {}, 1920, 1080, "bwdif=mode=send_frame:parity=tff"},
+        {"h264 (High), yuv420p(tv, bt709, progressive), 1920x1080, 24 fps\nMetadata:\n displaymatrix   : rotation of 90.00 degrees\n"
+         "Stream #0:1: Video: mjpeg, yuvj420p, 600x600, 90k tbn (attached pic)\nSide data:\n displaymatrix: rotation of 90.00 degrees",
+         {}, {}, 1920, 1080, ""},
+        // clang-format on
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.stream);
