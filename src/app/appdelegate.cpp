@@ -15,7 +15,16 @@
 
 namespace tavrel {
 
-AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_intake(m_queue, m_destinations, this)
+QString queueWindowTitle(const QString &appName, bool paused, qsizetype jobCount, qsizetype queuedCount)
+{
+    const QString jobs = jobCount > 0
+        ? makeString(QStringLiteral(" [%li Job(s), %li Queued]"), qint64(jobCount), qint64(queuedCount))
+        : QString();
+    return makeString(QStringLiteral("%@%@%@"), appName, paused ? QStringLiteral(" (Paused)") : QStringLiteral(" "),
+                      jobs);
+}
+
+AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_intake(m_queue, m_destinations)
 {
     // Before anything reads a setting; registering again is harmless.
     settings::registerAppDefaults();
@@ -23,6 +32,33 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_intake(m_queue, m
     connect(&m_queue, &JobQueue::addHandled, &m_intake, &FileIntake::cancelAdd);
     connect(&m_queue, &JobQueue::terminationRequested, this, &AppDelegate::terminateApplication);
     connect(&m_intake, &FileIntake::becameIdle, this, &AppDelegate::quitIfIntakeWasAwaited);
+    for (auto changed : {&JobQueue::taskArrayChanged, &JobQueue::jobStateChanged, &JobQueue::pausedChanged})
+        connect(&m_queue, changed, this, &AppDelegate::updateWindowTitle);
+    updateWindowTitle();
+}
+
+QString AppDelegate::addButtonTitle() const
+{
+    return paused() ? QStringLiteral("Add to Queue") : QStringLiteral("Start Conversion");
+}
+
+QString AppDelegate::toolbarImageName() const
+{
+    return paused() ? QStringLiteral("toolbar_start") : QStringLiteral("toolbar_pause");
+}
+
+QString AppDelegate::toolbarLabel() const
+{
+    return paused() ? QStringLiteral("Resume Queue") : QStringLiteral("Pause Queue");
+}
+
+void AppDelegate::updateWindowTitle()
+{
+    const QString title = queueWindowTitle(appName(), paused(), taskArray().size(), jobCountWithState(Queued));
+    if (title == m_windowTitle)
+        return;
+    m_windowTitle = title;
+    Q_EMIT windowTitleChanged();
 }
 
 AppDelegate::~AppDelegate()
@@ -42,12 +78,11 @@ void AppDelegate::forwardSignals()
     connect(&m_queue, &JobQueue::jobsInserted, this, &AppDelegate::jobsInserted);
     connect(&m_queue, &JobQueue::jobAboutToBeRemoved, this, &AppDelegate::jobAboutToBeRemoved);
     connect(&m_queue, &JobQueue::jobRemoved, this, &AppDelegate::jobRemoved);
-    connect(&m_queue, &JobQueue::pausedChanged, this, &AppDelegate::pausedChanged);
-    connect(&m_queue, &JobQueue::addButtonTitleChanged, this, &AppDelegate::addButtonTitleChanged);
-    connect(&m_queue, &JobQueue::pauseLookChanged, this, &AppDelegate::pauseLookChanged);
-    connect(&m_queue, &JobQueue::windowTitleChanged, this, &AppDelegate::windowTitleChanged);
+    for (auto changed :
+         {&AppDelegate::pausedChanged, &AppDelegate::addButtonTitleChanged, &AppDelegate::pauseLookChanged})
+        connect(&m_queue, &JobQueue::pausedChanged, this, changed);
 
-    connect(&m_intake, &FileIntake::filePanelHeightChanged, this, &AppDelegate::filePanelHeightChanged);
+    connect(&m_intake, &FileIntake::panelShownChanged, this, &AppDelegate::filePanelHeightChanged);
     connect(&m_intake, &FileIntake::isScanningChanged, this, &AppDelegate::isScanningChanged);
     connect(&m_intake, &FileIntake::fileInfoChanged, this, &AppDelegate::fileInfoChanged);
     connect(&m_intake, &FileIntake::audioPopUpItemsChanged, this, &AppDelegate::audioPopUpItemsChanged);
@@ -75,7 +110,6 @@ void AppDelegate::applicationDidFinishLaunching()
     installNotificationHandler();
 
     m_intake.reset();
-    m_queue.setAddButtonTitle(QStringLiteral("Start Conversion"));
 
     const OssoryLib *lib = OssoryLib::shared();
     m_build = makeString(QStringLiteral("%@ %i"), localized(QStringLiteral("Build:")), lib ? lib->appVersion() : 0);
@@ -159,10 +193,9 @@ void AppDelegate::terminateApplication()
 void AppDelegate::quitIfIntakeWasAwaited()
 {
     // A quit that QuitAfterConversion asked for while movies were still coming in.
-    if (m_quitWhenIntakeIdle && settings::defaultInt(settings::kQuitAfterConversionKey)
-        && jobCountWithState(Converting) == 0) {
+    if (m_quitWhenIntakeIdle) {
         m_quitWhenIntakeIdle = false;
-        terminateApplication();
+        m_queue.quitIfDone();
     }
 }
 

@@ -3,8 +3,8 @@
 // The application controller: runs the application's life from launch to quit and is the main
 // window's view model: the window binds to its properties and calls its operations, and holds
 // no widget reference itself. The work is done by the objects it owns, to which its members
-// forward: the job queue, the file intake and the destination folders. Jobs call it back
-// through JobHost.
+// forward: the job queue, the file intake and the destination folders. The window's look of
+// the queue (titles, the pause button's image, the file panel's height) is made here.
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -32,7 +32,11 @@ namespace platform {
 class UserNotifier;
 }
 
-class AppDelegate final : public QObject, public JobHost
+// The main window's title: the application name, " (Paused)" or a single space, and
+// " [N Job(s), M Queued]" when there are jobs.
+QString queueWindowTitle(const QString &appName, bool paused, qsizetype jobCount, qsizetype queuedCount);
+
+class AppDelegate final : public QObject
 {
     Q_OBJECT
     // Queue
@@ -72,8 +76,8 @@ class AppDelegate final : public QObject, public JobHost
 
 public:
     // The file panel's heights (the layout constant of the panel's top constraint).
-    static constexpr int kFilePanelShownHeight = FileIntake::kFilePanelShownHeight;
-    static constexpr int kFilePanelHiddenHeight = FileIntake::kFilePanelHiddenHeight;
+    static constexpr int kFilePanelShownHeight = 117;
+    static constexpr int kFilePanelHiddenHeight = 0;
 
     using Scanner = FileIntake::Scanner;
 
@@ -85,29 +89,24 @@ public:
     // ---- Queue ----
     const MutableConversionJobArray &taskArray() const { return m_queue.taskArray(); }
     bool paused() const { return m_queue.paused(); }
-    QString addButtonTitle() const { return m_queue.addButtonTitle(); }
-    QString toolbarImageName() const { return m_queue.toolbarImageName(); }
-    QString toolbarLabel() const { return m_queue.toolbarLabel(); }
-    QString menuItemTitle() const { return m_queue.menuItemTitle(); }
-    QString windowTitle() const { return m_queue.windowTitle(); }
+    // What the pause button and the add button show: the queue runs, or is paused.
+    QString addButtonTitle() const;
+    QString toolbarImageName() const;
+    QString toolbarLabel() const;
+    QString menuItemTitle() const { return toolbarLabel(); }
+    QString windowTitle() const { return m_windowTitle; }
 
     // Takes ownership of the job. Drops it with an alert when its destination cannot be written.
     void addJob(ConversionJob *job) { m_queue.addJob(job); }
     void cleanClicked() { m_queue.cleanClicked(); }
-    void updateWindowTitle() { m_queue.updateWindowTitle(); }
-
-    // JobHost (also called by the window: pauseContinueClicked with the clicked item as sender).
-    qint64 jobCountWithState(qint32 state) const override { return m_queue.jobCountWithState(state); }
-    void startNextJobInQueue() override { m_queue.startNextJobInQueue(); }
-    void removeJob(ConversionJob *job) override { m_queue.removeJob(job); }
-    void pauseContinueClicked(QObject *sender) override { m_queue.pauseContinueClicked(sender); } // nullptr: no sender
-    void terminateApplication() override;
-    bool isSourceInUse(const ConversionJob *job) const override { return m_queue.isSourceInUse(job); }
-    ConversionSettings conversionSettings() const override { return m_queue.conversionSettings(); }
-    void jobEnded(ConversionJob *job, JobEnd end) override { m_queue.jobEnded(job, end); }
-    bool refusalEndsJob() const override { return m_refusalEndsJob; }
+    qint64 jobCountWithState(qint32 state) const { return m_queue.jobCountWithState(state); }
+    void startNextJobInQueue() { m_queue.startNextJobInQueue(); }
+    // The window's pause button (the clicked item as sender).
+    void pauseContinueClicked(QObject *sender) { m_queue.pauseContinueClicked(sender); }
+    // QuitAfterConversion's quit; waits for the movies still coming in.
+    void terminateApplication();
     // An unattended batch: a job the free-space checks refuse ends Failed instead of waiting.
-    void setRefusalEndsJob(bool ends) { m_refusalEndsJob = ends; }
+    void setRefusalEndsJob(bool ends) { m_queue.setRefusalEndsJob(ends); }
 
     // ---- Lifecycle ----
     void applicationDidFinishLaunching();
@@ -142,7 +141,7 @@ public:
     void cancelAdd() { m_intake.cancelAdd(); }
     std::optional<QString> bestLanguage() const { return m_intake.bestLanguage(); }
 
-    int filePanelHeight() const { return m_intake.filePanelHeight(); }
+    int filePanelHeight() const { return m_intake.isPanelShown() ? kFilePanelShownHeight : kFilePanelHiddenHeight; }
     bool isScanning() const { return m_intake.isScanning(); }
     const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_intake.fileInfo(); }
     QString fileName() const { return m_intake.fileName(); }
@@ -220,6 +219,7 @@ private:
     void forwardSignals();
     void installNotificationHandler();
     void quitIfIntakeWasAwaited();
+    void updateWindowTitle();
 
     // Declared in the order they depend on one another; jobs go with the queue, first.
     DestinationFolders m_destinations;
@@ -236,7 +236,7 @@ private:
     QUrl m_faqURL;
     QUrl m_readmeURL;
     platform::UserNotifier *m_notifier = nullptr; // the notifier our activation handler is on
-    bool m_refusalEndsJob = false;
+    QString m_windowTitle;
 };
 
 } // namespace tavrel

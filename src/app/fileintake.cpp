@@ -31,11 +31,10 @@ std::shared_ptr<MKVFileInfo> scanWithSettings(const QUrl &url)
 
 } // namespace
 
-FileIntake::FileIntake(JobQueue &queue, DestinationFolders &destinations, JobHost *jobHost, QObject *parent)
+FileIntake::FileIntake(JobQueue &queue, DestinationFolders &destinations, QObject *parent)
     : QObject(parent)
     , m_queue(queue)
     , m_destinations(destinations)
-    , m_jobHost(jobHost)
     , m_movieFileTypes(defaultMovieFileTypes())
     , m_scanner(&scanWithSettings)
 {
@@ -44,7 +43,7 @@ FileIntake::FileIntake(JobQueue &queue, DestinationFolders &destinations, JobHos
 void FileIntake::reset()
 {
     m_movieFileTypes = defaultMovieFileTypes();
-    setFilePanelHeight(kFilePanelHiddenHeight);
+    setPanelShown(false);
     m_importSubtitleFiles.clear();
     m_importFiles.clear();
 }
@@ -136,7 +135,7 @@ void FileIntake::addNextFile()
     const QString key = pathWithoutExtension(path);
     const QString subtitle = m_importSubtitleFiles.value(key);
 
-    setFilePanelHeight(kFilePanelShownHeight);
+    setPanelShown(true);
     setIsScanning(true);
 
     m_importFiles.removeLast();
@@ -176,8 +175,8 @@ void FileIntake::scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QStri
     }
     if (info && !info->toolFailure.isEmpty())
         reportToolFailure(*info);
+    m_subtitleFile = info ? subtitlePath : QString();
     if (info && !subtitlePath.isEmpty()) {
-        info->subtitleFileURL = fileURL(subtitlePath);
         info->informationString = replaced(info->informationString, QStringLiteral(")"), QStringLiteral("+1)"));
     }
     setFileInfo(info);
@@ -204,7 +203,7 @@ void FileIntake::setFileInfo(std::shared_ptr<MKVFileInfo> info)
     m_fileInfo = std::move(info);
     Q_EMIT fileInfoChanged();
 
-    const QStringList items = m_fileInfo ? m_fileInfo->audioTrackInformation : QStringList();
+    const QStringList items = m_fileInfo ? audioTrackDescriptions(m_fileInfo->audioTracks) : QStringList();
     if (items != m_audioPopUpItems) {
         m_audioPopUpItems = items;
         Q_EMIT audioPopUpItemsChanged();
@@ -221,12 +220,8 @@ void FileIntake::setFileInfo(std::shared_ptr<MKVFileInfo> info)
 
 void FileIntake::selectBestAudioTrack()
 {
-    const std::optional<QString> best = bestLanguage();
-    if (!best)
-        return;
-    const qsizetype index = m_audioPopUpItems.indexOf(*best);
-    if (index >= 0)
-        setAudioPopUpIndex(int(index));
+    if (const std::optional<QString> best = bestLanguage())
+        setAudioPopUpIndex(int(m_audioPopUpItems.indexOf(*best)));
 }
 
 std::optional<QString> FileIntake::bestLanguage() const
@@ -235,7 +230,11 @@ std::optional<QString> FileIntake::bestLanguage() const
         return std::nullopt;
     const QStringList languages =
         languageListFor(settings::defaultInt(settings::kDefaultAudioKey), m_preferredLanguages);
-    return tavrel::bestLanguage(m_fileInfo->audioTrackInformation, languages);
+    const std::optional<int> streamId = bestAudioTrack(m_fileInfo->audioTracks, languages);
+    for (const AudioTrackFacts &track : m_fileInfo->audioTracks)
+        if (track.streamId == streamId)
+            return audioTrackDescription(track);
+    return std::nullopt;
 }
 
 QString FileIntake::fileName() const
@@ -273,24 +272,28 @@ void FileIntake::addToQueue()
         return;
     }
     const std::shared_ptr<MKVFileInfo> info = m_fileInfo;
-    auto *job = new ConversionJob(m_jobHost, this);
-    job->setFileInfo(info);
-    job->setAudioTrackIndex(quint64(qMax(m_audioPopUpIndex, 0)));
+    ConversionRequest request;
+    request.source = info->fileURL.toLocalFile();
+    request.inspection = info;
+    if (m_audioPopUpIndex >= 0 && m_audioPopUpIndex < info->audioTracks.size())
+        request.audioStreamId = info->audioTracks.at(m_audioPopUpIndex).streamId;
+    request.subtitleFile = m_subtitleFile;
+    request.options = m_requestOptions;
+    // The job is made once its output is named.
+    auto queue = [this, &request] { m_queue.addJob(new ConversionJob(&m_queue, request, this)); };
 
     const QString outputName = outputFileName(info->fileName.isEmpty() ? info->fileURL.fileName() : info->fileName);
 
     const DestinationFolders::Selection folder = m_destinations.selectedFolder();
     if (folder.namesFolder) {
         if (const std::optional<QString> &folderPath = folder.path) {
-            info->securityURL = fileURL(*folderPath);
-            info->destinationURL = fileURL(uniqueFile(
-                *folderPath + u'/' + outputName, [this](const QString &path) { return m_queue.isOutputTaken(path); }));
-        } else {
-            // The write test of addJob rejects an empty destination with its alert.
-            info->securityURL = QUrl();
-            info->destinationURL = QUrl();
+            request.destinationFolder = fileURL(*folderPath).toLocalFile();
+            request.output.path = fileURL(uniqueFile(*folderPath + u'/' + outputName, [this](const QString &path) {
+                                      return m_queue.isOutputTaken(path);
+                                  })).toLocalFile();
         }
-        m_queue.addJob(job);
+        // The write test of addJob rejects an empty destination with its alert.
+        queue();
         return;
     }
 
@@ -304,10 +307,8 @@ void FileIntake::addToQueue()
     const std::optional<QString> answer = panels
         ? panels->chooseSaveFile(platform::PanelParent::MainWindow, sourceFolder, proposed, QStringLiteral("mp4"))
         : std::nullopt;
-    if (!answer || answer->isEmpty()) {
-        delete job;
+    if (!answer || answer->isEmpty())
         return;
-    }
     QString chosen = withMp4Extension(*answer);
     // The panel asked about replacing the name it was given, not about the one with ".mp4" added.
     if (chosen != *answer)
@@ -319,7 +320,6 @@ void FileIntake::addToQueue()
                                         "MP4 file."),
                          elidedName(QFileInfo(chosen).fileName()), appName()),
               QStringLiteral("OK"));
-        delete job;
         return;
     }
     // A path that another listed job is writing, or will write, is not the user's to replace:
@@ -330,7 +330,6 @@ void FileIntake::addToQueue()
                                         "name for the MP4 file."),
                          elidedName(QFileInfo(chosen).fileName()), appName()),
               QStringLiteral("OK"));
-        delete job;
         return;
     }
     // The panel has asked about replacing an existing file; the write test fails for one. A folder
@@ -340,8 +339,8 @@ void FileIntake::addToQueue()
         if (!existing.isDir() || existing.isSymLink())
             QFile::remove(chosen);
     }
-    info->destinationURL = fileURL(chosen);
-    m_queue.addJob(job);
+    request.output.path = fileURL(chosen).toLocalFile();
+    queue();
 }
 
 void FileIntake::cancelAdd()
@@ -350,20 +349,20 @@ void FileIntake::cancelAdd()
         // The movie being read is dropped when its scan ends; the next one follows then.
         m_scanCancelled = true;
         if (m_importFiles.isEmpty())
-            setFilePanelHeight(kFilePanelHiddenHeight);
+            setPanelShown(false);
         return;
     }
     if (!m_importFiles.isEmpty()) {
         addNextFile();
         return;
     }
-    setFilePanelHeight(kFilePanelHiddenHeight);
+    setPanelShown(false);
     Q_EMIT becameIdle();
 }
 
 bool FileIntake::isIntakeBusyBesidesPending() const
 {
-    return m_isScanning || m_filePanelHeight != kFilePanelHiddenHeight;
+    return m_isScanning || m_panelShown;
 }
 
 bool FileIntake::isIntakeBusy() const
@@ -371,12 +370,12 @@ bool FileIntake::isIntakeBusy() const
     return !m_importFiles.isEmpty() || isIntakeBusyBesidesPending();
 }
 
-void FileIntake::setFilePanelHeight(int height)
+void FileIntake::setPanelShown(bool shown)
 {
-    if (m_filePanelHeight == height)
+    if (m_panelShown == shown)
         return;
-    m_filePanelHeight = height;
-    Q_EMIT filePanelHeightChanged();
+    m_panelShown = shown;
+    Q_EMIT panelShownChanged();
 }
 
 void FileIntake::setIsScanning(bool scanning)

@@ -14,12 +14,12 @@
 #include <optional>
 
 #include "app/intakerules.h"
+#include "conversion/conversionrequest.h"
 #include "inspection/mkvfileinfo.h"
 
 namespace tavrel {
 
 class DestinationFolders;
-class JobHost;
 class JobQueue;
 
 class FileIntake final : public QObject
@@ -27,15 +27,11 @@ class FileIntake final : public QObject
     Q_OBJECT
 
 public:
-    // The file panel's heights (the layout constant of the panel's top constraint).
-    static constexpr int kFilePanelShownHeight = 117;
-    static constexpr int kFilePanelHiddenHeight = 0;
-
     // Builds the record of one movie; blocks (runs the tools). Replaceable for tests.
     using Scanner = std::function<std::shared_ptr<MKVFileInfo>(const QUrl &url)>;
 
-    // New jobs call back `jobHost` and go to `queue`, into the folder `destinations` selects.
-    FileIntake(JobQueue &queue, DestinationFolders &destinations, JobHost *jobHost, QObject *parent = nullptr);
+    // New jobs go to `queue`, into the folder `destinations` selects.
+    FileIntake(JobQueue &queue, DestinationFolders &destinations, QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(FileIntake)
 
     // At launch: nothing waits, the panel is hidden.
@@ -54,9 +50,12 @@ public:
     // A movie is being read or shown in the panel.
     bool isIntakeBusyBesidesPending() const;
 
-    int filePanelHeight() const { return m_filePanelHeight; }
+    // The file panel is shown: a movie is read or waits there.
+    bool isPanelShown() const { return m_panelShown; }
     bool isScanning() const { return m_isScanning; }
     const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_fileInfo; }
+    // The subtitle file found beside the shown movie; empty when none.
+    QString subtitleFile() const { return m_subtitleFile; }
     QString fileName() const;
     QString informationString() const;
     QString conversionNotes() const;
@@ -70,9 +69,11 @@ public:
     void setPreferredLanguages(const QStringList &languages);
 
     void setScanner(Scanner scanner); // default: MKVFileInfo::scan with the ReencodeVideo setting
+    // What every new request overrides of the settings (the batch's options).
+    void setRequestOptions(const ConversionOptions &options) { m_requestOptions = options; }
 
 Q_SIGNALS:
-    void filePanelHeightChanged();
+    void panelShownChanged();
     void isScanningChanged();
     void fileInfoChanged();
     void audioPopUpItemsChanged();
@@ -84,7 +85,7 @@ Q_SIGNALS:
     void becameIdle();
 
 private:
-    void setFilePanelHeight(int height);
+    void setPanelShown(bool shown);
     void setIsScanning(bool scanning);
     void setFileInfo(std::shared_ptr<MKVFileInfo> info);
     void scanEnded(const std::shared_ptr<MKVFileInfo> &info, const QString &subtitlePath);
@@ -94,13 +95,14 @@ private:
 
     JobQueue &m_queue;
     DestinationFolders &m_destinations;
-    JobHost *m_jobHost;
     QStringList m_movieFileTypes;
     QStringList m_importFiles;
     QHash<QString, QString> m_importSubtitleFiles;
     std::shared_ptr<MKVFileInfo> m_fileInfo;
     bool m_isScanning = false;
-    int m_filePanelHeight = kFilePanelHiddenHeight;
+    bool m_panelShown = false;
+    QString m_subtitleFile; // the shown movie's
+    ConversionOptions m_requestOptions;
     QStringList m_audioPopUpItems;
     int m_audioPopUpIndex = -1;
     Scanner m_scanner;

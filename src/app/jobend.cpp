@@ -2,36 +2,21 @@
 #include "app/jobend.h"
 
 #include <QFile>
-#include <QTimer>
 
 #include <optional>
 
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
+#include "conversion/failureexplanation.h"
+#include "support/alerts.h"
 #include "platform/api/services.h"
 #include "support/format.h"
 #include "support/ossorylib.h"
+#include "support/strings.h"
 
 namespace tavrel {
 
 namespace {
-
-// Starts put off to the next turn of the loop: until they have run, the queue is not idle.
-int deferredStarts = 0;
-
-void startNextWhenIdle(JobHost &queue)
-{
-    if (queue.jobCountWithState(Converting) == 0)
-        queue.startNextJobInQueue();
-}
-
-// Only after the next start: a job that started from here keeps the application running.
-void quitWhenIdle(JobHost &queue)
-{
-    if (settings::defaultInt(settings::kQuitAfterConversionKey) && deferredStarts == 0
-        && queue.jobCountWithState(Converting) == 0)
-        queue.terminateApplication();
-}
 
 // Why the source could not be disposed of; none when it was.
 std::optional<QString> disposeOfSource(const QString &source)
@@ -46,9 +31,9 @@ std::optional<QString> disposeOfSource(const QString &source)
 }
 
 // A source that AutoRemove had to keep: the job's log and a notification say why.
-void reportKeptSource(ConversionJob *job, const MKVFileInfo &info, const QString &why)
+void reportKeptSource(ConversionJob *job, const QString &why)
 {
-    const QString text = makeString(QStringLiteral("The movie %@ was kept: %@."), info.fileName, why);
+    const QString text = makeString(QStringLiteral("The movie %@ was kept: %@."), job->fileInfo()->fileName, why);
     job->addNote(text);
     if (auto *notifier = platform::services().notifier) {
         platform::UserNotification note;
@@ -58,14 +43,23 @@ void reportKeptSource(ConversionJob *job, const MKVFileInfo &info, const QString
     }
 }
 
-void notifyEnd(const MKVFileInfo *info, bool failed)
+void disposeAfterJob(ConversionJob *job, bool sourceInUse)
+{
+    if (job->fileInfo() && settings::defaultInt(settings::kAutoRemoveKey) && !sourceInUse)
+        if (const auto kept = disposeOfSource(job->request().source))
+            reportKeptSource(job, *kept);
+    if (settings::defaultInt(settings::kAutoCleanKey))
+        job->remove();
+}
+
+void notifyJobEnd(const ConversionJob &job, JobEnd end)
 {
     auto *notifier = platform::services().notifier;
     if (!notifier)
         return;
-    const QString fileName = info ? info->fileName : QString();
+    const QString fileName = job.fileInfo() ? job.fileInfo()->fileName : QString();
     platform::UserNotification note;
-    if (failed) {
+    if (end == JobEnd::Failed) {
         note.title = makeString(QStringLiteral("%@ Conversion Failed"), appName());
         note.informativeText = makeString(QStringLiteral("Tavrel has failed to convert the file %@."), fileName);
     } else {
@@ -73,38 +67,21 @@ void notifyEnd(const MKVFileInfo *info, bool failed)
         note.informativeText =
             makeString(QStringLiteral("%@ has finished converting the file %@."), appName(), fileName);
         note.actionButtonTitle = QStringLiteral("Show");
-        note.userInfo.insert(QStringLiteral("path"), info ? info->destinationURL.toLocalFile() : QString());
+        note.userInfo.insert(QStringLiteral("path"), job.outputPath());
     }
     notifier->deliver(note);
 }
 
 } // namespace
 
-void handleJobEnd(JobHost &queue, ConversionJob *job, JobEnd end)
+void afterJob(ConversionJob *job, JobEnd end, bool sourceInUse, const std::function<void()> &startNext)
 {
-    if (end == JobEnd::SourceMissing) {
-        // The batch goes on without this movie. On the next turn of the loop: a run of vanished
-        // sources must not nest one start inside another.
-        ++deferredStarts;
-        QTimer::singleShot(0, job, [&queue] {
-            --deferredStarts;
-            startNextWhenIdle(queue);
-            quitWhenIdle(queue);
-        });
-        return;
-    }
-    // The job may be deleted once it is removed: what follows holds its record.
-    const std::shared_ptr<MKVFileInfo> info = job->fileInfo();
-    if (end == JobEnd::Finished) {
-        if (info && settings::defaultInt(settings::kAutoRemoveKey) && !queue.isSourceInUse(job))
-            if (const auto kept = disposeOfSource(info->fileURL.toLocalFile()))
-                reportKeptSource(job, *info, *kept);
-        if (settings::defaultInt(settings::kAutoCleanKey))
-            job->remove();
-    }
-    startNextWhenIdle(queue);
-    notifyEnd(info.get(), end == JobEnd::Failed);
-    quitWhenIdle(queue);
+    if (end == JobEnd::Failed && contains(job->jobOutput(), QStringLiteral("No space left on device")))
+        alert(kConversionFailedTitle, kFullDiskMessage, QStringLiteral("OK"));
+    if (end == JobEnd::Finished)
+        disposeAfterJob(job, sourceInUse);
+    startNext();
+    notifyJobEnd(*job, end);
 }
 
 } // namespace tavrel

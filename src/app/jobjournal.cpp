@@ -54,23 +54,69 @@ QString displayName(const QString &path)
 
 } // namespace
 
+namespace {
+
+QJsonObject optionsObject(const ConversionOptions &options)
+{
+    QJsonObject object;
+    const auto flag = [&](const char *key, const std::optional<bool> &value) {
+        if (value)
+            object.insert(QLatin1String(key), *value);
+    };
+    flag("ac3Downmix", options.ac3Downmix);
+    flag("dtsDownmix", options.dtsDownmix);
+    flag("convertSubtitles", options.convertSubtitles);
+    flag("reencodeVideo", options.reencodeVideo);
+    if (options.videoQuality)
+        object.insert(QStringLiteral("videoQuality"), *options.videoQuality);
+    if (options.videoSpeed)
+        object.insert(QStringLiteral("videoSpeed"), *options.videoSpeed);
+    return object;
+}
+
+ConversionOptions conversionOptions(const QJsonObject &object)
+{
+    ConversionOptions options;
+    const auto flag = [&](const char *key, std::optional<bool> &value) {
+        if (const QJsonValue v = object.value(QLatin1String(key)); v.isBool())
+            value = v.toBool();
+    };
+    flag("ac3Downmix", options.ac3Downmix);
+    flag("dtsDownmix", options.dtsDownmix);
+    flag("convertSubtitles", options.convertSubtitles);
+    flag("reencodeVideo", options.reencodeVideo);
+    if (const QJsonValue quality = object.value(QStringLiteral("videoQuality")); quality.isDouble())
+        options.videoQuality = videoQualityInRange(quality.toInteger());
+    if (const QJsonValue speed = object.value(QStringLiteral("videoSpeed")); videoSpeeds().contains(speed.toString()))
+        options.videoSpeed = speed.toString();
+    return options;
+}
+
+} // namespace
+
 QByteArray journalBytes(const QList<JournalEntry> &entries)
 {
     QJsonArray jobs;
     for (const JournalEntry &entry : entries) {
-        QJsonObject job{{QStringLiteral("source"), entry.source},
-                        {QStringLiteral("audioTrack"), qint64(entry.audioTrackIndex)},
-                        {QStringLiteral("destination"), entry.destination},
-                        {QStringLiteral("state"), stateNames().value(entry.state)}};
-        if (!entry.subtitle.isEmpty())
-            job.insert(QStringLiteral("subtitle"), entry.subtitle);
-        if (!entry.destinationFolder.isEmpty())
-            job.insert(QStringLiteral("destinationFolder"), entry.destinationFolder);
+        const ConversionRequest &request = entry.request;
+        QJsonObject job{
+            {QStringLiteral("source"), request.source},
+            {QStringLiteral("audioStream"), request.audioStreamId ? QJsonValue(*request.audioStreamId) : QJsonValue()},
+            {QStringLiteral("destination"), request.output.path},
+            {QStringLiteral("state"), stateNames().value(entry.state)}};
+        if (request.output.partSize)
+            job.insert(QStringLiteral("partSize"), qint64(*request.output.partSize));
+        if (!request.subtitleFile.isEmpty())
+            job.insert(QStringLiteral("subtitle"), request.subtitleFile);
+        if (!request.destinationFolder.isEmpty())
+            job.insert(QStringLiteral("destinationFolder"), request.destinationFolder);
+        if (const QJsonObject options = optionsObject(request.options); !options.isEmpty())
+            job.insert(QStringLiteral("options"), options);
         if (!entry.partialOutput.isEmpty())
             job.insert(QStringLiteral("partialOutput"), entry.partialOutput);
         jobs.append(job);
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("version"), 1}, {QStringLiteral("jobs"), jobs}}).toJson();
+    return QJsonDocument(QJsonObject{{QStringLiteral("version"), 2}, {QStringLiteral("jobs"), jobs}}).toJson();
 }
 
 std::optional<QList<JournalEntry>> journalEntries(const QByteArray &bytes)
@@ -83,14 +129,21 @@ std::optional<QList<JournalEntry>> journalEntries(const QByteArray &bytes)
     for (const QJsonValue &value : jobs.toArray()) {
         const QJsonObject job = value.toObject();
         JournalEntry entry;
-        entry.source = job.value(QStringLiteral("source")).toString();
-        entry.subtitle = job.value(QStringLiteral("subtitle")).toString();
-        entry.audioTrackIndex = quint64(qMax<qint64>(0, job.value(QStringLiteral("audioTrack")).toInteger()));
-        entry.destination = job.value(QStringLiteral("destination")).toString();
-        entry.destinationFolder = job.value(QStringLiteral("destinationFolder")).toString();
+        ConversionRequest &request = entry.request;
+        request.source = job.value(QStringLiteral("source")).toString();
+        request.subtitleFile = job.value(QStringLiteral("subtitle")).toString();
+        if (const QJsonValue stream = job.value(QStringLiteral("audioStream")); stream.isDouble())
+            request.audioStreamId = stream.toInt();
+        else if (const QJsonValue index = job.value(QStringLiteral("audioTrack")); index.isDouble())
+            entry.audioTrackIndex = qMax<qint64>(0, index.toInteger());
+        request.output.path = job.value(QStringLiteral("destination")).toString();
+        if (const qint64 partSize = job.value(QStringLiteral("partSize")).toInteger(); partSize > 0)
+            request.output.partSize = quint64(partSize);
+        request.destinationFolder = job.value(QStringLiteral("destinationFolder")).toString();
+        request.options = conversionOptions(job.value(QStringLiteral("options")).toObject());
         entry.partialOutput = job.value(QStringLiteral("partialOutput")).toString();
         const qsizetype state = stateNames().indexOf(job.value(QStringLiteral("state")).toString());
-        if (entry.source.isEmpty() || state < 0)
+        if (request.source.isEmpty() || state < 0)
             continue;
         entry.state = qint32(state);
         entries.append(entry);
@@ -119,12 +172,12 @@ RestorePlan planRestore(const QList<JournalEntry> &entries, const std::function<
 {
     RestorePlan plan;
     for (const JournalEntry &entry : entries) {
-        if (isPartialOutputOf(entry.partialOutput, entry.destination))
+        if (isPartialOutputOf(entry.partialOutput, entry.request.output.path))
             plan.partialsToDelete.append(entry.partialOutput);
         if (!isUnfinished(entry.state))
             continue;
-        if (!sourceExists(entry.source)) {
-            plan.missingSources.append(entry.source);
+        if (!sourceExists(entry.request.source)) {
+            plan.missingSources.append(entry.request.source);
             continue;
         }
         // ffmpeg died with the earlier run: the job starts again from the beginning.
@@ -165,7 +218,6 @@ void JobJournal::watch(ConversionJob *job)
 {
     connect(job, &ConversionJob::stateChanged, this, &JobJournal::write);
     connect(job, &ConversionJob::partialOutputChanged, this, &JobJournal::write);
-    connect(job, &ConversionJob::audioTrackIndexChanged, this, &JobJournal::write);
 }
 
 void JobJournal::write()
@@ -174,12 +226,7 @@ void JobJournal::write()
         return;
     QList<JournalEntry> entries;
     for (const ConversionJob *job : m_delegate.taskArray()) {
-        const std::shared_ptr<MKVFileInfo> &info = job->fileInfo();
-        if (!info)
-            continue;
-        entries.append({info->fileURL.toLocalFile(), info->subtitleFileURL.toLocalFile(), job->audioTrackIndex(),
-                        info->destinationURL.toLocalFile(), info->securityURL.toLocalFile(), job->state(),
-                        job->partialOutputPath()});
+        entries.append({job->request(), std::nullopt, job->state(), job->partialOutputPath()});
     }
     // A clean quit leaves an empty journal, movies still being read again included.
     if (!m_delegate.queue().isTerminating())
@@ -249,7 +296,7 @@ void JobJournal::offerRestore()
 
     QList<QUrl> urls;
     for (const JournalEntry &entry : std::as_const(m_pending))
-        urls.append(fileURL(entry.source));
+        urls.append(fileURL(entry.request.source));
     using Infos = QList<std::shared_ptr<MKVFileInfo>>;
     auto *watcher = new QFutureWatcher<Infos>(this);
     connect(watcher, &QFutureWatcher<Infos>::finished, this, [this, watcher] {
@@ -292,7 +339,7 @@ void JobJournal::restoreScanned(const QList<std::shared_ptr<MKVFileInfo>> &infos
 ConversionJob *JobJournal::restoredJob(const JournalEntry &entry, const std::shared_ptr<MKVFileInfo> &info,
                                        QStringList &skipped)
 {
-    const QString name = displayName(entry.source);
+    const QString name = displayName(entry.request.source);
     const QString unread = !info       ? QStringLiteral("it could not be read")
         : !info->toolFailure.isEmpty() ? info->toolFailure
                                        : info->unreadableReport;
@@ -300,29 +347,36 @@ ConversionJob *JobJournal::restoredJob(const JournalEntry &entry, const std::sha
         skipped.append(makeString(QStringLiteral("“%@”: %@"), name, unread));
         return nullptr;
     }
-    if (!entry.destinationFolder.isEmpty()) {
+    ConversionRequest request = entry.request;
+    if (!request.destinationFolder.isEmpty()) {
         // The folder's access is held for the job as the intake holds it, and ends with the job.
         platform::Bookmarks *bookmarks = platform::services().bookmarks;
-        if (bookmarks && !bookmarks->startAccess(entry.destinationFolder)) {
+        if (bookmarks && !bookmarks->startAccess(request.destinationFolder)) {
             skipped.append(makeString(QStringLiteral("“%@”: its destination folder “%@” is not available"), name,
-                                      entry.destinationFolder));
+                                      request.destinationFolder));
             return nullptr;
         }
-        info->securityURL = fileURL(entry.destinationFolder);
     }
-    if (!entry.subtitle.isEmpty() && isRegularFile(entry.subtitle)) {
-        info->subtitleFileURL = fileURL(entry.subtitle);
+    if (!request.subtitleFile.isEmpty() && isRegularFile(request.subtitleFile))
         info->informationString = replaced(info->informationString, QStringLiteral(")"), QStringLiteral("+1)"));
-    }
+    else
+        request.subtitleFile.clear();
+    // The movie may have changed since: a track it no longer has gives way to its first.
+    const auto hasTrack = [&](std::optional<int> id) {
+        return std::any_of(info->audioTracks.cbegin(), info->audioTracks.cend(),
+                           [&](const AudioTrackFacts &track) { return track.streamId == id; });
+    };
+    if (entry.audioTrackIndex && !info->audioTracks.isEmpty())
+        request.audioStreamId = info->audioTracks.value(*entry.audioTrackIndex, info->audioTracks.first()).streamId;
+    else if (!hasTrack(request.audioStreamId))
+        request.audioStreamId =
+            info->audioTracks.isEmpty() ? std::nullopt : std::optional<int>(info->audioTracks.first().streamId);
     // A name taken meanwhile gets the next free one, as a new job's would.
     JobQueue &queue = m_delegate.queue();
-    info->destinationURL =
-        fileURL(uniqueFile(entry.destination, [&queue](const QString &path) { return queue.isOutputTaken(path); }));
-    auto *job = new ConversionJob(&m_delegate);
-    job->setFileInfo(info);
-    const qsizetype tracks = info->audioTrackInformation.size();
-    job->setAudioTrackIndex(entry.audioTrackIndex < quint64(qMax<qsizetype>(tracks, 1)) ? entry.audioTrackIndex : 0);
-    return job;
+    request.output.path =
+        uniqueFile(request.output.path, [&queue](const QString &path) { return queue.isOutputTaken(path); });
+    request.inspection = info;
+    return new ConversionJob(&queue, request);
 }
 
 } // namespace tavrel

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/fileintake.h"
+#include "conversion/conversionrequest.h"
 #include "conversion/jobstate.h"
 #include "support/lockedfiles.h"
 
@@ -24,11 +25,9 @@ class ConversionJob;
 
 struct JournalEntry
 {
-    QString source;
-    QString subtitle;
-    quint64 audioTrackIndex = 0;
-    QString destination;
-    QString destinationFolder; // the remembered folder the destination lies in; empty for a save-panel choice
+    ConversionRequest request; // without its inspection, which a restore makes anew
+    // A journal of an earlier version names the audio track by its place in the list.
+    std::optional<qint64> audioTrackIndex;
     qint32 state = Queued;
     QString partialOutput; // while converting or paused
 

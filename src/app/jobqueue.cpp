@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/jobqueue.h"
 
-#include "app/fileintake.h"
+#include <QTimer>
+
 #include "app/jobend.h"
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
@@ -13,19 +14,7 @@
 
 namespace tavrel {
 
-QString queueWindowTitle(const QString &appName, bool paused, qsizetype jobCount, qsizetype queuedCount)
-{
-    const QString jobs = jobCount > 0
-        ? makeString(QStringLiteral(" [%li Job(s), %li Queued]"), qint64(jobCount), qint64(queuedCount))
-        : QString();
-    return makeString(QStringLiteral("%@%@%@"), appName, paused ? QStringLiteral(" (Paused)") : QStringLiteral(" "),
-                      jobs);
-}
-
-JobQueue::JobQueue(QObject *parent) : QObject(parent)
-{
-    updateWindowTitle();
-}
+JobQueue::JobQueue(QObject *parent) : QObject(parent) {}
 
 JobQueue::~JobQueue()
 {
@@ -50,9 +39,8 @@ void JobQueue::add(ConversionJob *job, bool fromIntake)
     if (!job)
         return;
     job->setParent(this);
-    const std::shared_ptr<MKVFileInfo> &info = job->fileInfo();
-    const QString destination = info ? info->destinationURL.toLocalFile() : QString();
-    if (destination.isEmpty() || !isWriteablePath(destination)) {
+    const ConversionRequest &request = job->request();
+    if (request.output.path.isEmpty() || !isWriteablePath(request.output.path)) {
         if (fromIntake)
             Q_EMIT addHandled();
         // alert() brings the application to the front before it asks.
@@ -61,12 +49,16 @@ void JobQueue::add(ConversionJob *job, bool fromIntake)
                              "read-only filesystem. Please choose another destination."),
               QStringLiteral("OK"));
         // The dropped job never reaches remove(), so the folder access opened for it ends here.
-        if (info && !info->securityURL.isEmpty() && platform::services().bookmarks)
-            platform::services().bookmarks->stopAccess(info->securityURL.toLocalFile());
+        if (!request.destinationFolder.isEmpty() && platform::services().bookmarks)
+            platform::services().bookmarks->stopAccess(request.destinationFolder);
         job->deleteLater();
         return;
     }
 
+    connect(job, &ConversionJob::ended, this, [this, job](JobEnd end) { jobEnded(job, end); });
+    connect(job, &ConversionJob::removed, this, [this, job] { removeJob(job); });
+    connect(job, &ConversionJob::runRequested, this, [this] { pauseContinueClicked(nullptr); });
+    connect(job, &ConversionJob::stateChanged, this, &JobQueue::jobStateChanged);
     if (!m_paused && jobCountWithState(Converting) == 0)
         job->start();
 
@@ -78,7 +70,6 @@ void JobQueue::add(ConversionJob *job, bool fromIntake)
 
     if (fromIntake)
         Q_EMIT addHandled();
-    updateWindowTitle();
 }
 
 qint64 JobQueue::jobCountWithState(qint32 state) const
@@ -119,9 +110,10 @@ void JobQueue::removeJob(ConversionJob *job)
     m_taskArray.removeAt(row);
     Q_EMIT jobRemoved(int(row));
     Q_EMIT taskArrayChanged();
-    updateWindowTitle();
     // The job is still inside its own remove() when it calls this.
     job->deleteLater();
+    if (jobCountWithState(Converting) == 0)
+        startNextJobInQueue();
 }
 
 void JobQueue::pauseContinueClicked(QObject *sender)
@@ -130,23 +122,13 @@ void JobQueue::pauseContinueClicked(QObject *sender)
         setPaused(false);
         if (sender)
             startNextJobInQueue();
-        setPauseLook(false);
-        setAddButtonTitle(QStringLiteral("Start Conversion"));
     } else if (sender) {
         const MutableConversionJobArray jobs = m_taskArray;
         for (ConversionJob *job : jobs)
             if (m_taskArray.contains(job) && job->state() == Converting)
                 job->pause();
-        setPauseLook(true);
-        setAddButtonTitle(QStringLiteral("Add to Queue"));
         setPaused(true);
     }
-    updateWindowTitle();
-}
-
-void JobQueue::terminateApplication()
-{
-    Q_EMIT terminationRequested();
 }
 
 void JobQueue::removeAllForTermination()
@@ -180,26 +162,52 @@ ConversionSettings JobQueue::conversionSettings() const
 
 void JobQueue::jobEnded(ConversionJob *job, JobEnd end)
 {
-    handleJobEnd(*this, job, end);
+    if (end == JobEnd::SourceMissing) {
+        // The batch goes on without this movie. On the next turn of the loop: a run of vanished
+        // sources must not nest one start inside another.
+        ++m_deferredStarts;
+        QTimer::singleShot(0, this, [this] {
+            --m_deferredStarts;
+            startNextWhenIdle();
+            quitIfDone();
+        });
+        return;
+    }
+    afterJob(job, end, isSourceInUse(job), [this] { startNextWhenIdle(); });
+    quitIfDone();
+}
+
+void JobQueue::startNextWhenIdle()
+{
+    if (jobCountWithState(Converting) == 0)
+        startNextJobInQueue();
+}
+
+void JobQueue::quitIfDone()
+{
+    // Only after the next start: a job that started from here keeps the application running.
+    if (settings::defaultInt(settings::kQuitAfterConversionKey) && m_deferredStarts == 0
+        && jobCountWithState(Converting) == 0)
+        Q_EMIT terminationRequested();
 }
 
 bool JobQueue::isListedSource(const QString &path) const
 {
     const QString target = canonicalPath(path);
     for (const ConversionJob *job : m_taskArray)
-        if (job->fileInfo() && canonicalPath(job->fileInfo()->fileURL.toLocalFile()) == target)
+        if (canonicalPath(job->request().source) == target)
             return true;
     return false;
 }
 
 bool JobQueue::isSourceInUse(const ConversionJob *job) const
 {
-    if (!job || !job->fileInfo())
+    if (!job)
         return false;
-    const QString source = canonicalPath(job->fileInfo()->fileURL.toLocalFile());
+    const QString source = canonicalPath(job->request().source);
     for (const ConversionJob *other : m_taskArray)
-        if (other != job && other->state() != Finished && other->state() != Failed && other->fileInfo()
-            && canonicalPath(other->fileInfo()->fileURL.toLocalFile()) == source)
+        if (other != job && other->state() != Finished && other->state() != Failed
+            && canonicalPath(other->request().source) == source)
             return true;
     return false;
 }
@@ -209,7 +217,7 @@ bool JobQueue::isOutputInUse(const QString &path) const
     // A finished job is done with its output; any other listed job still writes it or removes it
     // when it is removed.
     for (const ConversionJob *job : m_taskArray)
-        if (job->state() != Finished && job->fileInfo() && job->fileInfo()->destinationURL.toLocalFile() == path)
+        if (job->state() != Finished && job->outputPath() == path)
             return true;
     return false;
 }
@@ -219,18 +227,9 @@ bool JobQueue::isOutputTaken(const QString &path) const
     // Jobs that have not run yet have no file on disk; their names are taken all the same, or two
     // jobs for one movie would write into the same output.
     for (const ConversionJob *job : m_taskArray)
-        if (job->fileInfo() && job->fileInfo()->destinationURL.toLocalFile() == path)
+        if (job->outputPath() == path)
             return true;
     return fileExists(path) || QFileInfo(path).isSymLink();
-}
-
-void JobQueue::updateWindowTitle()
-{
-    const QString title = queueWindowTitle(appName(), m_paused, m_taskArray.size(), jobCountWithState(Queued));
-    if (title == m_windowTitle)
-        return;
-    m_windowTitle = title;
-    Q_EMIT windowTitleChanged();
 }
 
 void JobQueue::setPaused(bool paused)
@@ -239,22 +238,6 @@ void JobQueue::setPaused(bool paused)
         return;
     m_paused = paused;
     Q_EMIT pausedChanged();
-}
-
-void JobQueue::setAddButtonTitle(const QString &title)
-{
-    if (m_addButtonTitle == title)
-        return;
-    m_addButtonTitle = title;
-    Q_EMIT addButtonTitleChanged();
-}
-
-void JobQueue::setPauseLook(bool pausedLook)
-{
-    m_toolbarImageName = pausedLook ? QStringLiteral("toolbar_start") : QStringLiteral("toolbar_pause");
-    m_toolbarLabel = pausedLook ? QStringLiteral("Resume Queue") : QStringLiteral("Pause Queue");
-    m_menuItemTitle = m_toolbarLabel;
-    Q_EMIT pauseLookChanged();
 }
 
 } // namespace tavrel

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The job queue: the list of jobs, which one runs next, pausing and resuming the whole queue,
-// cleaning and removal, and the window title that counts the jobs. Jobs call it back through
-// JobHost; what follows the end of a job is handleJobEnd's.
+// cleaning and removal, and what follows the end of each job and of the whole queue.
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -11,11 +10,9 @@
 
 namespace tavrel {
 
-using MutableConversionJobArray = QList<ConversionJob *>;
+class ConversionJob;
 
-// The main window's title: the application name, " (Paused)" or a single space, and
-// " [N Job(s), M Queued]" when there are jobs.
-QString queueWindowTitle(const QString &appName, bool paused, qsizetype jobCount, qsizetype queuedCount);
+using MutableConversionJobArray = QList<ConversionJob *>;
 
 class JobQueue final : public QObject, public JobHost
 {
@@ -29,11 +26,6 @@ public:
     const MutableConversionJobArray &taskArray() const { return m_taskArray; }
     bool paused() const { return m_paused; }
     bool isTerminating() const { return m_terminating; }
-    QString addButtonTitle() const { return m_addButtonTitle; }
-    QString toolbarImageName() const { return m_toolbarImageName; }
-    QString toolbarLabel() const { return m_toolbarLabel; }
-    QString menuItemTitle() const { return m_menuItemTitle; }
-    QString windowTitle() const { return m_windowTitle; }
 
     // Takes ownership of the job. Drops it with an alert when its destination cannot be written.
     // Either way addHandled() follows.
@@ -42,27 +34,30 @@ public:
     // is reading or showing stays.
     void restoreJob(ConversionJob *job);
     void cleanClicked();
-    void updateWindowTitle();
-    void setAddButtonTitle(const QString &title);
     // Quitting: no job starts from here on, and every job is removed from the front.
     void removeAllForTermination();
+    qint64 jobCountWithState(qint32 state) const;
+    void startNextJobInQueue();
+    // The window's pause button (sender set), or a job that runs again (none).
+    void pauseContinueClicked(QObject *sender);
+    // QuitAfterConversion, once no job runs or is about to start: asks the application to quit.
+    void quitIfDone();
 
     // The source of a listed job.
     bool isListedSource(const QString &path) const;
+    // Whether another listed job that has not ended yet reads the job's source, which AutoRemove
+    // must then leave in place.
+    bool isSourceInUse(const ConversionJob *job) const;
     // The destination of a listed job that has not finished.
     bool isOutputInUse(const QString &path) const;
     // The destination of any listed job, or a file (or link) on disk.
     bool isOutputTaken(const QString &path) const;
 
     // JobHost
-    qint64 jobCountWithState(qint32 state) const override;
-    void startNextJobInQueue() override;
-    void removeJob(ConversionJob *job) override;
-    void pauseContinueClicked(QObject *sender) override;
-    void terminateApplication() override; // emits terminationRequested
-    bool isSourceInUse(const ConversionJob *job) const override;
     ConversionSettings conversionSettings() const override;
-    void jobEnded(ConversionJob *job, JobEnd end) override;
+    bool refusalEndsJob() const override { return m_refusalEndsJob; }
+    // An unattended batch: a job the free-space checks refuse ends Failed instead of waiting.
+    void setRefusalEndsJob(bool ends) { m_refusalEndsJob = ends; }
 
 Q_SIGNALS:
     // The job list: whole-list change plus row-level changes for a list model.
@@ -71,11 +66,10 @@ Q_SIGNALS:
     void jobsInserted(int row);
     void jobAboutToBeRemoved(int row);
     void jobRemoved(int row);
+    // A listed job changed state.
+    void jobStateChanged();
 
     void pausedChanged();
-    void addButtonTitleChanged();
-    void pauseLookChanged();
-    void windowTitleChanged();
 
     // addJob has taken or refused its job: the file intake moves on.
     void addHandled();
@@ -84,17 +78,17 @@ Q_SIGNALS:
 
 private:
     void add(ConversionJob *job, bool fromIntake);
+    void removeJob(ConversionJob *job);
+    void jobEnded(ConversionJob *job, JobEnd end);
+    void startNextWhenIdle();
     void setPaused(bool paused);
-    void setPauseLook(bool pausedLook);
 
     MutableConversionJobArray m_taskArray;
     bool m_paused = false;
     bool m_terminating = false;
-    QString m_addButtonTitle = QStringLiteral("Start Conversion");
-    QString m_toolbarImageName = QStringLiteral("toolbar_pause");
-    QString m_toolbarLabel = QStringLiteral("Pause Queue");
-    QString m_menuItemTitle = QStringLiteral("Pause Queue");
-    QString m_windowTitle;
+    bool m_refusalEndsJob = false;
+    // Starts put off to the next turn of the loop: until they have run, the queue is not idle.
+    int m_deferredStarts = 0;
 };
 
 } // namespace tavrel

@@ -51,7 +51,7 @@ QString batchFailureReason(const ConversionJob &job)
         return kSourceRemovedMessage;
     // ffmpeg's last words; a fatal error names the input it failed on.
     const QStringList lines = job.log().split(u'\n', Qt::SkipEmptyParts);
-    const QString source = job.fileInfo() ? job.fileInfo()->fileURL.toLocalFile() + QStringLiteral(": ") : QString();
+    const QString source = job.request().source + QStringLiteral(": ");
     for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
         const QString text = line->trimmed();
         if (text.isEmpty())
@@ -104,10 +104,9 @@ void BatchMonitor::jobStateChanged(ConversionJob *job)
         }
         break;
     case Finished:
-        m_finishedSources.insert(canonicalPath(job->fileInfo()->fileURL.toLocalFile()));
+        m_finishedSources.insert(canonicalPath(job->request().source));
         if (writable(m_out))
-            m_out << clearLine << "Finished: " << name << " -> "
-                  << escapedLineText(job->fileInfo()->destinationURL.toLocalFile()) << Qt::endl;
+            m_out << clearLine << "Finished: " << name << " -> " << escapedLineText(job->outputPath()) << Qt::endl;
         break;
     case Failed:
         m_anyFailed = true;
@@ -192,18 +191,23 @@ void presetBatchSettings(const BatchOptions &options)
     setDefaultInt(kAutoCleanKey, 0);
     if (!options.audioLanguage.isEmpty())
         setDefaultInt(kDefaultAudioKey, 0);
+}
+
+// The options that choose how each movie is converted go into its request.
+ConversionOptions requestOptions(const BatchOptions &options)
+{
+    ConversionOptions request;
     if (options.ac3Downmix)
-        setDefaultInt(kAC3DownmixKey, 1);
+        request.ac3Downmix = true;
     if (options.dtsDownmix)
-        setDefaultInt(kDTSDownmixKey, 1);
+        request.dtsDownmix = true;
     if (options.subtitles)
-        setDefaultInt(kDisableBuiltinSubtitlesKey, 0);
-    if (options.reencodeVideo)
-        setDefaultInt(kReencodeVideoKey, *options.reencodeVideo ? 1 : 0);
-    if (options.quality)
-        setDefaultInt(kVideoQualityKey, *options.quality);
+        request.convertSubtitles = true;
+    request.reencodeVideo = options.reencodeVideo;
+    request.videoQuality = options.quality;
     if (!options.speed.isEmpty())
-        setDefaultObject(kVideoSpeedKey, options.speed);
+        request.videoSpeed = options.speed;
+    return request;
 }
 
 } // namespace
@@ -236,6 +240,7 @@ int runBatch(const BatchOptions &options)
 
     AppDelegate delegate;
     delegate.setRefusalEndsJob(true); // nobody is there to make room
+    delegate.intake().setRequestOptions(requestOptions(options));
     delegate.applicationDidFinishLaunching();
     for (const QString &partial : delegate.destinations().removedPartials())
         err << "tavrel: removed " << escapedLineText(partial) << ", the unfinished output of a run that has ended"

@@ -414,7 +414,7 @@ WatchOutcome FolderWatch::outcomeOf(const QString &movie)
     QString jobOutput;
     QString outputProblem;
     for (const ConversionJob *job : m_delegate.taskArray())
-        if (job->state() == Failed && job->fileInfo() && job->fileInfo()->fileURL.toLocalFile() == movie) {
+        if (job->state() == Failed && job->request().source == movie) {
             jobOutput = job->jobOutput();
             outputProblem = job->outputProblem();
         }

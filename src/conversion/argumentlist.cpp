@@ -21,22 +21,23 @@ QStringList videoMap(const MKVFileInfo &info)
 
 // ffmpeg refuses a "-map" naming an input that is only declared later, so the subtitle file's
 // input stands right after the source's. Its encoding option applies to the input that follows.
-QStringList subtitleFileInput(const MKVFileInfo &info)
+QStringList subtitleFileInput(const ConversionRequest &request)
 {
-    if (info.subtitleFileURL.isEmpty())
+    if (request.subtitleFile.isEmpty())
         return {};
     QStringList args;
-    if (!info.subtitleFileEncoding.isEmpty())
-        args << QStringLiteral("-sub_charenc") << info.subtitleFileEncoding;
-    args << QStringLiteral("-i") << info.subtitleFileURL.toLocalFile();
+    if (!request.subtitleEncoding.isEmpty())
+        args << QStringLiteral("-sub_charenc") << request.subtitleEncoding;
+    args << QStringLiteral("-i") << request.subtitleFile;
     return args;
 }
 
 // The subtitle file's track first, then the movie's own tracks, last track first.
-QStringList subtitleMaps(const MKVFileInfo &info, const ConversionSettings &settings)
+QStringList subtitleMaps(const ConversionRequest &request, const ConversionSettings &settings)
 {
+    const MKVFileInfo &info = *request.inspection;
     QStringList args;
-    if (!info.subtitleFileURL.isEmpty())
+    if (!request.subtitleFile.isEmpty())
         args << QStringLiteral("-map") << QStringLiteral("1:0");
     if (settings.disableBuiltinSubtitles == 0) {
         for (auto id = info.subtitleTrackIDs.crbegin(); id != info.subtitleTrackIDs.crend(); ++id)
@@ -78,12 +79,13 @@ QStringList audioEncoding(const AudioPlan &plan, const ConversionSettings &setti
 
 } // namespace
 
-QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, bool fixup, const QString &progressFile,
-                                const ConversionSettings &settings)
+QStringList conversionArguments(const ConversionRequest &request, const AudioPlan &plan, bool fixup,
+                                const QString &progressFile, const ConversionSettings &settings, const QString &output)
 {
+    const MKVFileInfo &info = *request.inspection;
     // Inputs.
-    QStringList args{QStringLiteral("-i"), info.fileURL.toLocalFile()};
-    args << subtitleFileInput(info);
+    QStringList args{QStringLiteral("-i"), request.source};
+    args << subtitleFileInput(request);
     args << QStringLiteral("-stats");
 
     // Streams: video, audio, subtitles. Without an audio track, video and subtitles still convert;
@@ -97,7 +99,7 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
         args << videoMap(info);
     if (plan.hasAudio)
         args << QStringLiteral("-map") << streamMap(0, plan.streamId);
-    args << subtitleMaps(info, settings);
+    args << subtitleMaps(request, settings);
 
     // Codecs and filters, per kind of stream.
     args << aacFixup(plan, fixup);
@@ -111,7 +113,7 @@ QStringList conversionArguments(const MKVFileInfo &info, const AudioPlan &plan, 
 
     // Progress and output.
     args << QStringLiteral("-progress") << progressFile << QStringLiteral("-loglevel") << QStringLiteral("warning")
-         << QStringLiteral("-y") << info.destinationURL.toLocalFile();
+         << QStringLiteral("-y") << output;
     return args;
 }
 
@@ -121,13 +123,14 @@ bool marksLevel41(const MKVFileInfo &info, const ConversionSettings &settings)
         && !reencodesVideo(info, settings);
 }
 
-QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId)
+QStringList fixupTestArguments(const QString &ffmpegPath, const MKVFileInfo &info, int audioStreamId,
+                               const QString &output)
 {
     QStringList args{ffmpegPath,           QStringLiteral("-i"), info.fileURL.toLocalFile(), QStringLiteral("-stats"),
                      QStringLiteral("-t"), QStringLiteral("1")};
     args << videoMap(info) << QStringLiteral("-map") << streamMap(0, audioStreamId) << QStringLiteral("-vcodec")
          << QStringLiteral("copy") << QStringLiteral("-acodec") << QStringLiteral("copy") << QStringLiteral("-y")
-         << info.destinationURL.toLocalFile();
+         << output;
     return args;
 }
 

@@ -6,51 +6,20 @@
 
 namespace tavrel {
 
-std::optional<QString> descriptionAt(const QStringList &descriptions, quint64 index)
-{
-    if (index >= quint64(descriptions.size()))
-        return std::nullopt;
-    return descriptions.at(qsizetype(index));
-}
-
-int audioStreamId(const QString &description)
-{
-    const QStringList pieces = split(description.mid(1), QStringLiteral(":"));
-    return int(integerValue(pieces.value(0)));
-}
-
-QString audioCodecWord(const QString &description)
-{
-    const QString piece = split(description, QStringLiteral(" ")).value(2);
-    if (piece.size() < 2)
-        return QString();
-    return piece.mid(1, piece.size() - 2);
-}
-
-bool hasSurroundSuffix(const QString &description)
-{
-    // The suffix follows the codec word: "#1: eng (truehd) [7.1]". Looking for "5.1" anywhere
-    // would take a language text such as "Dub_5.1" for a surround track, and miss 7.1.
-    const QString suffix = split(description, QStringLiteral(" ")).value(3);
-    return suffix.size() > 2 && suffix.startsWith(u'[') && suffix.endsWith(u']');
-}
-
-AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix,
-                    const QList<AudioTrackFacts> &tracks)
+AudioPlan audioPlan(const QList<AudioTrackFacts> &tracks, std::optional<int> streamId, qint64 ac3Downmix)
 {
     AudioPlan plan;
-    const std::optional<QString> description = descriptionAt(descriptions, audioTrackIndex);
-    if (!description)
+    const auto track = std::find_if(tracks.cbegin(), tracks.cend(),
+                                    [&](const AudioTrackFacts &facts) { return facts.streamId == streamId; });
+    if (!streamId || track == tracks.cend())
         return plan;
     plan.hasAudio = true;
-    plan.streamId = audioStreamId(*description);
-    plan.codecWord = audioCodecWord(*description);
-    plan.surround = hasSurroundSuffix(*description);
-    plan.language = split(*description, QStringLiteral(" ")).value(1);
+    plan.streamId = track->streamId;
+    plan.codecWord = track->codec;
+    plan.surround = !track->layout.isEmpty();
+    plan.language = track->language;
     if (plan.codecWord == QLatin1String("aac"))
-        plan.slowmode = plan.surround
-            || (audioTrackIndex < quint64(tracks.size())
-                && !audioProblems(tracks.at(qsizetype(audioTrackIndex))).isEmpty());
+        plan.slowmode = plan.surround || !audioProblems(*track).isEmpty();
     else if (plan.codecWord == QLatin1String("ac3"))
         plan.slowmode = plan.surround && ac3Downmix != 0;
     else

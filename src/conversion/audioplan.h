@@ -2,7 +2,6 @@
 #pragma once
 // How the chosen audio track is carried into the MP4 file: copied or re-encoded to AC3.
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -12,11 +11,11 @@ namespace tavrel {
 
 struct AudioPlan
 {
-    bool hasAudio = false; // false: no description at the chosen index, nothing is mapped
-    int streamId = 0;      // from "#<id>: ..."
+    bool hasAudio = false; // false: no track chosen, nothing is mapped
+    int streamId = 0;
     QString codecWord;     // "aac", "ac3", "dts", ...
-    QString language;      // the description's language word
-    bool surround = false; // the description carries a layout suffix (" [5.1]", " [7.1]", ...)
+    QString language;      // "eng"
+    bool surround = false; // more than two channels
     bool slowmode = false; // re-encode to AC3
 
     QString outputCodec() const { return slowmode ? QStringLiteral("ac3") : QStringLiteral("copy"); }
@@ -24,18 +23,8 @@ struct AudioPlan
     bool wantsFixupTest() const { return hasAudio && !slowmode && codecWord == QLatin1String("aac"); }
 };
 
-// The description at the index, none when the index lies outside the list.
-std::optional<QString> descriptionAt(const QStringList &descriptions, quint64 index);
-
-// Pieces of one description "#<id>: <language> (<codec>)[ [<layout>]]"; a layout suffix
-// marks a track of more than two channels.
-int audioStreamId(const QString &description);
-QString audioCodecWord(const QString &description);
-bool hasSurroundSuffix(const QString &description);
-
-// `tracks`, when known, are the streams' facts in the descriptions' order: AAC the console
-// cannot play (more than two channels, not LC, an odd sample rate) is re-encoded.
-AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix,
-                    const QList<AudioTrackFacts> &tracks = {});
+// The track of that stream id; none without an id or when the movie has no such audio stream.
+// AAC the console cannot play (more than two channels, not LC, an odd sample rate) is re-encoded.
+AudioPlan audioPlan(const QList<AudioTrackFacts> &tracks, std::optional<int> streamId, qint64 ac3Downmix);
 
 } // namespace tavrel

@@ -18,18 +18,15 @@
 
 namespace tavrel {
 
-ConversionJob::ConversionJob(JobHost *host, QObject *parent) : QObject(parent), m_host(host) {}
+ConversionJob::ConversionJob(JobHost *host, ConversionRequest request, QObject *parent)
+    : QObject(parent), m_host(host), m_request(std::move(request))
+{
+}
 
 ConversionJob::~ConversionJob()
 {
     // Normally the child is gone by now (remove or termination); never leave one running.
     detachChild(true);
-}
-
-void ConversionJob::setAudioTrackIndex(quint64 index)
-{
-    m_audioTrackIndex = index;
-    Q_EMIT audioTrackIndexChanged();
 }
 
 void ConversionJob::setProgress(float progress)
@@ -53,13 +50,13 @@ QString ConversionJob::stateInfoString() const
     // Finished is set just before the stop date; until then the time taken runs to now.
     const QDateTime stop = m_stopDate.isValid() ? m_stopDate : now;
     const double took = m_startDate.isValid() ? double(m_startDate.msecsTo(stop)) / 1000.0 : 0.0;
-    const QStringList descriptions = m_fileInfo ? m_fileInfo->audioTrackInformation : QStringList();
-    return tavrel::stateInfoString(m_state, descriptions, m_audioTrackIndex, m_progress, elapsed, took);
+    const QList<AudioTrackFacts> tracks = fileInfo() ? fileInfo()->audioTracks : QList<AudioTrackFacts>();
+    return tavrel::stateInfoString(m_state, tracks, m_request.audioStreamId, m_progress, elapsed, took);
 }
 
 ConversionSettings ConversionJob::currentSettings() const
 {
-    return m_host ? m_host->conversionSettings() : ConversionSettings();
+    return m_request.options.appliedTo(m_host ? m_host->conversionSettings() : ConversionSettings());
 }
 
 qint64 ConversionJob::processId() const
@@ -164,8 +161,7 @@ void ConversionJob::continueJob()
     } else {
         return;
     }
-    if (m_host)
-        m_host->pauseContinueClicked(nullptr);
+    Q_EMIT runRequested();
 }
 
 void ConversionJob::remove()
@@ -181,17 +177,12 @@ void ConversionJob::remove()
     if (!m_progressFile.isEmpty())
         QFile::remove(m_progressFile);
     m_subtitleCopy.reset();
-    if (m_fileInfo && !m_fileInfo->securityURL.isEmpty()) {
+    if (!m_request.destinationFolder.isEmpty()) {
         if (auto *bookmarks = platform::services().bookmarks)
-            bookmarks->stopAccess(m_fileInfo->securityURL.toLocalFile());
+            bookmarks->stopAccess(m_request.destinationFolder);
     }
-    // The host may delete the job from here on: only locals below.
-    JobHost *host = m_host;
-    if (!host)
-        return;
-    host->removeJob(this);
-    if (host->jobCountWithState(Converting) == 0)
-        host->startNextJobInQueue();
+    // The queue may delete the job from here on.
+    Q_EMIT removed();
 }
 
 void ConversionJob::deletePartialOutput()
@@ -212,13 +203,10 @@ void ConversionJob::reveal()
         showFailureExplanation();
         return;
     }
-    if (!m_fileInfo)
-        return;
     auto *workspace = platform::services().workspace;
     if (!workspace)
         return;
-    const QUrl url = workspace->shiftHeld() ? m_fileInfo->fileURL : m_fileInfo->destinationURL;
-    workspace->revealFiles({url.toLocalFile()});
+    workspace->revealFiles({workspace->shiftHeld() ? m_request.source : outputPath()});
 }
 
 void ConversionJob::showFailureExplanation()
@@ -227,8 +215,8 @@ void ConversionJob::showFailureExplanation()
     context.jobOutput = m_jobOutput;
     context.arguments = m_arguments;
     context.disableBuiltinSubtitles = currentSettings().disableBuiltinSubtitles;
-    context.hasSubtitleTracks = m_fileInfo && !m_fileInfo->subtitleTrackIDs.isEmpty();
-    context.hasSubtitleFile = m_fileInfo && !m_fileInfo->subtitleFileURL.isEmpty();
+    context.hasSubtitleTracks = fileInfo() && !fileInfo()->subtitleTrackIDs.isEmpty();
+    context.hasSubtitleFile = !m_request.subtitleFile.isEmpty();
     context.outputProblem = m_outputProblem;
     context.offerLog = !m_arguments.isEmpty(); // ffmpeg ran, or was tried
     if (explainFailure(context) == FailureExplanationChoice::ShowLog)

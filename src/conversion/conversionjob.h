@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// One queued conversion: its source record, audio track, state, progress and status line; while
-// it converts, its ffmpeg child, progress timer and sleep assertion.
+// One queued conversion: its request, state, progress and status line; while it converts, its
+// ffmpeg child, progress timer and sleep assertion. It announces its end and its removal; what
+// follows is the queue's.
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@
 #include "conversion/jobhost.h"
 #include "conversion/jobstate.h"
 #include "conversion/outputcheck.h"
+#include "conversion/conversionrequest.h"
 #include "inspection/mkvfileinfo.h"
 #include "support/lockedfiles.h"
 
@@ -30,18 +32,15 @@ class ConversionJob final : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString stateInfoString READ stateInfoString NOTIFY stateInfoStringChanged)
-    Q_PROPERTY(quint64 audioTrackIndex READ audioTrackIndex WRITE setAudioTrackIndex NOTIFY audioTrackIndexChanged)
     Q_PROPERTY(float progress READ progress WRITE setProgress NOTIFY progressChanged)
     Q_PROPERTY(qint32 state READ state WRITE setState NOTIFY stateChanged)
 
 public:
-    explicit ConversionJob(JobHost *host, QObject *parent = nullptr);
+    ConversionJob(JobHost *host, ConversionRequest request, QObject *parent = nullptr);
     ~ConversionJob() override;
     Q_DISABLE_COPY_MOVE(ConversionJob)
 
     QString stateInfoString() const;
-    quint64 audioTrackIndex() const { return m_audioTrackIndex; }
-    void setAudioTrackIndex(quint64 index);
     float progress() const { return m_progress; }
     void setProgress(float progress);
     qint32 state() const { return m_state; }
@@ -49,8 +48,11 @@ public:
     bool finishedOK() const { return m_finishedOK; }
     bool finishedError() const { return m_finishedError; }
     bool slowmode() const { return m_slowmode; }
-    const std::shared_ptr<MKVFileInfo> &fileInfo() const { return m_fileInfo; }
-    void setFileInfo(std::shared_ptr<MKVFileInfo> info) { m_fileInfo = std::move(info); }
+    const ConversionRequest &request() const { return m_request; }
+    // The inspection of the source.
+    const std::shared_ptr<const MKVFileInfo> &fileInfo() const { return m_request.inspection; }
+    // The output: the name it will get, and once published the name it got.
+    QString outputPath() const { return m_request.output.path; }
 
     // Controls.
     void start();
@@ -82,13 +84,18 @@ public:
 
 Q_SIGNALS:
     void stateInfoStringChanged();
-    void audioTrackIndexChanged();
     void progressChanged();
     void stateChanged();
     void jobOutputChanged();
     void partialOutputChanged();
     // The failure explanation's "Show Log" was chosen.
     void logRequested();
+    // The job has launched, or was told to continue: a paused queue runs again.
+    void runRequested();
+    // The run has ended and the job has done its own part (state, output, progress).
+    void ended(tavrel::JobEnd end);
+    // remove() has stopped the job and let go of its files: the list drops it, and may delete it.
+    void removed();
 
 private:
     void progressTimer();
@@ -106,9 +113,10 @@ private:
     std::optional<QString> publish();
     void showFailureExplanation();
     void launch();
-    void prepareSubtitleInput(MKVFileInfo &input);
+    void prepareSubtitleInput(ConversionRequest &input);
     // What the conversion re-encodes, burns in or leaves out, and why, in the log.
     void addPlayabilityNotes(const MKVFileInfo &input, const AudioPlan &plan, const ConversionSettings &settings);
+    void end(JobEnd end);
     void detachChild(bool terminate);
     QString documentsFolder() const;
     // Where the progress file goes: the Documents folder, or a private writable one.
@@ -119,8 +127,7 @@ private:
     void stopTimer();
 
     JobHost *m_host;
-    std::shared_ptr<MKVFileInfo> m_fileInfo;
-    quint64 m_audioTrackIndex = 0;
+    ConversionRequest m_request;
     float m_progress = 0.0f;
     qint32 m_state = Queued;
     bool m_finishedOK = false;

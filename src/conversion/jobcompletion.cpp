@@ -28,7 +28,7 @@ void ConversionJob::progressTimer()
         return;
     }
     m_lastFileSize = read.offset;
-    const std::optional<qint64> runtime = m_fileInfo ? m_fileInfo->runtimeSeconds : std::nullopt;
+    const std::optional<qint64> runtime = fileInfo() ? fileInfo()->runtimeSeconds : std::nullopt;
     if (const auto value = progressFromText(QString::fromUtf8(read.text), runtime))
         setProgress(*value);
 }
@@ -84,7 +84,7 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
     }
     Q_EMIT jobOutputChanged();
     asl_NSLog_debug(QStringLiteral("conversionFinished %@"), m_jobOutput);
-    if (crashed || exitCode != 0 || !m_fileInfo) {
+    if (crashed || exitCode != 0 || !fileInfo()) {
         endConversion(false);
         return;
     }
@@ -131,7 +131,7 @@ void ConversionJob::checkOutput()
 
 std::optional<QString> ConversionJob::publish()
 {
-    const QString destination = m_fileInfo->destinationURL.toLocalFile();
+    const QString destination = m_request.output.path;
     const FileOutcome published = publishOutput(m_partialOutput, destination, [](const QString &) { return false; });
     if (published.path.isEmpty())
         return published.error;
@@ -141,7 +141,7 @@ std::optional<QString> ConversionJob::publish()
     if (published.path != destination) {
         addNote(QStringLiteral("“%1” was taken meanwhile; the movie was saved as “%2”.")
                     .arg(QFileInfo(destination).fileName(), QFileInfo(published.path).fileName()));
-        m_fileInfo->destinationURL = QUrl::fromLocalFile(published.path);
+        m_request.output.path = published.path;
     }
     return std::nullopt;
 }
@@ -153,8 +153,6 @@ void ConversionJob::endConversion(bool succeeded)
         deletePartialOutput();
         m_finishedError = true;
         setState(Failed);
-        if (contains(m_jobOutput, QStringLiteral("No space left on device")))
-            alert(kConversionFailedTitle, kFullDiskMessage, QStringLiteral("OK"));
     } else {
         m_finishedOK = true;
         setState(Finished);
@@ -163,8 +161,7 @@ void ConversionJob::endConversion(bool succeeded)
     m_stopDate = QDateTime::currentDateTime();
     setProgress(100.0f);
     // AutoClean, AutoRemove, the next job, the notification and the quit are the queue's.
-    if (m_host)
-        m_host->jobEnded(this, succeeded ? JobEnd::Finished : JobEnd::Failed);
+    Q_EMIT ended(succeeded ? JobEnd::Finished : JobEnd::Failed);
 }
 
 } // namespace tavrel

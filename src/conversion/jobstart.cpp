@@ -32,16 +32,16 @@ namespace tavrel {
 void ConversionJob::start()
 {
     asl_NSLog_debug(QStringLiteral("start %p"), static_cast<const void *>(this));
-    if (m_state != Queued || !m_fileInfo)
+    if (m_state != Queued || !fileInfo())
         return;
+    const MKVFileInfo &info = *fileInfo();
     takeSleepAssertion();
 
     const QString progressIn = progressFolder();
-    m_progressFile = uniqueFile(progressIn + u'/' + progressFileName(m_fileInfo->fileName));
+    m_progressFile = uniqueFile(progressIn + u'/' + progressFileName(info.fileName));
 
     const ConversionSettings settings = currentSettings();
-    const AudioPlan plan =
-        audioPlan(m_fileInfo->audioTrackInformation, m_audioTrackIndex, settings.ac3Downmix, m_fileInfo->audioTracks);
+    const AudioPlan plan = audioPlan(info.audioTracks, m_request.audioStreamId, settings.ac3Downmix);
     m_slowmode = plan.slowmode;
 
     QFile::remove(m_progressFile);
@@ -55,28 +55,26 @@ void ConversionJob::start()
         return;
     }
 
-    const QString sourcePath = m_fileInfo->fileURL.toLocalFile();
-    if (!QFileInfo::exists(sourcePath)) {
+    if (!QFileInfo::exists(m_request.source)) {
         alert(appName(),
               makeString(QStringLiteral("It seems you've removed the file %@ or unmounted it's volume so conversion "
                                         "can't proceed."),
-                         m_fileInfo->fileURL.fileName()),
+                         QFileInfo(m_request.source).fileName()),
               QStringLiteral("OK"));
         m_jobOutput = kUserRemovedMarker;
         Q_EMIT jobOutputChanged();
         m_finishedError = true;
         setState(Failed);
         releaseSleepAssertion();
-        if (m_host)
-            m_host->jobEnded(this, JobEnd::SourceMissing);
+        Q_EMIT ended(JobEnd::SourceMissing);
         return;
     }
 
     m_jobOutput.clear();
     m_log.clear();
     Q_EMIT jobOutputChanged();
-    if (const QString &refusal = m_fileInfo->videoVerdict.unconvertible;
-        !refusal.isEmpty() && reencodesVideo(*m_fileInfo, settings)) {
+    if (const QString &refusal = info.videoVerdict.unconvertible;
+        !refusal.isEmpty() && reencodesVideo(info, settings)) {
         m_outputProblem = refusal;
         failBeforeLaunch(refusal);
         return;
@@ -88,7 +86,7 @@ void ConversionJob::start()
     m_outputDecoder.resetState();
 
     // ffmpeg writes a hidden file of this job's own; the final name is taken only once it is checked.
-    PartialOutput partial = createPartialOutput(QFileInfo(m_fileInfo->destinationURL.toLocalFile()).absolutePath());
+    PartialOutput partial = createPartialOutput(QFileInfo(outputPath()).absolutePath());
     if (partial.path.isEmpty()) {
         failBeforeLaunch(partial.error);
         return;
@@ -100,20 +98,17 @@ void ConversionJob::start()
     bool fixup = false;
     if (plan.wantsFixupTest())
         fixup = needFixup(plan.streamId);
-    // What ffmpeg reads: the record, with the subtitle file's encoding, or a UTF-8 copy of it;
-    // what it writes: the hidden file.
-    MKVFileInfo input = *m_fileInfo;
-    input.destinationURL = QUrl::fromLocalFile(m_partialOutput);
-    if (!input.subtitleFileURL.isEmpty()) {
-        qInfo().noquote()
-            << QStringLiteral("Info: adding subtitles from file %1").arg(input.subtitleFileURL.toLocalFile());
+    // What ffmpeg reads: the request, with the subtitle file's encoding, or a UTF-8 copy of it.
+    ConversionRequest input = m_request;
+    if (!input.subtitleFile.isEmpty()) {
+        qInfo().noquote() << QStringLiteral("Info: adding subtitles from file %1").arg(input.subtitleFile);
         prepareSubtitleInput(input);
     }
-    if (marksLevel41(input, settings))
+    if (marksLevel41(info, settings))
         addNote(QStringLiteral("the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.")
-                    .arg(*input.videoLevel));
-    addPlayabilityNotes(input, plan, settings);
-    m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings);
+                    .arg(*info.videoLevel));
+    addPlayabilityNotes(info, plan, settings);
+    m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings, m_partialOutput);
     m_expectedOutput = expectedOutput(input, plan, settings);
     launch();
 }
@@ -145,8 +140,7 @@ void ConversionJob::launch()
     scheduleTimer();
     m_startDate = QDateTime::currentDateTime();
     setState(Converting);
-    if (m_host)
-        m_host->pauseContinueClicked(nullptr);
+    Q_EMIT runRequested();
 }
 
 void ConversionJob::addPlayabilityNotes(const MKVFileInfo &input, const AudioPlan &plan,
@@ -187,9 +181,9 @@ void ConversionJob::addPlayabilityNotes(const MKVFileInfo &input, const AudioPla
                                "or 48 kHz only."));
 }
 
-void ConversionJob::prepareSubtitleInput(MKVFileInfo &input)
+void ConversionJob::prepareSubtitleInput(ConversionRequest &input)
 {
-    const QString path = input.subtitleFileURL.toLocalFile();
+    const QString path = input.subtitleFile;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return; // ffmpeg says why it cannot read it
@@ -202,37 +196,35 @@ void ConversionJob::prepareSubtitleInput(MKVFileInfo &input)
         const QString copy = m_subtitleCopy->filePath(QFileInfo(path).fileName());
         QFile out(copy);
         if (m_subtitleCopy->isValid() && out.open(QIODevice::WriteOnly) && out.write(utf8) == utf8.size()) {
-            input.subtitleFileURL = QUrl::fromLocalFile(copy);
+            input.subtitleFile = copy;
             addNote(QStringLiteral("reading the UTF-16 subtitle file through a UTF-8 copy."));
         }
         return;
     }
-    input.subtitleFileEncoding = subtitleEncodingFor(bytes, localeEncoding());
-    if (!input.subtitleFileEncoding.isEmpty())
-        addNote(QStringLiteral("reading the subtitle file as %1.").arg(input.subtitleFileEncoding));
+    input.subtitleEncoding = subtitleEncodingFor(bytes, localeEncoding());
+    if (!input.subtitleEncoding.isEmpty())
+        addNote(QStringLiteral("reading the subtitle file as %1.").arg(input.subtitleEncoding));
 }
 
 bool ConversionJob::needFixup(int audioStreamId)
 {
-    if (!m_fileInfo)
+    if (!fileInfo())
         return false;
     // The test writes its second into the hidden file, which the conversion then overwrites.
-    MKVFileInfo test = *m_fileInfo;
-    test.destinationURL = QUrl::fromLocalFile(m_partialOutput);
-    const TaskResult result = runTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), test, audioStreamId));
+    const TaskResult result =
+        runTask(fixupTestArguments(toolPath(QStringLiteral("ffmpeg")), *fileInfo(), audioStreamId, m_partialOutput));
     return result.output && contains(*result.output, QStringLiteral("aac_adtstoasc"));
 }
 
 std::optional<QString> ConversionJob::freeSpaceRefusal()
 {
-    if (!m_fileInfo)
+    if (!fileInfo())
         return QString();
     FreeSpaceFigures figures;
-    figures.sourceSize = m_fileInfo->fileSize.value_or(0);
+    figures.sourceSize = fileInfo()->fileSize.value_or(0);
     if (auto *volumes = platform::services().volumes) {
         figures.bootFree = volumes->figuresForPath(documentsFolder()).freeBytes;
-        const platform::VolumeFigures target =
-            volumes->figuresForPath(QFileInfo(m_fileInfo->destinationURL.toLocalFile()).absolutePath());
+        const platform::VolumeFigures target = volumes->figuresForPath(QFileInfo(outputPath()).absolutePath());
         figures.targetFree = target.freeBytes;
         figures.largestFile = target.maximumFileSize;
     }

@@ -8,14 +8,16 @@
 
 namespace tavrel {
 
-ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings)
+ExpectedOutput expectedOutput(const ConversionRequest &request, const AudioPlan &plan,
+                              const ConversionSettings &settings)
 {
+    const MKVFileInfo &info = *request.inspection;
     ExpectedOutput expected;
     expected.video = info.videoTrackID.has_value();
     expected.audio = plan.hasAudio;
     if (settings.disableBuiltinSubtitles == 0)
         expected.subtitles = int(info.subtitleTrackIDs.size());
-    if (!info.subtitleFileURL.isEmpty())
+    if (!request.subtitleFile.isEmpty())
         ++expected.subtitles;
     expected.runtimeSeconds = info.runtimeSeconds;
     expected.mustPlay = settings.reencodeVideo != 0;
@@ -40,7 +42,7 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
     QStringList missing;
     if (expected.video && !output.videoTrackID)
         missing.append(QStringLiteral("the video track"));
-    if (expected.audio && output.audioTrackInformation.isEmpty())
+    if (expected.audio && output.audioTracks.isEmpty())
         missing.append(QStringLiteral("the audio track"));
     if (output.subtitleCount < expected.subtitles)
         missing.append(QStringLiteral("%1 of its %2 subtitle tracks")

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "conversion/audioplan.h"
+#include "conversion/conversionrequest.h"
 #include "conversion/conversionsettings.h"
 #include "inspection/mkvfileinfo.h"
 #include "inspection/streamreport.h"
@@ -26,7 +27,8 @@ struct ExpectedOutput
     bool fieldsKept = false;
 };
 
-ExpectedOutput expectedOutput(const MKVFileInfo &info, const AudioPlan &plan, const ConversionSettings &settings);
+ExpectedOutput expectedOutput(const ConversionRequest &request, const AudioPlan &plan,
+                              const ConversionSettings &settings);
 
 // A runtime shorter than the source's by more than both of these counts as cut short.
 constexpr qint64 kAllowedShortfallSeconds = 2;

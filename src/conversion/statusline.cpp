@@ -13,10 +13,11 @@ namespace tavrel {
 namespace {
 constexpr double kMaximumSecondsLeft = 18000.0; // five hours
 
-// The text between the description's first and second ":", leading blank included.
-QString trackPiece(const QString &description)
+// The description without its "#<id>:", leading blank included.
+QString trackPiece(const AudioTrackFacts &track)
 {
-    return split(description, QStringLiteral(":")).value(1);
+    const QString description = audioTrackDescription(track);
+    return description.mid(description.indexOf(u':') + 1);
 }
 } // namespace
 
@@ -50,8 +51,8 @@ double estimatedSecondsLeft(float progress, double elapsedSeconds)
     return left;
 }
 
-QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, quint64 audioTrackIndex, float progress,
-                        double elapsedSeconds, double tookSeconds)
+QString stateInfoString(qint32 state, const QList<AudioTrackFacts> &tracks, std::optional<int> audioStreamId,
+                        float progress, double elapsedSeconds, double tookSeconds)
 {
     const QString base = QStringLiteral("Status: ") + stateWord(state);
     switch (state) {
@@ -62,13 +63,15 @@ QString stateInfoString(qint32 state, const QStringList &audioTrackInformation, 
             + QLatin1Char(']');
     case Converting: {
         QString text = base;
-        if (const auto description = descriptionAt(audioTrackInformation, audioTrackIndex)) {
-            text += QStringLiteral("   Audio: ") + trackPiece(*description);
-            if (audioTrackInformation.size() >= 2) {
+        const auto chosen = std::find_if(tracks.cbegin(), tracks.cend(),
+                                         [&](const AudioTrackFacts &track) { return track.streamId == audioStreamId; });
+        if (audioStreamId && chosen != tracks.cend()) {
+            text += QStringLiteral("   Audio: ") + trackPiece(*chosen);
+            if (tracks.size() >= 2) {
                 QString discarded;
-                for (qsizetype i = 0; i < audioTrackInformation.size(); ++i) {
-                    if (quint64(i) != audioTrackIndex)
-                        discarded += QStringLiteral(", ") + trackPiece(audioTrackInformation.at(i));
+                for (const AudioTrackFacts &track : tracks) {
+                    if (&track != &*chosen)
+                        discarded += QStringLiteral(", ") + trackPiece(track);
                 }
                 text += QStringLiteral(" (Discarded: ") + discarded.mid(2) + QLatin1Char(')');
             }

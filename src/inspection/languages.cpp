@@ -113,38 +113,30 @@ QStringList languageListFor(qint64 defaultAudio, const QStringList &preferred)
     return preferred;
 }
 
-std::optional<QString> bestLanguage(const QStringList &descriptions, const QStringList &languageList)
+std::optional<int> bestAudioTrack(const QList<AudioTrackFacts> &tracks, const QStringList &languageList)
 {
-    // "#1: eng (ac3) [5.1]": the language is the second blank-separated piece, the codec the
-    // third without its parentheses.
     const qsizetype unlisted = languageList.size();
     qsizetype bestRank = unlisted;
-    QStringList candidates;
-    for (const QString &description : descriptions) {
-        const QString language = safeStringAtIndex(split(description, QStringLiteral(" ")), 1);
-        qsizetype rank = languageList.indexOf(language);
+    QList<const AudioTrackFacts *> candidates;
+    for (const AudioTrackFacts &track : tracks) {
+        qsizetype rank = languageList.indexOf(track.language);
         if (rank < 0)
             rank = unlisted;
         if (candidates.isEmpty() || rank < bestRank) {
-            candidates = {description};
+            candidates = {&track};
             bestRank = rank;
         } else if (rank == bestRank) {
-            candidates.append(description);
+            candidates.append(&track);
         }
     }
     if (candidates.isEmpty())
         return std::nullopt;
-
-    auto codecOf = [](const QString &description) {
-        const QString piece = safeStringAtIndex(split(description, QStringLiteral(" ")), 2);
-        return piece.size() >= 2 ? piece.mid(1, piece.size() - 2) : QString();
-    };
     for (const QString &wanted : {QStringLiteral("aac"), QStringLiteral("ac3")}) {
-        for (const QString &candidate : candidates)
-            if (codecOf(candidate) == wanted)
-                return candidate;
+        for (const AudioTrackFacts *candidate : candidates)
+            if (candidate->codec == wanted)
+                return candidate->streamId;
     }
-    return candidates.first();
+    return candidates.first()->streamId;
 }
 
 } // namespace tavrel

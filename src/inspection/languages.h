@@ -8,6 +8,8 @@
 
 #include <optional>
 
+#include "inspection/streamreport.h"
+
 namespace tavrel {
 
 // Every two-letter ISO 639-1 code mapped to its bibliographic ISO 639-2 code ("de" -> "ger").
@@ -28,8 +30,8 @@ QStringList preferredLanguages3Letter();
 // user's preferred languages.
 QStringList languageListFor(qint64 defaultAudio, const QStringList &preferred);
 
-// The description of the best audio track: best-ranked language first, then an "aac" track,
-// then an "ac3" track, then the first in report order. None when there are no descriptions.
-std::optional<QString> bestLanguage(const QStringList &descriptions, const QStringList &languageList);
+// The stream id of the best audio track: best-ranked language first, then an "aac" track, then
+// an "ac3" track, then the first in report order. None when there are no tracks.
+std::optional<int> bestAudioTrack(const QList<AudioTrackFacts> &tracks, const QStringList &languageList);
 
 } // namespace tavrel

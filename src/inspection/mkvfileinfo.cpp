@@ -65,7 +65,6 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::scan(const QUrl &url, bool reencodeVid
     const QFileInfo attributes(path);
     if (!path.isEmpty() && attributes.exists())
         info->fileSize = quint64(attributes.size());
-    info->audioTrackInformation = report.audioTrackInformation;
     info->videoTrackID = report.videoTrackID;
     info->runtimeSeconds = report.runtimeSeconds;
     info->informationString = tavrel::informationString(report);

@@ -16,7 +16,7 @@ namespace tavrel {
 // The reference-frame and level reading: "mediainfo" and its arguments for the file.
 QStringList mediainfoArguments(const QString &path);
 
-class MKVFileInfo final
+class MKVFileInfo
 {
 public:
     // Runs the probe (and the compatibility checks); blocks, so call it off the main thread.
@@ -25,30 +25,24 @@ public:
     static std::shared_ptr<MKVFileInfo> scan(const QUrl &url, bool reencodeVideo);
     static std::shared_ptr<MKVFileInfo> initWithURL(const QUrl &url) { return scan(url, true); }
 
-    QStringList audioTrackInformation; // "#%@: %@ (%@)%@"
     QString informationString;
     QString fileName;
     QUrl fileURL;
-    QUrl destinationURL; // set by the controller
     std::optional<int> videoTrackID;
     std::optional<qint64> runtimeSeconds;
     std::optional<quint64> fileSize;
     QList<int> subtitleTrackIDs;
-    QUrl subtitleFileURL; // set by the controller
-    // The subtitle file's encoding for ffmpeg's "-sub_charenc"; empty for UTF-8 (set at the start).
-    QString subtitleFileEncoding;
     // The H.264 level the video is flagged with (5.1), and whether it fits level 4.1 all the same.
     std::optional<double> videoLevel;
     bool fitsLevel41 = false;
-    // The picture, what the console makes of it, the audio streams (same order as the
-    // descriptions) and the picture subtitles the MP4 file cannot carry.
+    // The picture, what the console makes of it, the audio streams in report order and the
+    // picture subtitles the MP4 file cannot carry.
     VideoFacts videoFacts;
     VideoVerdict videoVerdict;
     QList<AudioTrackFacts> audioTracks;
     QList<PictureSubtitle> pictureSubtitles;
     // What the conversion will change and why, one sentence each, for the file panel.
     QStringList conversionNotes;
-    QUrl securityURL; // set by the controller
     // Why the probe's report cannot be trusted (a stream listed twice, differently); the movie is
     // then not converted. Empty when it was read.
     QString unreadableReport;

@@ -250,7 +250,7 @@ int channelCount(const QString &layout)
 // The channel suffix: empty up to two channels. More make a surround track, which the
 // conversion re-encodes with the surround settings; the suffix names the layout. 5.1 and 6.1
 // have always read " [5.1]".
-QString channelSuffix(const QString &codecText)
+QString channelLayout(const QString &codecText)
 {
     const QStringList fields = split(codecText, QStringLiteral(", "));
     for (qsizetype i = 1; i < fields.size(); ++i) {
@@ -261,11 +261,11 @@ QString channelSuffix(const QString &codecText)
         if (channels <= 2)
             return QString();
         if (layout == QLatin1String("5.1") || layout == QLatin1String("5.1(side)") || layout == QLatin1String("6.1"))
-            return QStringLiteral(" [5.1]");
+            return QStringLiteral("5.1");
         // "8 channels (FL+FR+...)" must not add blanks to the description.
         if (layout.contains(u' ') || layout.contains(u'+'))
-            return QStringLiteral(" [") + QString::number(channels) + QStringLiteral("ch]");
-        return QStringLiteral(" [") + layout + u']';
+            return QString::number(channels) + QStringLiteral("ch");
+        return layout;
     }
     return QString();
 }
@@ -333,10 +333,13 @@ AudioTrackFacts audioFacts(const QString &codecText)
     return facts;
 }
 
-QString audioDescription(const StreamLine &stream)
+AudioTrackFacts audioTrack(const StreamLine &stream)
 {
-    return u'#' + QString::number(stream.index) + QStringLiteral(": ") + languageOf(stream.languageTag)
-        + QStringLiteral(" (") + codecWordOf(stream.codecText) + u')' + channelSuffix(stream.codecText);
+    AudioTrackFacts facts = audioFacts(stream.codecText);
+    facts.streamId = stream.index;
+    facts.language = languageOf(stream.languageTag);
+    facts.layout = channelLayout(stream.codecText);
+    return facts;
 }
 
 // Looks at the subtitle codec alone: a language tag "ssa" (a real ISO 639-2 code) on a
@@ -480,8 +483,7 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
                 }
                 break;
             case StreamKind::Audio:
-                result.audioTrackInformation.append(audioDescription(*stream));
-                result.audioTracks.append(audioFacts(stream->codecText));
+                result.audioTracks.append(audioTrack(*stream));
                 break;
             case StreamKind::Subtitle: {
                 ++result.subtitleCount;
@@ -512,11 +514,25 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
     return result;
 }
 
+QString audioTrackDescription(const AudioTrackFacts &track)
+{
+    return u'#' + QString::number(track.streamId) + QStringLiteral(": ") + track.language + QStringLiteral(" (")
+        + track.codec + u')' + (track.layout.isEmpty() ? QString() : QStringLiteral(" [") + track.layout + u']');
+}
+
+QStringList audioTrackDescriptions(const QList<AudioTrackFacts> &tracks)
+{
+    QStringList descriptions;
+    for (const AudioTrackFacts &track : tracks)
+        descriptions.append(audioTrackDescription(track));
+    return descriptions;
+}
+
 QString informationString(const StreamReport &report)
 {
     return makeString(QStringLiteral("Duration: %@  Bitrate: %@  Resolution: %@  Audiotracks: %i (%i)"),
-                      report.durationText, report.bitRateText, report.resolutionText,
-                      int(report.audioTrackInformation.size()), report.subtitleCount);
+                      report.durationText, report.bitRateText, report.resolutionText, int(report.audioTracks.size()),
+                      report.subtitleCount);
 }
 
 } // namespace tavrel

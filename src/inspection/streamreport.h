@@ -10,11 +10,14 @@
 
 namespace tavrel {
 
-// What the console's check needs of one audio stream.
+// One audio stream: what the pop-up shows and the console's check needs.
 struct AudioTrackFacts
 {
-    QString codec;   // "aac"
-    QString profile; // "LC", "HE-AAC"; empty when not printed
+    int streamId = 0;
+    QString language; // "eng"; "unk" without a tag
+    QString layout;   // "5.1", "7.1", "8ch" for more than two channels; empty otherwise
+    QString codec;    // "aac"
+    QString profile;  // "LC", "HE-AAC"; empty when not printed
     int channels = 0;
     int sampleRate = 0; // Hz; 0 when not printed
 };
@@ -37,7 +40,6 @@ struct VideoSideData
 
 struct StreamReport
 {
-    QStringList audioTrackInformation;     // "#<id>: <language> (<codec>)[ [<layout>]]", report order
     QList<int> subtitleTrackIDs;           // text subtitles only, report order
     int subtitleCount = 0;                 // every subtitle stream, text or picture
     std::optional<int> videoTrackID;       // the last video stream that is not a cover picture
@@ -46,13 +48,17 @@ struct StreamReport
     std::optional<QString> bitRateText;    // "9832 kb/s"
     std::optional<qint64> runtimeSeconds;
     QStringList videoLines;             // the video streams' codec texts ("Video: h264 ..."), cover pictures left out
-    QList<AudioTrackFacts> audioTracks; // one per audio description, same order
+    QList<AudioTrackFacts> audioTracks; // report order
     QList<PictureSubtitle> pictureSubtitles; // report order
     VideoSideData videoSideData;             // of the stream videoTrackID names
     // Why the report cannot be trusted (a stream listed twice, differently, or without its
     // kind); everything else is then left empty.
     std::optional<QString> unreadable;
 };
+
+// "#<id>: <language> (<codec>)[ [<layout>]]", the track as the window lists it.
+QString audioTrackDescription(const AudioTrackFacts &track);
+QStringList audioTrackDescriptions(const QList<AudioTrackFacts> &tracks);
 
 // Pieces of a stream's codec text ("Video: h264 (High) (avc1 / 0x31637661), yuv420p(tv, bt709), ..."):
 // its fields at the commas outside parentheses, the codec word ("h264") and the profile ("High";

@@ -15,12 +15,10 @@ JobFacts jobFacts(const ConversionJob &job)
     JobFacts facts;
     facts.state = job.state();
     facts.hasLog = !job.arguments().isEmpty();
-    if (const auto &info = job.fileInfo()) {
-        const QString output = info->destinationURL.toLocalFile();
-        facts.hasOutputPath = !output.isEmpty();
-        facts.outputExists = facts.hasOutputPath && QFileInfo::exists(output);
-        facts.sourceExists = QFileInfo::exists(info->fileURL.toLocalFile());
-    }
+    const QString output = job.outputPath();
+    facts.hasOutputPath = !output.isEmpty();
+    facts.outputExists = facts.hasOutputPath && QFileInfo::exists(output);
+    facts.sourceExists = QFileInfo::exists(job.request().source);
     return facts;
 }
 
@@ -116,7 +114,6 @@ void performJobAction(ConversionJob *job, JobAction action)
 {
     if (!job)
         return;
-    const auto &info = job->fileInfo();
     platform::Workspace *workspace = platform::services().workspace;
     switch (action) {
     case JobAction::Pause:
@@ -126,19 +123,18 @@ void performJobAction(ConversionJob *job, JobAction action)
         job->continueJob();
         break;
     case JobAction::ShowInFileManager:
-        if (workspace && info)
-            workspace->revealFiles({info->destinationURL.toLocalFile()});
+        if (workspace)
+            workspace->revealFiles({job->outputPath()});
         break;
     case JobAction::ShowSource:
-        if (workspace && info)
-            workspace->revealFiles({info->fileURL.toLocalFile()});
+        if (workspace)
+            workspace->revealFiles({job->request().source});
         break;
     case JobAction::ExplainFailure:
         job->reveal(); // a failed job's reveal is its explanation
         break;
     case JobAction::CopyOutputPath:
-        if (info)
-            QGuiApplication::clipboard()->setText(info->destinationURL.toLocalFile());
+        QGuiApplication::clipboard()->setText(job->outputPath());
         break;
     case JobAction::Remove:
         job->remove();

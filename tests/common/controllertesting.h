@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "testrequests.h"
 #include "app/appdelegate.h"
 #include "app/settings.h"
 #include "inspection/mkvfileinfo.h"
@@ -43,7 +44,7 @@ inline std::shared_ptr<MKVFileInfo> makeRecord(const QString &path,
     auto info = std::make_shared<MKVFileInfo>();
     info->fileURL = QUrl::fromLocalFile(path);
     info->fileName = info->fileURL.fileName();
-    info->audioTrackInformation = audio;
+    info->audioTracks = audioTracksFrom(audio);
     info->videoTrackID = 0;
     info->runtimeSeconds = 10;
     info->fileSize = 0;

@@ -76,9 +76,7 @@ TEST(LauncherEntry, ShowsTheQueueWhileAJobConvertsAndClearsAfterwards)
 
     const QString destination = tools.path(QStringLiteral("Movie.mp4"));
     auto info = makeRecord(tools.movie(QStringLiteral("Movie.mkv")));
-    info->destinationURL = QUrl::fromLocalFile(destination);
-    auto *job = new ConversionJob(&app);
-    job->setFileInfo(info);
+    auto *job = test::jobFor(&app.queue(), info, destination);
     app.addJob(job);
     ASSERT_EQ(job->state(), Converting);
 

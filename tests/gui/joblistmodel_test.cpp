@@ -63,8 +63,9 @@ class JobListModelTest : public ::testing::Test
 protected:
     ConversionJob *makeJob(const QString &name)
     {
-        auto *job = new ConversionJob(nullptr, &owner);
-        job->setFileInfo(test::uiRecord(QStringLiteral("/movies/") + name, {QStringLiteral("#1: eng (ac3)")}));
+        auto *job =
+            test::jobFor(nullptr, test::uiRecord(QStringLiteral("/movies/") + name, {QStringLiteral("#1: eng (ac3)")}),
+                         QString(), &owner);
         jobs.dropOnDeletion(job); // connected before the model watches the job, so it is out first
         return job;
     }

@@ -95,14 +95,14 @@ TEST_P(KilledWindow, TheKilledWindowsConvertingJobIsRestoredAndConvertedAtTheNex
 
     const std::optional<JournalEntry> job = converting();
     ASSERT_TRUE(job.has_value());
-    EXPECT_EQ(job->source, movie);
-    EXPECT_EQ(job->destination, out + QStringLiteral("/Holiday.mp4"));
-    EXPECT_EQ(job->destinationFolder, out);
-    EXPECT_EQ(job->audioTrackIndex, 0u);
-    EXPECT_TRUE(isPartialOutputOf(job->partialOutput, job->destination)) << job->partialOutput.toStdString();
+    EXPECT_EQ(job->request.source, movie);
+    EXPECT_EQ(job->request.output.path, out + QStringLiteral("/Holiday.mp4"));
+    EXPECT_EQ(job->request.destinationFolder, out);
+    EXPECT_EQ(job->request.audioStreamId, 1);
+    EXPECT_TRUE(isPartialOutputOf(job->partialOutput, job->request.output.path)) << job->partialOutput.toStdString();
     // A job removed at quit deletes its own partial output; a killed one cannot.
     EXPECT_EQ(QFileInfo::exists(job->partialOutput), signal == SIGKILL);
-    EXPECT_FALSE(QFileInfo::exists(job->destination)) << "nothing unchecked under the output's name";
+    EXPECT_FALSE(QFileInfo::exists(job->request.output.path)) << "nothing unchecked under the output's name";
 
     // The next launch, with the real ffmpeg, asks; Return answers Restore.
     env.insert(QStringLiteral("PATH"), path);

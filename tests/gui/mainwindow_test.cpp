@@ -123,8 +123,7 @@ TEST_F(MainWindowTest, TheFilePanelFitsItsContentsTakesItsKeysAndNamesTheFolder)
     EXPECT_TRUE(delegate->taskArray().isEmpty());
     QTest::keyClick(audio, Qt::Key_Return);
     ASSERT_EQ(delegate->taskArray().size(), 1);
-    EXPECT_EQ(delegate->taskArray().first()->fileInfo()->destinationURL.toLocalFile(),
-              folder + QStringLiteral("/B.mp4"));
+    EXPECT_EQ(delegate->taskArray().first()->outputPath(), folder + QStringLiteral("/B.mp4"));
     EXPECT_FALSE(panel->isVisible());
 }
 

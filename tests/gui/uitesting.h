@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "testrequests.h"
 #include "app/appdelegate.h"
 #include "conversion/conversionjob.h"
 #include "inspection/mkvfileinfo.h"
@@ -29,7 +30,7 @@ inline std::shared_ptr<MKVFileInfo> uiRecord(const QString &path, const QStringL
     auto info = std::make_shared<MKVFileInfo>();
     info->fileURL = QUrl::fromLocalFile(path);
     info->fileName = info->fileURL.fileName();
-    info->audioTrackInformation = audio;
+    info->audioTracks = audioTracksFrom(audio);
     info->videoTrackID = 0;
     info->runtimeSeconds = 600;
     info->fileSize = 1000;
@@ -63,10 +64,8 @@ protected:
         const bool wasPaused = delegate->paused();
         if (!wasPaused)
             delegate->pauseContinueClicked(delegate.get());
-        auto *job = new ConversionJob(delegate.get());
         auto info = uiRecord(dir.filePath(name + QStringLiteral(".mkv")), {QStringLiteral("#1: eng (ac3)")});
-        info->destinationURL = QUrl::fromLocalFile(dir.filePath(name + QStringLiteral(".mp4")));
-        job->setFileInfo(info);
+        auto *job = jobFor(&delegate->queue(), info, dir.filePath(name + QStringLiteral(".mp4")));
         job->setState(state); // before it is added, so the title counts it as it is
         delegate->addJob(job);
         if (!wasPaused)

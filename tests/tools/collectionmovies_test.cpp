@@ -129,9 +129,8 @@ TEST_F(CollectionMoviesTest, SubtitleFilesInLegacyEncodingsKeepTheirText)
         const QString subtitles = output.filePath(QStringLiteral("%1.srt").arg(QLatin1String(c.encoding)));
         makeFile(subtitles, encoded(srt(c.lines), c.encoding));
         auto info = probe("plain.mkv");
-        info->subtitleFileURL = QUrl::fromLocalFile(subtitles);
         const QString name = QStringLiteral("%1.mp4").arg(QLatin1String(c.encoding));
-        ConversionJob *job = convert(info, name);
+        ConversionJob *job = convert(info, name, subtitles);
         EXPECT_EQ(job->arguments().mid(2, 4),
                   (QStringList{"-sub_charenc", QLatin1String(c.encoding), "-i", subtitles}));
         EXPECT_EQ(codecs(streams(output.filePath(name))), (QStringList{"h264", "ac3", "mov_text"}));
@@ -159,9 +158,8 @@ TEST_F(CollectionMoviesTest, UnicodeSubtitleFilesConvertAsTheyAre)
         const QString subtitles = output.filePath(QLatin1String(c.name) + QStringLiteral(".srt"));
         makeFile(subtitles, c.bytes);
         auto info = probe("plain.mkv");
-        info->subtitleFileURL = QUrl::fromLocalFile(subtitles);
         const QString name = QLatin1String(c.name) + QStringLiteral(".mp4");
-        ConversionJob *job = convert(info, name);
+        ConversionJob *job = convert(info, name, subtitles);
         EXPECT_FALSE(job->arguments().contains("-sub_charenc"));
         // A UTF-16 file is read through a UTF-8 copy, which goes with the job.
         const QString input = job->arguments().at(3);

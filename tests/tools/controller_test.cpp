@@ -88,7 +88,7 @@ TEST(ControllerWithRealTools, OpenedMovieAndSubtitleConvertToADestinationFolder)
     EXPECT_TRUE(platform.alerts.shown.isEmpty());
 
     const QString output = out + QStringLiteral("/A.mp4");
-    EXPECT_EQ(job->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
+    EXPECT_EQ(QUrl::fromLocalFile(job->outputPath()), QUrl::fromLocalFile(output));
     const QString probe =
         runTool({ffprobe, QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
                  QStringLiteral("-of"), QStringLiteral("json"), output},
@@ -189,7 +189,7 @@ TEST(ControllerWithRealTools, AMovieNamedInBytesThatAreNotUtf8IsNamedInOneAlertA
     app.application_openFiles({bad, good});
     ASSERT_TRUE(waitUntil([&] { return scanned.size() == 1; }, 60000));
     EXPECT_EQ(app.fileName(), QStringLiteral("Good.mkv"));
-    EXPECT_FALSE(app.fileInfo()->audioTrackInformation.isEmpty());
+    EXPECT_FALSE(audioTrackDescriptions(app.fileInfo()->audioTracks).isEmpty());
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.alerts.shown.first().message,
               QStringLiteral("Tavrel cannot open “bad\uFFFDname.mkv”: the name holds characters that are not UTF-8 "

@@ -13,31 +13,19 @@
 #include <QTest>
 #include <QtConcurrent>
 
+#include "testrequests.h"
 #include "app/jobend.h"
 #include "app/settings.h"
 #include "conversion/conversionjob.h"
+#include "recordingjobhost.h"
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
 #include "testenvironment.h"
 
 namespace tavrel::test {
 
-class SingleJobHost final : public JobHost
-{
-public:
-    ConversionJob *job = nullptr;
-    qint64 jobCountWithState(qint32 state) const override { return job && job->state() == state ? 1 : 0; }
-    void startNextJobInQueue() override {}
-    void removeJob(ConversionJob *removed) override
-    {
-        if (removed == job)
-            job = nullptr;
-    }
-    void pauseContinueClicked(QObject *) override {}
-    void terminateApplication() override {}
-    ConversionSettings conversionSettings() const override { return settings::conversionSettings(); }
-    void jobEnded(ConversionJob *ended, JobEnd end) override { handleJobEnd(*this, ended, end); }
-};
+// One job at a time, with the queue's after-job rules.
+using SingleJobHost = RecordingJobHost;
 
 inline QString run(const QString &program, const QStringList &args)
 {
@@ -82,12 +70,13 @@ protected:
     static inline QTemporaryDir *movies = nullptr;
 
     // Runs the job to its end, whatever that is; the job stays listed.
-    ConversionJob *runJob(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)
+    ConversionJob *runJob(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName,
+                          const QString &subtitleFile = QString())
     {
-        info->destinationURL = QUrl::fromLocalFile(output.filePath(outputName));
-        auto *job = new ConversionJob(&host, &owner);
-        job->setFileInfo(info);
-        host.job = job;
+        ConversionRequest request = test::requestFor(info, output.filePath(outputName));
+        request.subtitleFile = subtitleFile;
+        auto *job = new ConversionJob(&host, request, &owner);
+        host.track(job);
         job->start();
         EXPECT_TRUE(QTest::qWaitFor([&] { return job->state() == Finished || job->state() == Failed; }, 120000));
         return job;
@@ -106,9 +95,10 @@ protected:
     }
 
     // Converts into the output folder and waits for the end; the job is removed afterwards.
-    ConversionJob *convert(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName)
+    ConversionJob *convert(const std::shared_ptr<MKVFileInfo> &info, const QString &outputName,
+                           const QString &subtitleFile = QString())
     {
-        ConversionJob *job = runJob(info, outputName);
+        ConversionJob *job = runJob(info, outputName, subtitleFile);
         EXPECT_EQ(job->state(), Finished) << job->jobOutput().toStdString() << "\n"
                                           << job->arguments().join(u' ').toStdString();
         return job;

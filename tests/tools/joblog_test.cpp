@@ -55,9 +55,7 @@ TEST_F(JobLogTest, TheViewerFollowsTheOutputAndTheFailureExplanationOpensIt)
     MainWindow window(&app);
     const QString destination = tools.path(QStringLiteral("My Movie.mp4"));
     auto info = makeRecord(tools.movie(QStringLiteral("My Movie.mkv")));
-    info->destinationURL = QUrl::fromLocalFile(destination);
-    auto *job = new ConversionJob(&app);
-    job->setFileInfo(info);
+    auto *job = test::jobFor(&app.queue(), info, destination);
     app.addJob(job);
     ASSERT_EQ(job->state(), Converting);
 

@@ -14,6 +14,7 @@
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
 #include "recordingjobhost.h"
+#include "testrequests.h"
 #include "testenvironment.h"
 
 using namespace tavrel;
@@ -53,7 +54,7 @@ protected:
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    ConversionJob *addJob(const QString &name)
+    ConversionJob *addJob(const QString &name, const QString &audio = QStringLiteral("#1: eng (ac3)"))
     {
         const QString source = dir.filePath(name + QStringLiteral(".mkv"));
         QFile file(source);
@@ -63,16 +64,13 @@ protected:
         auto info = std::make_shared<MKVFileInfo>();
         info->fileURL = QUrl::fromLocalFile(source);
         info->fileName = name + QStringLiteral(".mkv");
-        info->destinationURL =
-            QUrl::fromLocalFile(dir.filePath(QStringLiteral("out/") + name + QStringLiteral(".mp4")));
-        info->audioTrackInformation = {QStringLiteral("#1: eng (ac3)")};
+        info->audioTracks = test::audioTracksFrom({audio});
         info->videoTrackID = 0;
         info->runtimeSeconds = 100;
         info->fileSize = 12;
-        auto *job = new ConversionJob(&host);
-        job->setFileInfo(info);
+        auto *job = test::jobFor(&host, info, dir.filePath(QStringLiteral("out/") + name + QStringLiteral(".mp4")));
         owned.append(job);
-        host.jobs.append(job);
+        host.track(job);
         return job;
     }
 
@@ -148,11 +146,10 @@ TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
 {
     // Neither the resources folder nor PATH holds an ffmpeg.
     std::optional<test::ScopedEnv> path(std::in_place, "PATH", dir.filePath(QStringLiteral("out")).toUtf8());
-    ConversionJob *job = addJob(QStringLiteral("no tool"));
     // An AAC track: the fix-up test cannot start either.
-    job->fileInfo()->audioTrackInformation = {QStringLiteral("#1: eng (aac)")};
+    ConversionJob *job = addJob(QStringLiteral("no tool"), QStringLiteral("#1: eng (aac)"));
     // A file the user chose to replace; the job never wrote to it, so removing the job keeps it.
-    const QString destination = job->fileInfo()->destinationURL.toLocalFile();
+    const QString destination = job->outputPath();
     QFile existing(destination);
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.write("earlier movie");
@@ -188,7 +185,7 @@ TEST_F(JobProcessTest, SuccessAppliesAutoCleanAndDisposesOfTheSource)
         const QString name = QStringLiteral("Done %1").arg(removeType);
         ConversionJob *job = addJob(name);
         const QString source = job->fileInfo()->fileURL.toLocalFile();
-        const QString output = job->fileInfo()->destinationURL.toLocalFile();
+        const QString output = job->outputPath();
         job->start();
         ASSERT_TRUE(waitFor([&] { return job->state() == Finished; }));
 
@@ -291,7 +288,7 @@ TEST_F(JobProcessTest, RemovingAConvertingJobStartsTheNextOne)
     EXPECT_EQ(second->state(), Converting);
     EXPECT_TRUE(waitFor([&] { return processState(pid).isEmpty(); }, 5000));
     EXPECT_FALSE(QFile::exists(partial));
-    EXPECT_FALSE(QFile::exists(first->fileInfo()->destinationURL.toLocalFile()));
+    EXPECT_FALSE(QFile::exists(first->outputPath()));
 
     second->remove();
     EXPECT_EQ(platform.sleep.held, 0);

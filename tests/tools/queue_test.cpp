@@ -22,9 +22,7 @@ protected:
     ConversionJob *add(const QString &name)
     {
         auto info = makeRecord(tools.movie(name));
-        info->destinationURL = QUrl::fromLocalFile(destination(name));
-        auto *job = new ConversionJob(&app, &app);
-        job->setFileInfo(info);
+        auto *job = test::jobFor(&app.queue(), info, destination(name), &app);
         app.addJob(job);
         return job;
     }
@@ -185,9 +183,7 @@ TEST_F(QueueTest, CleaningRemovesOnlyFinishedJobsAndKeepsTheOrder)
 TEST_F(QueueTest, AnUnwritableDestinationDropsTheJobWithAnAlert)
 {
     auto info = makeRecord(tools.movie(QStringLiteral("a.mkv")));
-    info->destinationURL = QUrl::fromLocalFile(tools.path(QStringLiteral("missing/a.mp4")));
-    auto *job = new ConversionJob(&app, &app);
-    job->setFileInfo(info);
+    auto *job = test::jobFor(&app.queue(), info, tools.path(QStringLiteral("missing/a.mp4")), &app);
     app.addJob(job);
 
     EXPECT_TRUE(app.taskArray().isEmpty());
@@ -203,9 +199,7 @@ TEST_F(QueueTest, AnUnwritableDestinationDropsTheJobWithAnAlert)
     // A file already at the destination is refused the same way.
     writeFile(tools.path(QStringLiteral("b.mp4")), "old");
     auto info2 = makeRecord(tools.movie(QStringLiteral("b.mkv")));
-    info2->destinationURL = QUrl::fromLocalFile(tools.path(QStringLiteral("b.mp4")));
-    auto *job2 = new ConversionJob(&app, &app);
-    job2->setFileInfo(info2);
+    auto *job2 = test::jobFor(&app.queue(), info2, tools.path(QStringLiteral("b.mp4")), &app);
     app.addJob(job2);
     EXPECT_TRUE(app.taskArray().isEmpty());
     EXPECT_EQ(platform.alerts.shown.size(), 2);
@@ -320,9 +314,7 @@ TEST_F(QueueTest, AutoRemoveKeepsASourceThatAnotherJobStillReads)
     QList<ConversionJob *> jobs;
     for (const QString &output : {QStringLiteral("same.mp4"), QStringLiteral("same-0.mp4")}) {
         auto info = makeRecord(source);
-        info->destinationURL = QUrl::fromLocalFile(tools.path(output));
-        auto *job = new ConversionJob(&app, &app);
-        job->setFileInfo(info);
+        auto *job = test::jobFor(&app.queue(), info, tools.path(output), &app);
         app.addJob(job);
         jobs.append(job);
     }

@@ -108,7 +108,7 @@ protected:
 TEST_F(RealConversionTest, AacIsCopiedWithTheBaseArguments)
 {
     auto info = probe("aac.mkv");
-    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: unk (aac)"});
+    ASSERT_EQ(audioTrackDescriptions(info->audioTracks), QStringList{"#1: unk (aac)"});
     ConversionJob *job = convert(info, "aac.mp4");
     EXPECT_FALSE(job->slowmode());
     // ffmpeg writes a hidden file of the job's own next to the output, moved there once checked.
@@ -140,7 +140,7 @@ TEST_F(RealConversionTest, DtsSurroundBecomesSixChannelAc3)
     settings::setDefaultInt(settings::kDTSDownmixKey, 0);
     settings::setDefaultInt(settings::kAC3SurroundBitrateKey, 3);
     auto info = probe("dts.mkv");
-    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: ger (dts) [5.1]"});
+    ASSERT_EQ(audioTrackDescriptions(info->audioTracks), QStringList{"#1: ger (dts) [5.1]"});
     ConversionJob *job = convert(info, "dts.mp4");
     const QJsonArray list = streams(output.filePath("dts.mp4"));
     // Embedded subtitles are left out by default.
@@ -157,7 +157,7 @@ TEST_F(RealConversionTest, Ac3SurroundDownmixedToStereo)
 {
     settings::setDefaultInt(settings::kAC3DownmixKey, 1);
     auto info = probe("ac3.mkv");
-    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: unk (ac3) [5.1]"});
+    ASSERT_EQ(audioTrackDescriptions(info->audioTracks), QStringList{"#1: unk (ac3) [5.1]"});
     ConversionJob *job = convert(info, "ac3.mp4");
     const QJsonArray list = streams(output.filePath("ac3.mp4"));
     ASSERT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
@@ -172,8 +172,7 @@ TEST_F(RealConversionTest, EmbeddedAndExternalSubtitlesBecomeTextTracks)
     settings::setDefaultInt(settings::kDisableBuiltinSubtitlesKey, 0);
     auto info = probe("dts.mkv");
     ASSERT_EQ(info->subtitleTrackIDs, QList<int>{2});
-    info->subtitleFileURL = QUrl::fromLocalFile(movies->filePath("s.srt"));
-    ConversionJob *job = convert(info, "dts subs.mp4");
+    ConversionJob *job = convert(info, "dts subs.mp4", movies->filePath("s.srt"));
     EXPECT_EQ(codecs(streams(output.filePath("dts subs.mp4"))), (QStringList{"h264", "ac3", "mov_text", "mov_text"}));
     expectVideoCopied("dts.mkv", "dts subs.mp4");
     job->remove();
@@ -205,9 +204,8 @@ TEST_F(RealConversionTest, EverySubtitleFileKindConverts)
     for (const QString extension : {"ass", "ssa", "smi", "sub"}) {
         SCOPED_TRACE(extension.toStdString());
         auto copy = std::make_shared<MKVFileInfo>(*info);
-        copy->subtitleFileURL = QUrl::fromLocalFile(d + "/s." + extension);
         const QString name = "with " + extension + ".mp4";
-        ConversionJob *job = convert(copy, name);
+        ConversionJob *job = convert(copy, name, d + "/s." + extension);
         EXPECT_EQ(codecs(streams(output.filePath(name))), (QStringList{"h264", "ac3", "mov_text"}));
         job->remove();
     }
@@ -216,7 +214,7 @@ TEST_F(RealConversionTest, EverySubtitleFileKindConverts)
 TEST_F(RealConversionTest, MovieWithoutAudioConverts)
 {
     auto info = probe("silent.mkv");
-    ASSERT_TRUE(info->audioTrackInformation.isEmpty());
+    ASSERT_TRUE(audioTrackDescriptions(info->audioTracks).isEmpty());
     ConversionJob *job = convert(info, "silent.mp4");
     EXPECT_EQ(codecs(streams(output.filePath("silent.mp4"))), QStringList{"h264"});
     expectVideoCopied("silent.mkv", "silent.mp4");
@@ -233,10 +231,8 @@ TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     info->fileURL = QUrl::fromLocalFile(pipe);
     info->fileName = QStringLiteral("paced.mkv");
-    info->destinationURL = QUrl::fromLocalFile(output.filePath("long.mp4"));
-    ConversionJob job(&host);
-    job.setFileInfo(info);
-    host.job = &job;
+    ConversionJob job(&host, test::requestFor(info, output.filePath("long.mp4")));
+    host.track(&job);
     QList<float> seen;
     QList<QString> lines;
     QObject::connect(&job, &ConversionJob::progressChanged, [&] {
@@ -262,7 +258,7 @@ TEST_F(RealConversionTest, ProgressClimbsToOneHundred)
 TEST_F(RealConversionTest, LatinOneTitleConvertsWithItsAudio)
 {
     auto info = probe("latin1.mkv");
-    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: fre (ac3)"});
+    ASSERT_EQ(audioTrackDescriptions(info->audioTracks), QStringList{"#1: fre (ac3)"});
     ConversionJob *job = convert(info, "latin1.mp4");
     const QJsonArray list = streams(output.filePath("latin1.mp4"));
     EXPECT_EQ(codecs(list), (QStringList{"h264", "ac3"}));
@@ -275,7 +271,7 @@ TEST_F(RealConversionTest, SevenOneFlacHonoursTheSurroundSettings)
     settings::setDefaultInt(settings::kAC3SurroundBitrateKey, 2);
     settings::setDefaultInt(settings::kAC3StereoBitrateKey, 3);
     auto info = probe("flac71.mkv");
-    ASSERT_EQ(info->audioTrackInformation, QStringList{"#1: ger (flac) [7.1]"});
+    ASSERT_EQ(audioTrackDescriptions(info->audioTracks), QStringList{"#1: ger (flac) [7.1]"});
 
     settings::setDefaultInt(settings::kDTSDownmixKey, 0);
     ConversionJob *surround = convert(info, "flac surround.mp4");

@@ -3,27 +3,43 @@
 
 #include "conversion/argumentlist.h"
 #include "conversion/audioplan.h"
+#include "testrequests.h"
 
 using namespace tavrel;
 
 namespace {
 
-MKVFileInfo movie(QStringList descriptions)
+// A movie's record with the request's subtitle file, as the job hands them to the argument list.
+struct Movie : MKVFileInfo
 {
-    MKVFileInfo info;
+    QString subtitleFile;
+    QString subtitleEncoding;
+};
+
+Movie movie(const QStringList &descriptions)
+{
+    Movie info;
     info.fileURL = QUrl::fromLocalFile(QStringLiteral("/movies/My Movie.mkv"));
     info.fileName = QStringLiteral("My Movie.mkv");
-    info.destinationURL = QUrl::fromLocalFile(QStringLiteral("/out/My Movie.mp4"));
     info.videoTrackID = 0;
-    info.audioTrackInformation = std::move(descriptions);
+    info.audioTracks = test::audioTracksFrom(descriptions);
     return info;
 }
 
 const QString kLog = QStringLiteral("/docs/My Movie.mkv.log");
+const QString kOutput = QStringLiteral("/out/My Movie.mp4");
 
-QStringList build(const MKVFileInfo &info, const ConversionSettings &s, quint64 index = 0, bool fixup = false)
+QStringList build(const Movie &info, const ConversionSettings &s, qsizetype index = 0, bool fixup = false)
 {
-    return conversionArguments(info, audioPlan(info.audioTrackInformation, index, s.ac3Downmix), fixup, kLog, s);
+    ConversionRequest request;
+    request.source = info.fileURL.toLocalFile();
+    request.inspection = std::make_shared<MKVFileInfo>(info);
+    request.subtitleFile = info.subtitleFile;
+    request.subtitleEncoding = info.subtitleEncoding;
+    if (index < info.audioTracks.size())
+        request.audioStreamId = info.audioTracks.at(index).streamId;
+    return conversionArguments(request, audioPlan(info.audioTracks, request.audioStreamId, s.ac3Downmix), fixup, kLog,
+                               s, kOutput);
 }
 
 // The strings between the output codec and "-progress".
@@ -36,29 +52,14 @@ QStringList optionsAfterCodec(const QStringList &args)
 
 } // namespace
 
-TEST(AudioPlan, TakesThePiecesOfADescription)
+TEST(AudioPlan, AStreamTheMovieLacksMeansNoAudio)
 {
-    EXPECT_EQ(audioStreamId(QStringLiteral("#12: eng (dts) [5.1]")), 12);
-    EXPECT_EQ(audioCodecWord(QStringLiteral("#12: eng (dts) [5.1]")), QStringLiteral("dts"));
-    EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#12: eng (dts) [5.1]")));
-    EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: unk (aac)")));
-    // Every layout suffix counts; "5.1" inside a free-text language does not.
-    EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#2: ger (flac) [7.1]")));
-    EXPECT_TRUE(hasSurroundSuffix(QStringLiteral("#2: jpn (pcm_s16le) [6.1(back)]")));
-    EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: Dub_5.1 (aac)")));
-    EXPECT_FALSE(hasSurroundSuffix(QStringLiteral("#2: eng (aac) []")));
-    // A malformed description gives an empty codec word (re-encoded), never a crash.
-    EXPECT_EQ(audioCodecWord(QStringLiteral("#3")), QString());
-    EXPECT_EQ(audioStreamId(QString()), 0);
-}
-
-TEST(AudioPlan, IndexOutsideTheDescriptionsMeansNoAudio)
-{
-    const QStringList one{QStringLiteral("#1: eng (dts)")};
-    EXPECT_FALSE(audioPlan(one, 1, 0).hasAudio);
-    EXPECT_FALSE(audioPlan(one, 1, 0).slowmode);
-    EXPECT_FALSE(audioPlan({}, 0, 0).hasAudio);
-    EXPECT_TRUE(audioPlan(one, 0, 0).hasAudio);
+    const QList<AudioTrackFacts> one = test::audioTracksFrom({QStringLiteral("#1: eng (dts)")});
+    EXPECT_FALSE(audioPlan(one, 2, 0).hasAudio);
+    EXPECT_FALSE(audioPlan(one, 2, 0).slowmode);
+    EXPECT_FALSE(audioPlan(one, std::nullopt, 0).hasAudio);
+    EXPECT_FALSE(audioPlan({}, 1, 0).hasAudio);
+    EXPECT_TRUE(audioPlan(one, 1, 0).hasAudio);
 }
 
 TEST(ArgumentList, CopiedAacIsExactlyTheBaseList)
@@ -151,7 +152,7 @@ TEST(ArgumentList, BitrateSettingsIncludingOutOfRangeValues)
 
 TEST(ArgumentList, TwentyNineStringExample)
 {
-    MKVFileInfo info = movie({QStringLiteral("#0: eng (ac3)"), QStringLiteral("#2: ger (dts) [5.1]")});
+    Movie info = movie({QStringLiteral("#0: eng (ac3)"), QStringLiteral("#2: ger (dts) [5.1]")});
     info.videoTrackID = 1;
     info.subtitleTrackIDs = {3, 4};
     ConversionSettings s;
@@ -191,7 +192,7 @@ TEST(ArgumentList, TwentyNineStringExample)
 
 TEST(ArgumentList, FixupPairStandsBeforeTheSubtitleCodec)
 {
-    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    Movie info = movie({QStringLiteral("#1: eng (aac)")});
     const QStringList args = build(info, ConversionSettings{}, 0, true);
     EXPECT_EQ(args.size(), 21);
     EXPECT_EQ(args.mid(7, 3), (QStringList{"-absf", "aac_adtstoasc", "-scodec"}));
@@ -202,7 +203,7 @@ TEST(ArgumentList, FixupPairStandsBeforeTheSubtitleCodec)
 
 TEST(ArgumentList, EmbeddedSubtitlesLastTrackFirstUnlessDisabled)
 {
-    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    Movie info = movie({QStringLiteral("#1: eng (aac)")});
     info.subtitleTrackIDs = {2, 3};
     ConversionSettings s;
     s.disableBuiltinSubtitles = 0;
@@ -213,9 +214,9 @@ TEST(ArgumentList, EmbeddedSubtitlesLastTrackFirstUnlessDisabled)
 
 TEST(ArgumentList, SubtitleFileInputFollowsTheSourceInput)
 {
-    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    Movie info = movie({QStringLiteral("#1: eng (aac)")});
     info.subtitleTrackIDs = {2, 3};
-    info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/movies/-odd name%.srt"));
+    info.subtitleFile = QStringLiteral("/movies/-odd name%.srt");
     ConversionSettings s;
     s.disableBuiltinSubtitles = 0;
     const QStringList args = build(info, s);
@@ -235,8 +236,8 @@ TEST(ArgumentList, SubtitleFileInputFollowsTheSourceInput)
 TEST(ArgumentList, WithoutAudioNothingIsMappedForIt)
 {
     for (const QStringList &descriptions : {QStringList{}, QStringList{QStringLiteral("#1: eng (dts) [5.1]")}}) {
-        MKVFileInfo info = movie(descriptions);
-        info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/movies/My Movie.srt"));
+        Movie info = movie(descriptions);
+        info.subtitleFile = QStringLiteral("/movies/My Movie.srt");
         const QStringList args = build(info, ConversionSettings{}, descriptions.size());
         EXPECT_EQ(args.mid(4, 5), (QStringList{"-stats", "-map", "0:0", "-map", "1:0"}));
         EXPECT_EQ(args.count(QStringLiteral("-map")), 2);
@@ -247,7 +248,7 @@ TEST(ArgumentList, WithoutAudioNothingIsMappedForIt)
 
 TEST(ArgumentList, FixupTestRunsOneSecondOfVideoAndAudio)
 {
-    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    Movie info = movie({QStringLiteral("#1: eng (aac)")});
     info.videoTrackID = 2;
     const QStringList expected{"/res/ffmpeg",
                                "-i",
@@ -265,18 +266,18 @@ TEST(ArgumentList, FixupTestRunsOneSecondOfVideoAndAudio)
                                "copy",
                                "-y",
                                "/out/My Movie.mp4"};
-    EXPECT_EQ(fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 5), expected);
+    EXPECT_EQ(fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 5, kOutput), expected);
 }
 
 // Audio alone, or a cover the probe does not count as a picture: the sound is mapped once.
 TEST(ArgumentList, WithoutAPictureOnlyTheSoundIsMapped)
 {
-    MKVFileInfo info = movie({QStringLiteral("#0: eng (aac)")});
+    Movie info = movie({QStringLiteral("#0: eng (aac)")});
     info.videoTrackID.reset();
     const QStringList args = build(info, ConversionSettings{});
     EXPECT_EQ(args.mid(0, 5), (QStringList{"-i", "/movies/My Movie.mkv", "-stats", "-map", "0:0"}));
     EXPECT_EQ(args.count(QStringLiteral("-map")), 1);
-    const QStringList test = fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 0);
+    const QStringList test = fixupTestArguments(QStringLiteral("/res/ffmpeg"), info, 0, kOutput);
     EXPECT_EQ(test.mid(6, 3), (QStringList{"-map", "0:0", "-vcodec"}));
     EXPECT_EQ(test.count(QStringLiteral("-map")), 1);
 }
@@ -286,13 +287,13 @@ TEST(ArgumentList, SubtitleEncodingPrecedesTheSubtitleInputAlone)
     // With and without audio, with embedded tracks, with the AC3 options: the encoding option
     // belongs to the subtitle file's input and nothing else moves.
     for (const QStringList &descriptions : {QStringList{}, QStringList{QStringLiteral("#1: eng (dts) [5.1]")}}) {
-        MKVFileInfo info = movie(descriptions);
+        Movie info = movie(descriptions);
         info.subtitleTrackIDs = {2};
-        info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/movies/My Movie.srt"));
+        info.subtitleFile = QStringLiteral("/movies/My Movie.srt");
         ConversionSettings s;
         s.disableBuiltinSubtitles = 0;
         const QStringList plain = build(info, s);
-        info.subtitleFileEncoding = QStringLiteral("WINDOWS-1252");
+        info.subtitleEncoding = QStringLiteral("WINDOWS-1252");
         QStringList withEncoding = build(info, s);
         EXPECT_EQ(
             withEncoding.mid(0, 6),
@@ -301,14 +302,14 @@ TEST(ArgumentList, SubtitleEncodingPrecedesTheSubtitleInputAlone)
         EXPECT_EQ(withEncoding, plain);
     }
     // No subtitle file, no option, whatever the record says.
-    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
-    info.subtitleFileEncoding = QStringLiteral("WINDOWS-1252");
+    Movie info = movie({QStringLiteral("#1: eng (aac)")});
+    info.subtitleEncoding = QStringLiteral("WINDOWS-1252");
     EXPECT_FALSE(build(info, ConversionSettings{}).contains(QStringLiteral("-sub_charenc")));
 }
 
 TEST(ArgumentList, LevelIsMarkedOnlyWhenFlaggedAboveAndFitting)
 {
-    MKVFileInfo info = movie({QStringLiteral("#1: eng (aac)")});
+    Movie info = movie({QStringLiteral("#1: eng (aac)")});
     ConversionSettings s;
     const auto marks = [&](std::optional<double> level, bool fits, qint64 setting) {
         info.videoLevel = level;

@@ -13,6 +13,7 @@
 #include "scriptedplatform.h"
 #include "support/ossorylib.h"
 #include "recordingjobhost.h"
+#include "testrequests.h"
 #include "testenvironment.h"
 
 using namespace tavrel;
@@ -34,25 +35,31 @@ protected:
         file.close();
         platform.volumes.byPrefix.insert(QStringLiteral("/"), {1000000, std::nullopt});
 
+        host.track(&job);
+    }
+
+    ConversionRequest request()
+    {
+        source = dir.filePath(QStringLiteral("My Movie.mkv"));
         info->fileURL = QUrl::fromLocalFile(source);
         info->fileName = QStringLiteral("My Movie.mkv");
-        info->destinationURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("out/My Movie.mp4")));
-        info->securityURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("out")));
-        info->audioTrackInformation = {QStringLiteral("#1: eng (dts) [5.1]")};
+        info->audioTracks = test::audioTracksFrom({QStringLiteral("#1: eng (dts) [5.1]")});
         info->videoTrackID = 0;
         info->runtimeSeconds = 100;
         info->fileSize = 1000;
-        job.setFileInfo(info);
-        host.jobs.append(&job);
+        ConversionRequest request = test::requestFor(info, output());
+        request.destinationFolder = dir.filePath(QStringLiteral("out"));
+        return request;
     }
+    QString output() const { return dir.filePath(QStringLiteral("out/My Movie.mp4")); }
 
     QTemporaryDir dir;
+    QString source;
     OssoryLib lib;
     test::ScriptedPlatform platform;
     std::shared_ptr<MKVFileInfo> info = std::make_shared<MKVFileInfo>();
     test::RecordingJobHost host;
-    ConversionJob job{&host};
-    QString source;
+    ConversionJob job{&host, request()};
 };
 
 } // namespace
@@ -149,16 +156,16 @@ TEST(ProgressFileName, FitsTheFileNameLimit)
 TEST_F(ConversionJobTest, RemovingAQueuedJobTouchesNoFileItDidNotWrite)
 {
     // Something else already lies at the destination path; a job that never ran does not own it.
-    QFile other(info->destinationURL.toLocalFile());
+    QFile other(output());
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.close();
-    platform.bookmarks.startAccess(info->securityURL.toLocalFile());
+    platform.bookmarks.startAccess(dir.filePath(QStringLiteral("out")));
 
     job.remove();
-    EXPECT_TRUE(QFile::exists(info->destinationURL.toLocalFile()));
+    EXPECT_TRUE(QFile::exists(output()));
     EXPECT_EQ(host.removed, QList<ConversionJob *>{&job});
     EXPECT_EQ(host.startNextCalls, 1);
-    EXPECT_EQ(platform.bookmarks.openAccess.value(info->securityURL.toLocalFile()), 0);
+    EXPECT_EQ(platform.bookmarks.openAccess.value(dir.filePath(QStringLiteral("out"))), 0);
 
     // A second removal (quit after a clean) changes nothing.
     job.remove();
@@ -172,7 +179,7 @@ TEST_F(ConversionJobTest, RevealShowsTheOutputOrWithShiftTheSource)
     platform.workspace.shift = true;
     job.reveal();
     ASSERT_EQ(platform.workspace.revealed.size(), 2);
-    EXPECT_EQ(platform.workspace.revealed[0], QStringList{info->destinationURL.toLocalFile()});
+    EXPECT_EQ(platform.workspace.revealed[0], QStringList{output()});
     EXPECT_EQ(platform.workspace.revealed[1], QStringList{source});
     EXPECT_TRUE(platform.alerts.shown.isEmpty());
 }

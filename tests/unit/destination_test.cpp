@@ -299,7 +299,7 @@ TEST_F(DestinationTest, AHandWrittenSettingsFileKeepsItsFolder)
     ASSERT_TRUE(waitUntil([&] { return scanned.size() == 1; }));
     app.addToQueue();
     ASSERT_EQ(app.taskArray().size(), 1);
-    EXPECT_EQ(app.taskArray().first()->fileInfo()->destinationURL.toLocalFile(), movies + QStringLiteral("/Film.mp4"));
+    EXPECT_EQ(app.taskArray().first()->outputPath(), movies + QStringLiteral("/Film.mp4"));
     app.applicationWillTerminate();
     platform::services().bookmarks = &platform.bookmarks;
 }

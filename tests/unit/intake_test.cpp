@@ -50,7 +50,7 @@ TEST_F(IntakeTest, MoviesOfOneBatchAreScannedInOrderWithTheirSubtitle)
     ASSERT_TRUE(waitForScans(1));
     EXPECT_EQ(scanner.scanned(), QStringList{QStringLiteral("A.mkv")});
     EXPECT_EQ(app.fileName(), QStringLiteral("A.mkv"));
-    EXPECT_EQ(app.fileInfo()->subtitleFileURL, QUrl::fromLocalFile(srt));
+    EXPECT_EQ(QUrl::fromLocalFile(app.intake().subtitleFile()), QUrl::fromLocalFile(srt));
     EXPECT_EQ(app.informationString(),
               QStringLiteral("Duration: 00:00:10  Bitrate: 100 kb/s  Resolution: 320x240  Audiotracks: 1 (0+1)"));
     EXPECT_EQ(app.importFiles(), QStringList{b});
@@ -60,7 +60,7 @@ TEST_F(IntakeTest, MoviesOfOneBatchAreScannedInOrderWithTheirSubtitle)
     app.cancelAdd();
     ASSERT_TRUE(waitForScans(2));
     EXPECT_EQ(app.fileName(), QStringLiteral("B.mkv"));
-    EXPECT_TRUE(app.fileInfo()->subtitleFileURL.isEmpty());
+    EXPECT_TRUE(QUrl::fromLocalFile(app.intake().subtitleFile()).isEmpty());
     EXPECT_EQ(app.filePanelHeight(), 117);
     app.cancelAdd();
     EXPECT_EQ(app.filePanelHeight(), 0);
@@ -100,7 +100,7 @@ TEST_F(IntakeTest, SubtitleOpenedBeforeItsMovieIsAttached)
 
     app.application_openFiles({file(QStringLiteral("Movie.mkv"))});
     ASSERT_TRUE(waitForScans(1));
-    EXPECT_EQ(app.fileInfo()->subtitleFileURL, QUrl::fromLocalFile(srt));
+    EXPECT_EQ(QUrl::fromLocalFile(app.intake().subtitleFile()), QUrl::fromLocalFile(srt));
     // Only the key the movie was found under goes.
     EXPECT_FALSE(app.importSubtitleFiles().contains(dir.path() + QStringLiteral("/Movie")));
     EXPECT_TRUE(app.importSubtitleFiles().contains(dir.path() + QStringLiteral("/Movie.en")));
@@ -128,7 +128,7 @@ TEST_F(IntakeTest, SubFilesAreAttachedUnlessTheyAreMpegProgramStreams)
 
     app.application_openFiles({file(QStringLiteral("X.mkv"))});
     ASSERT_TRUE(waitForScans(1));
-    EXPECT_TRUE(app.fileInfo()->subtitleFileURL.isEmpty());
+    EXPECT_TRUE(QUrl::fromLocalFile(app.intake().subtitleFile()).isEmpty());
     EXPECT_EQ(app.fileInfo()->informationString.count(QStringLiteral("+1")), 0);
 }
 
@@ -140,7 +140,7 @@ TEST_F(IntakeTest, UpperCaseExtensionsAreAccepted)
     EXPECT_TRUE(app.performDragOperation({srt, movie}));
     ASSERT_TRUE(waitForScans(1));
     EXPECT_EQ(app.fileName(), QStringLiteral("LOUD.MKV"));
-    EXPECT_EQ(app.fileInfo()->subtitleFileURL, QUrl::fromLocalFile(srt));
+    EXPECT_EQ(QUrl::fromLocalFile(app.intake().subtitleFile()), QUrl::fromLocalFile(srt));
 }
 
 TEST_F(IntakeTest, SubtitleOnlyDragsAreRefusedButTheOpenPanelTakesThem)
@@ -185,8 +185,8 @@ TEST_F(IntakeTest, AutoAddWithAFolderQueuesEveryDroppedMovieWithoutAsking)
     EXPECT_TRUE(platform.alerts.shown.isEmpty());
     QStringList destinations;
     for (const ConversionJob *job : app.taskArray()) {
-        destinations.append(job->fileInfo()->destinationURL.toLocalFile());
-        EXPECT_EQ(job->fileInfo()->securityURL, QUrl::fromLocalFile(out.path()));
+        destinations.append(job->outputPath());
+        EXPECT_EQ(job->request().destinationFolder, out.path());
     }
     EXPECT_EQ(destinations,
               (QStringList{out.path() + QStringLiteral("/A-0.mp4"), out.path() + QStringLiteral("/B.mp4"),
@@ -211,8 +211,8 @@ TEST_F(IntakeTest, TheSameMovieQueuedTwiceGetsTwoOutputNames)
 
     // Neither job has written anything yet, so only the queue knows the first name is taken.
     ASSERT_EQ(app.taskArray().size(), 2);
-    EXPECT_EQ(app.taskArray().at(0)->fileInfo()->destinationURL.toLocalFile(), out.path() + QStringLiteral("/A.mp4"));
-    EXPECT_EQ(app.taskArray().at(1)->fileInfo()->destinationURL.toLocalFile(), out.path() + QStringLiteral("/A-0.mp4"));
+    EXPECT_EQ(app.taskArray().at(0)->outputPath(), out.path() + QStringLiteral("/A.mp4"));
+    EXPECT_EQ(app.taskArray().at(1)->outputPath(), out.path() + QStringLiteral("/A-0.mp4"));
 }
 
 TEST_F(IntakeTest, AutoAddAskingEachTimeShowsASavePanelPerMovie)
@@ -234,7 +234,7 @@ TEST_F(IntakeTest, AutoAddAskingEachTimeShowsASavePanelPerMovie)
     EXPECT_EQ(platform.panels.requests.at(1).proposedName, QStringLiteral("B.mp4"));
     ASSERT_EQ(app.taskArray().size(), 2);
     EXPECT_FALSE(QFile::exists(existing));
-    EXPECT_EQ(app.taskArray().at(0)->fileInfo()->destinationURL, QUrl::fromLocalFile(existing));
+    EXPECT_EQ(QUrl::fromLocalFile(app.taskArray().at(0)->outputPath()), QUrl::fromLocalFile(existing));
     EXPECT_TRUE(platform.alerts.shown.isEmpty());
 }
 
@@ -255,7 +255,7 @@ TEST_F(IntakeTest, ASaveChoiceNeverReplacesTheOutputOfAnotherListedJob)
     writeFile(output, "partial");
     app.addToQueue();
     ASSERT_EQ(app.taskArray().size(), 1);
-    EXPECT_EQ(app.taskArray().first()->fileInfo()->destinationURL, QUrl::fromLocalFile(output));
+    EXPECT_EQ(QUrl::fromLocalFile(app.taskArray().first()->outputPath()), QUrl::fromLocalFile(output));
     EXPECT_EQ(contents(output), QByteArray("partial"));
     // Refused as a source choice is, naming the conflict; the movie stays in the panel.
     ASSERT_EQ(platform.alerts.shown.size(), 1);
@@ -279,7 +279,6 @@ TEST_F(IntakeTest, CancellingTheSavePanelKeepsTheFilePanel)
     EXPECT_EQ(app.filePanelHeight(), 117);
     EXPECT_EQ(app.fileInfo(), shown);
     EXPECT_EQ(app.importFiles(), QStringList{b});
-    EXPECT_TRUE(shown->destinationURL.isEmpty());
 }
 
 TEST_F(IntakeTest, ADestinationIndexNamingNoFolderAsksForTheFile)
@@ -339,7 +338,7 @@ TEST_F(IntakeTest, AudioTrackIsPreselectedByLanguage)
     platform.panels.saveAnswers.enqueue(dir.path() + QStringLiteral("/Silent.mp4"));
     app.addToQueue();
     ASSERT_EQ(app.taskArray().size(), 1);
-    EXPECT_EQ(app.taskArray().first()->audioTrackIndex(), 0u);
+    EXPECT_FALSE(app.taskArray().first()->request().audioStreamId);
 }
 
 TEST(IntakeRules, ExtensionsAndKeys)
@@ -396,7 +395,7 @@ TEST_F(IntakeTest, ASaveChoiceNeverReplacesAMovieThatIsConverted)
     platform.panels.saveAnswers.enqueue(other);
     app.addToQueue();
     ASSERT_EQ(app.taskArray().size(), 2);
-    EXPECT_EQ(app.taskArray().at(1)->fileInfo()->destinationURL.toLocalFile(), other + QStringLiteral(".mp4"));
+    EXPECT_EQ(app.taskArray().at(1)->outputPath(), other + QStringLiteral(".mp4"));
     EXPECT_TRUE(QFile::exists(other));
 }
 

@@ -19,9 +19,9 @@ JournalEntry entry(const QString &source, qint32 state, const QString &destinati
                    const QString &partial = QString())
 {
     JournalEntry e;
-    e.source = source;
+    e.request.source = source;
     e.state = state;
-    e.destination = destination.isEmpty() ? QStringLiteral("/out/x.mp4") : destination;
+    e.request.output.path = destination.isEmpty() ? QStringLiteral("/out/x.mp4") : destination;
     e.partialOutput = partial;
     return e;
 }
@@ -30,13 +30,23 @@ TEST(JobJournalFormat, EveryFieldSurvivesTheRoundTrip)
 {
     JournalEntry full = entry(QStringLiteral("/m/Ünïcode \"quoted\"\nline.mkv"), Converting,
                               QStringLiteral("/out/A.mp4"), QStringLiteral("/out/.tavrel-Ab12Cd.partial.mp4"));
-    full.subtitle = QStringLiteral("/m/A.srt");
-    full.audioTrackIndex = 3;
-    full.destinationFolder = QStringLiteral("/out");
+    full.request.subtitleFile = QStringLiteral("/m/A.srt");
+    full.request.audioStreamId = 3;
+    full.request.destinationFolder = QStringLiteral("/out");
+    full.request.output.partSize = 4187593113;
+    JournalEntry batch = entry(QStringLiteral("/m/b.mkv"), Queued);
+    batch.request.audioStreamId = 0;
+    batch.request.options = {.ac3Downmix = true,
+                             .dtsDownmix = false,
+                             .convertSubtitles = true,
+                             .reencodeVideo = false,
+                             .videoQuality = 18,
+                             .videoSpeed = QStringLiteral("slow")};
     const QList<QList<JournalEntry>> cases = {
         {},
         {entry(QStringLiteral("/m/a.mkv"), Queued)},
         {full},
+        {batch, full},
         {entry(QStringLiteral("/m/1.mkv"), Queued), entry(QStringLiteral("/m/2.mkv"), Converting),
          entry(QStringLiteral("/m/3.mkv"), Paused), entry(QStringLiteral("/m/4.mkv"), Finished),
          entry(QStringLiteral("/m/5.mkv"), Failed)},
@@ -48,6 +58,12 @@ TEST(JobJournalFormat, EveryFieldSurvivesTheRoundTrip)
     }
     // Readable by people and other tools: states by name.
     EXPECT_TRUE(journalBytes({full}).contains("\"state\": \"converting\""));
+    // An earlier version's journal names the track by its place in the list.
+    const auto earlier = journalEntries(R"({"version": 1, "jobs": [{"source": "/m/a.mkv", "audioTrack": 2,)"
+                                        R"( "destination": "/out/a.mp4", "state": "queued"}]})");
+    ASSERT_TRUE(earlier && earlier->size() == 1);
+    EXPECT_EQ(earlier->first().audioTrackIndex, 2);
+    EXPECT_FALSE(earlier->first().request.audioStreamId);
 }
 
 TEST(JobJournalFormat, DamagedBytesAreNoJournalAndDamagedEntriesAreLeftOut)
@@ -75,8 +91,8 @@ TEST(JobJournalFormat, DamagedBytesAreNoJournalAndDamagedEntriesAreLeftOut)
             continue;
         QStringList sources;
         for (const JournalEntry &e : *entries) {
-            sources.append(e.source);
-            EXPECT_EQ(e.audioTrackIndex, 0u);
+            sources.append(e.request.source);
+            EXPECT_EQ(e.audioTrackIndex.value_or(0), 0);
         }
         EXPECT_EQ(sources, *c.sources) << c.bytes.toStdString();
     }
@@ -106,7 +122,7 @@ TEST(JobJournalPlan, UnfinishedJobsComeBackQueuedWithoutTheirPartialOutput)
 
     QStringList restored;
     for (const JournalEntry &e : plan.restore) {
-        restored.append(e.source);
+        restored.append(e.request.source);
         EXPECT_EQ(e.state, Queued);
         EXPECT_TRUE(e.partialOutput.isEmpty());
     }
@@ -174,10 +190,10 @@ TEST_F(JobJournalRestore, RestoreQueuesTheUnfinishedJobsAndACleanQuitEmptiesTheJ
 
     JournalEntry converting =
         entry(movie(QStringLiteral("Running.mkv")), Converting, out() + QStringLiteral("/Running.mp4"), partial);
-    converting.audioTrackIndex = 1;
-    converting.destinationFolder = out();
+    converting.request.audioStreamId = 2;
+    converting.request.destinationFolder = out();
     JournalEntry queued = entry(movie(QStringLiteral("Later.mkv")), Queued, out() + QStringLiteral("/Later.mp4"));
-    queued.subtitle = movie(QStringLiteral("Later.srt"));
+    queued.request.subtitleFile = movie(QStringLiteral("Later.srt"));
     const JournalEntry paused = entry(movie(QStringLiteral("Held.mkv")), Paused, out() + QStringLiteral("/Held.mp4"));
     writeJournal({converting, queued, paused, entry(movie(QStringLiteral("Done.mkv")), Finished, finishedOutput),
                   entry(movie(QStringLiteral("Bad.mkv")), Failed, out() + QStringLiteral("/Bad.mp4")),
@@ -203,19 +219,19 @@ TEST_F(JobJournalRestore, RestoreQueuesTheUnfinishedJobsAndACleanQuitEmptiesTheJ
     ASSERT_EQ(app.taskArray().size(), 3);
     const ConversionJob *running = app.taskArray().at(0);
     EXPECT_EQ(running->state(), Queued);
-    EXPECT_EQ(running->audioTrackIndex(), 1u);
-    EXPECT_EQ(running->fileInfo()->destinationURL, QUrl::fromLocalFile(out() + QStringLiteral("/Running.mp4")));
-    EXPECT_EQ(running->fileInfo()->securityURL, QUrl::fromLocalFile(out()));
+    EXPECT_EQ(running->request().audioStreamId, 2); // the second track
+    EXPECT_EQ(QUrl::fromLocalFile(running->outputPath()), QUrl::fromLocalFile(out() + QStringLiteral("/Running.mp4")));
+    EXPECT_EQ(running->request().destinationFolder, out());
     EXPECT_EQ(platform.bookmarks.openAccess.value(out()), 1);
     const ConversionJob *later = app.taskArray().at(1);
-    EXPECT_EQ(later->fileInfo()->subtitleFileURL, QUrl::fromLocalFile(queued.subtitle));
-    EXPECT_EQ(later->fileInfo()->destinationURL, QUrl::fromLocalFile(out() + QStringLiteral("/Later-0.mp4")));
+    EXPECT_EQ(later->request().subtitleFile, queued.request.subtitleFile);
+    EXPECT_EQ(QUrl::fromLocalFile(later->outputPath()), QUrl::fromLocalFile(out() + QStringLiteral("/Later-0.mp4")));
     EXPECT_EQ(app.taskArray().at(2)->fileInfo()->fileName, QStringLiteral("Held.mkv"));
 
     // The journal follows the queue from here on.
     QStringList sources;
     for (const JournalEntry &e : onDisk())
-        sources.append(QFileInfo(e.source).fileName());
+        sources.append(QFileInfo(e.request.source).fileName());
     EXPECT_EQ(sources,
               (QStringList{QStringLiteral("Running.mkv"), QStringLiteral("Later.mkv"), QStringLiteral("Held.mkv")}));
     app.taskArray().at(1)->remove();
@@ -267,7 +283,7 @@ TEST_F(JobJournalRestore, AMovieAddedMeanwhileKeepsItsPlaceInTheFilePanel)
     ASSERT_TRUE(scanned.wait(10000));
     // Still being read again, the movie is kept in the journal: a crash now would not lose it.
     ASSERT_EQ(onDisk().size(), 1);
-    EXPECT_EQ(QFileInfo(onDisk().first().source).fileName(), QStringLiteral("Old.mkv"));
+    EXPECT_EQ(QFileInfo(onDisk().first().request.source).fileName(), QStringLiteral("Old.mkv"));
     scanner.release(QStringLiteral("Old.mkv"));
     ASSERT_TRUE(done.wait(10000));
 

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+#include "testrequests.h"
 #include "qtprinters.h"
 
 #include "inspection/languages.h"
@@ -43,13 +44,12 @@ TEST(BestLanguage, RanksLanguageThenCodec)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(bestLanguage(c.tracks, c.languages), c.expected);
+        const QList<AudioTrackFacts> tracks = test::audioTracksFrom(c.tracks);
+        const std::optional<int> best = bestAudioTrack(tracks, c.languages);
+        const auto chosen = std::find_if(tracks.cbegin(), tracks.cend(),
+                                         [&](const AudioTrackFacts &track) { return track.streamId == best; });
+        EXPECT_EQ(best ? std::optional<QString>(audioTrackDescription(*chosen)) : std::nullopt, c.expected);
     }
-}
-
-TEST(BestLanguage, ToleratesMalformedDescriptions)
-{
-    EXPECT_EQ(bestLanguage({"", "#2:"}, {"eng"}), QStringLiteral(""));
 }
 
 TEST(LanguageList, DefaultAudioChoices)

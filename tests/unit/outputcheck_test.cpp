@@ -14,7 +14,8 @@ StreamReport output(bool video, int audio, int subtitles, std::optional<qint64> 
     if (video)
         report.videoTrackID = 0;
     for (int i = 0; i < audio; ++i)
-        report.audioTrackInformation.append(QStringLiteral("#%1: eng (ac3)").arg(i + 1));
+        report.audioTracks.append(
+            {.streamId = i + 1, .language = QStringLiteral("eng"), .codec = QStringLiteral("ac3")});
     report.subtitleCount = subtitles;
     report.runtimeSeconds = runtime;
     return report;
@@ -24,22 +25,24 @@ StreamReport output(bool video, int audio, int subtitles, std::optional<qint64> 
 
 TEST(OutputCheck, ExpectsWhatTheArgumentListMaps)
 {
-    MKVFileInfo info;
-    info.videoTrackID = 0;
-    info.subtitleTrackIDs = {3, 4};
-    info.runtimeSeconds = 600;
+    auto info = std::make_shared<MKVFileInfo>();
+    info->videoTrackID = 0;
+    info->subtitleTrackIDs = {3, 4};
+    info->runtimeSeconds = 600;
+    info->audioTracks = {{.streamId = 1, .language = QStringLiteral("eng"), .codec = QStringLiteral("aac")}};
+    ConversionRequest request{.inspection = info};
     ConversionSettings s;
-    AudioPlan plan = audioPlan({QStringLiteral("#1: eng (aac)")}, 0, 0);
-    ExpectedOutput expected = expectedOutput(info, plan, s);
+    AudioPlan plan = audioPlan(info->audioTracks, 1, 0);
+    ExpectedOutput expected = expectedOutput(request, plan, s);
     EXPECT_TRUE(expected.video);
     EXPECT_TRUE(expected.audio);
     EXPECT_EQ(expected.subtitles, 0); // embedded subtitles are off by default
     EXPECT_EQ(expected.runtimeSeconds, 600);
 
     s.disableBuiltinSubtitles = 0;
-    info.subtitleFileURL = QUrl::fromLocalFile(QStringLiteral("/m/a.srt"));
-    info.videoTrackID.reset();
-    expected = expectedOutput(info, audioPlan({}, 0, 0), s);
+    request.subtitleFile = QStringLiteral("/m/a.srt");
+    info->videoTrackID.reset();
+    expected = expectedOutput(request, audioPlan({}, std::nullopt, 0), s);
     EXPECT_FALSE(expected.video);
     EXPECT_FALSE(expected.audio);
     EXPECT_EQ(expected.subtitles, 3);

@@ -101,8 +101,10 @@ TEST(Playability, AudioAndPictureSubtitles)
     EXPECT_EQ(highRate.audioTracks.first().profile, QStringLiteral("LC"));
     EXPECT_EQ(audioProblems(highRate.audioTracks.first()), QStringList{QStringLiteral("96000 Hz")});
     EXPECT_TRUE(audioProblems(report(QStringLiteral("mpeg2")).audioTracks.first()).isEmpty()); // AC3 stereo
-    EXPECT_EQ(audioProblems({QStringLiteral("aac"), QStringLiteral("HE-AAC"), 2, 48000}),
-              QStringList{QStringLiteral("HE-AAC")});
+    EXPECT_EQ(
+        audioProblems(
+            {.codec = QStringLiteral("aac"), .profile = QStringLiteral("HE-AAC"), .channels = 2, .sampleRate = 48000}),
+        QStringList{QStringLiteral("HE-AAC")});
 
     for (const char *kind : {"picturesub", "picturesub_forced", "picturesub_sized_forced"}) {
         SCOPED_TRACE(kind);

@@ -29,10 +29,8 @@ protected:
         const bool wasPaused = app.paused();
         if (!wasPaused)
             app.pauseContinueClicked(&app);
-        auto *job = new ConversionJob(&app);
         auto info = makeRecord(dir.filePath(name + QStringLiteral(".mkv")));
-        info->destinationURL = QUrl::fromLocalFile(dir.filePath(name + QStringLiteral(".mp4")));
-        job->setFileInfo(info);
+        auto *job = test::jobFor(&app.queue(), info, dir.filePath(name + QStringLiteral(".mp4")));
         job->setState(state);
         app.addJob(job);
         if (!wasPaused)

@@ -31,7 +31,7 @@ TEST_P(RecordedReports, GivesStreamsAndInformationLine)
     const ReportCase &c = GetParam();
     const StreamReport report = parseStreamReport(test::fixtureText(QString::fromLatin1(c.file)));
     EXPECT_EQ(informationString(report), QString::fromUtf8(c.information));
-    EXPECT_EQ(report.audioTrackInformation, c.descriptions);
+    EXPECT_EQ(audioTrackDescriptions(report.audioTracks), c.descriptions);
     EXPECT_EQ(report.subtitleTrackIDs, c.subtitleIds);
     EXPECT_EQ(report.videoTrackID, c.videoId);
     EXPECT_EQ(report.runtimeSeconds, c.runtime);
@@ -159,11 +159,11 @@ TEST(StreamReport, EchoedInputPathAddsNoLines)
                                         "  Duration: 99:00:00.00, start: 0.000000, bitrate: 1 kbps\n.mkv");
     const QString text = test::fixtureText(QStringLiteral("ffmpeg-echo-filename.txt"));
     const StreamReport report = parseStreamReport(text, path);
-    EXPECT_EQ(report.audioTrackInformation, QStringList{"#1: ger (aac)"});
+    EXPECT_EQ(audioTrackDescriptions(report.audioTracks), QStringList{"#1: ger (aac)"});
     EXPECT_EQ(report.runtimeSeconds, 0);
     EXPECT_EQ(report.bitRateText, QStringLiteral("413 kb/s"));
     // Without the path the forged lines would count: the recording does hold them.
-    EXPECT_EQ(parseStreamReport(text).audioTrackInformation.size(), 2);
+    EXPECT_EQ(parseStreamReport(text).audioTracks.size(), 2);
 }
 
 TEST(StreamReport, FuzzFindingsStayFixed)
@@ -206,7 +206,7 @@ TEST(StreamReport, LanguageTagsHoldingLineBreaks)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.left(600).toStdString());
         const StreamReport report = parseStreamReport(c.text);
-        EXPECT_EQ(report.audioTrackInformation, c.descriptions);
+        EXPECT_EQ(audioTrackDescriptions(report.audioTracks), c.descriptions);
         EXPECT_EQ(report.audioTracks.size(), c.descriptions.size());
         EXPECT_EQ(report.unreadable.has_value(), c.unreadable);
         if (c.unreadable) {
@@ -322,7 +322,7 @@ TEST(StreamReport, StreamLines)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line.toStdString());
         const StreamReport report = parseStreamReport(c.line);
-        EXPECT_EQ(report.audioTrackInformation, c.descriptions);
+        EXPECT_EQ(audioTrackDescriptions(report.audioTracks), c.descriptions);
         EXPECT_EQ(report.subtitleTrackIDs, c.subtitleIds);
         EXPECT_EQ(report.subtitleCount, c.subtitleCount);
         EXPECT_EQ(report.videoTrackID, c.videoId);

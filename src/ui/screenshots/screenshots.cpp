@@ -92,7 +92,7 @@ public:
 struct Movie
 {
     QString name;
-    QStringList audio;
+    QList<AudioTrackFacts> audio;
     QString information;
     qint64 runtime;
 };
@@ -101,20 +101,23 @@ const QList<Movie> &movies()
 {
     static const QList<Movie> list = {
         {QStringLiteral("Sintel.mkv"),
-         {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: ger (ac3)")},
+         {{1, QStringLiteral("eng"), QStringLiteral("5.1"), QStringLiteral("ac3"), {}, 6},
+          {2, QStringLiteral("ger"), QStringLiteral(""), QStringLiteral("ac3"), {}, 2}},
          QStringLiteral("Duration: 00:14:48  Bitrate: 5120 kb/s  Resolution: 1920x818  Audiotracks: 2 (1)"),
          888},
         {QStringLiteral("Tears of Steel.mkv"),
-         {QStringLiteral("#1: eng (dts) [5.1]")},
+         {{1, QStringLiteral("eng"), QStringLiteral("5.1"), QStringLiteral("dts"), {}, 6}},
          QStringLiteral("Duration: 00:12:14  Bitrate: 7340 kb/s  Resolution: 1920x800  Audiotracks: 1 (2)"),
          734},
         {QStringLiteral("Big Buck Bunny.mkv"),
-         {QStringLiteral("#1: eng (dts) [5.1]"), QStringLiteral("#2: fre (ac3) [5.1]"),
-          QStringLiteral("#3: ger (ac3)")},
+         {{1, QStringLiteral("eng"), QStringLiteral("5.1"), QStringLiteral("dts"), {}, 6},
+          {2, QStringLiteral("fre"), QStringLiteral("5.1"), QStringLiteral("ac3"), {}, 6},
+          {3, QStringLiteral("ger"), QStringLiteral(""), QStringLiteral("ac3"), {}, 2}},
          QStringLiteral("Duration: 00:09:56  Bitrate: 4496 kb/s  Resolution: 1920x1080  Audiotracks: 3 (0)"),
          596},
         {QStringLiteral("Elephants Dream.mkv"),
-         {QStringLiteral("#1: eng (ac3) [5.1]"), QStringLiteral("#2: spa (ac3) [5.1]")},
+         {{1, QStringLiteral("eng"), QStringLiteral("5.1"), QStringLiteral("ac3"), {}, 6},
+          {2, QStringLiteral("spa"), QStringLiteral("5.1"), QStringLiteral("ac3"), {}, 6}},
          QStringLiteral("Duration: 00:10:53  Bitrate: 3872 kb/s  Resolution: 1280x720  Audiotracks: 2 (1)"),
          653},
     };
@@ -128,7 +131,7 @@ std::shared_ptr<MKVFileInfo> record(const QUrl &url)
     info->fileName = url.fileName();
     for (const Movie &movie : movies()) {
         if (movie.name == info->fileName) {
-            info->audioTrackInformation = movie.audio;
+            info->audioTracks = movie.audio;
             info->informationString = movie.information;
             info->runtimeSeconds = movie.runtime;
         }
