@@ -28,7 +28,7 @@ platform::AlertAnswer DefaultAnsweringAlerts::runModal(const platform::AlertRequ
         err() << escapedLineText(
             QStringLiteral("[alert] %1: %2 -> %3").arg(request.title, request.message, request.defaultButton))
               << Qt::endl;
-    return {1, {}};
+    return {1};
 }
 
 std::optional<QStringList> CancellingPanels::chooseFiles(platform::PanelParent, const QStringList &)

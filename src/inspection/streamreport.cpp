@@ -9,7 +9,6 @@
 
 #include "inspection/languages.h"
 #include "support/format.h"
-#include "support/predicates.h"
 #include "support/strings.h"
 
 namespace tavrel {

@@ -5,7 +5,6 @@
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 
-#include "support/dispatch.h"
 #include "support/log.h"
 #include "support/ossorylib.h"
 

@@ -43,7 +43,7 @@ platform::AlertAnswer present(const platform::AlertRequest &request)
     if (!presenter) {
         // No window system to ask: keep a trace and take the default button.
         asl_NSLog(3, QStringLiteral("%@: %@"), request.title, request.message);
-        return platform::AlertAnswer{1, QString()};
+        return platform::AlertAnswer{1};
     }
     presenter->activateApplication();
     return presenter->runModal(request);
@@ -83,18 +83,6 @@ void silenceableAlert(const QString &key, const QString &title, const QString &m
         settings::setDefaultInt(key, 1);
 }
 
-// Runs on the main thread at once, or is queued to it so that the caller does not wait.
-template<typename KeyFunction>
-void showUnlessSilenced(KeyFunction keyFor, const QString &identifier, const QString &title, const QString &message,
-                        const QString &defaultButton, const QString &alternateButton)
-{
-    auto run = [=] { silenceableAlert(keyFor(identifier), title, message, defaultButton, alternateButton); };
-    if (onMainThread())
-        run();
-    else
-        dispatch_async_main(run);
-}
-
 } // namespace
 
 platform::AlertRequest alertRequest(const QString &title, const QString &message, const QString &defaultButton,
@@ -116,36 +104,10 @@ int alert(const QString &title, const QString &message, const QString &defaultBu
     return present(alertRequest(title, message, defaultButton, alternateButton, otherButton)).code;
 }
 
-int alert_apptitled(const QString &message, const QString &defaultButton, const QString &alternateButton,
-                    const QString &otherButton)
-{
-    return alert(appName(), message, defaultButton, alternateButton, otherButton);
-}
-
-int input(const QString &prompt, const QStringList &buttons, QString *text)
-{
-    platform::AlertRequest request;
-    request.message = boundedAlertMessage(prompt);
-    request.defaultButton = buttons.value(0);
-    request.alternateButton = buttons.value(1);
-    request.otherButton = buttons.value(2);
-    request.withTextField = true;
-    request.closedAnswer = closedAnswer(request);
-    const platform::AlertAnswer answer = present(request);
-    if (text)
-        *text = answer.text.isNull() ? QStringLiteral("") : answer.text;
-    return answer.code;
-}
-
 QString dontWarnAgainVersionKey(const QString &identifier)
 {
     const QString version = versionOverride().isNull() ? appVersionString() : versionOverride();
     return makeString(QStringLiteral("_%@_%@_asked"), identifier, version);
-}
-
-QString dontWarnAgainEverKey(const QString &identifier)
-{
-    return makeString(QStringLiteral("_%@_asked"), identifier);
 }
 
 void setDontWarnAgainVersionOverride(const QString &version)
@@ -156,13 +118,14 @@ void setDontWarnAgainVersionOverride(const QString &version)
 void alert_dontwarnagain_version(const QString &identifier, const QString &title, const QString &message,
                                  const QString &defaultButton, const QString &alternateButton)
 {
-    showUnlessSilenced(dontWarnAgainVersionKey, identifier, title, message, defaultButton, alternateButton);
-}
-
-void alert_dontwarnagain_ever(const QString &identifier, const QString &title, const QString &message,
-                              const QString &defaultButton, const QString &alternateButton)
-{
-    showUnlessSilenced(dontWarnAgainEverKey, identifier, title, message, defaultButton, alternateButton);
+    // Runs on the main thread at once, or is queued to it so that the caller does not wait.
+    auto run = [=] {
+        silenceableAlert(dontWarnAgainVersionKey(identifier), title, message, defaultButton, alternateButton);
+    };
+    if (onMainThread())
+        run();
+    else
+        dispatch_async_main(run);
 }
 
 platform::AlertRequest fatalErrorAlertRequest(const QString &message, const QString &details)

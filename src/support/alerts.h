@@ -18,20 +18,14 @@ platform::AlertRequest alertRequest(const QString &title, const QString &message
                                     const QString &alternateButton = QString(), const QString &otherButton = QString());
 int alert(const QString &title, const QString &message, const QString &defaultButton,
           const QString &alternateButton = QString(), const QString &otherButton = QString());
-int alert_apptitled(const QString &message, const QString &defaultButton, const QString &alternateButton = QString(),
-                    const QString &otherButton = QString());
-int input(const QString &prompt, const QStringList &buttons, QString *text);
 
-// Shown unless silenced; off the main thread they are forwarded to it and return at once.
+// Shown unless silenced for this version; off the main thread it is forwarded to it and returns
+// at once.
 void alert_dontwarnagain_version(const QString &identifier, const QString &title, const QString &message,
                                  const QString &defaultButton, const QString &alternateButton);
-void alert_dontwarnagain_ever(const QString &identifier, const QString &title, const QString &message,
-                              const QString &defaultButton, const QString &alternateButton);
 
-// The settings keys that silence those alerts: "_<identifier>_<version>_asked" and
-// "_<identifier>_asked".
+// The settings key that silences that alert: "_<identifier>_<version>_asked".
 QString dontWarnAgainVersionKey(const QString &identifier);
-QString dontWarnAgainEverKey(const QString &identifier);
 // Tests: the version string used in the per-version key; a null string restores the real one.
 void setDontWarnAgainVersionOverride(const QString &version);
 

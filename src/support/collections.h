@@ -6,26 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <optional>
-
 namespace tavrel {
 
-template<typename T>
-qint64 collect(const QList<T> &list, const std::function<qint32(const T &)> &block)
-{
-    qint64 sum = 0;
-    for (const T &item : list)
-        sum += qint64(block(item));
-    return sum;
-}
-template<typename T>
-std::optional<T> safeObjectAtIndex(const QList<T> &list, qsizetype index)
-{
-    if (index < 0 || index >= list.size())
-        return std::nullopt;
-    return list.at(index);
-}
 template<typename T>
 QList<T> arrayByRemovingObjectsAtIndexes(const QList<T> &list, const QSet<qsizetype> &indexes)
 {

@@ -5,14 +5,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
-#include <QThreadPool>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
-#include <chrono>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 namespace tavrel {
 
@@ -113,36 +109,6 @@ void dispatch_sync_main(Block block)
 void dispatch_after_main(float seconds, Block block)
 {
     scheduleOnMain("dispatch_after_main", seconds, std::move(block));
-}
-
-void dispatch_async_back(Block block)
-{
-    if (block)
-        QThreadPool::globalInstance()->start(std::move(block));
-}
-
-void dispatch_sync_back(Block block)
-{
-    if (block)
-        QtConcurrent::run(QThreadPool::globalInstance(), std::move(block)).waitForFinished();
-}
-
-// The wait is kept on the main thread's timers rather than in a sleeping pool thread; only
-// without an application object does a pool thread sleep it out.
-void dispatch_after_back(float seconds, Block block)
-{
-    if (!block)
-        return;
-    if (!QCoreApplication::instance()) {
-        const qint64 ns = std::max<qint64>(delayToNanoseconds(seconds), 0);
-        QThreadPool::globalInstance()->start([ns, block = std::move(block)] {
-            std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
-            block();
-        });
-        return;
-    }
-    scheduleOnMain("dispatch_after_back", seconds,
-                   [block = std::move(block)]() mutable { QThreadPool::globalInstance()->start(std::move(block)); });
 }
 
 } // namespace tavrel

@@ -3,14 +3,6 @@
 
 #include <QFile>
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-
 namespace tavrel {
 namespace {
 
@@ -52,40 +44,6 @@ QString RWHostInformation::machineTypeFromFiles(const QStringList &paths)
 QString RWHostInformation::machineType()
 {
     return machineTypeFromFiles(kModelFiles);
-}
-
-QString _machineType()
-{
-    return RWHostInformation::machineType();
-}
-
-QString RWHostInformation::ipAddress(bool ipv6)
-{
-    const QString loopback = ipv6 ? QStringLiteral("::1") : QStringLiteral("127.0.0.1");
-    ifaddrs *list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        // Reported, but the caller gets the loopback address rather than a dead process.
-        std::fprintf(stderr, "getifaddrs: %s\n", std::strerror(errno));
-        return loopback;
-    }
-    const int family = ipv6 ? AF_INET6 : AF_INET;
-    QString result = loopback;
-    for (const ifaddrs *entry = list; entry; entry = entry->ifa_next) {
-        if (!entry->ifa_addr || entry->ifa_addr->sa_family != family)
-            continue;
-        if (!(entry->ifa_flags & IFF_UP) || std::strncmp(entry->ifa_name, "lo", 2) == 0)
-            continue;
-        char text[INET6_ADDRSTRLEN] = {};
-        const void *address = ipv6
-            ? static_cast<const void *>(&reinterpret_cast<const sockaddr_in6 *>(entry->ifa_addr)->sin6_addr)
-            : static_cast<const void *>(&reinterpret_cast<const sockaddr_in *>(entry->ifa_addr)->sin_addr);
-        if (inet_ntop(family, address, text, sizeof text)) {
-            result = QString::fromLatin1(text);
-            break;
-        }
-    }
-    freeifaddrs(list);
-    return result;
 }
 
 } // namespace tavrel

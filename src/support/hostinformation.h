@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Questions about the machine the program runs on: its hardware model (which goes into support
-// requests and problem reports) and its network address.
+// The hardware model of the machine the program runs on, which goes into support requests and
+// problem reports.
 #include <QString>
 #include <QStringList>
 
@@ -17,13 +17,6 @@ public:
     static QString machineType();
     // The same over the given files, first readable non-empty one wins (tests pass their own).
     static QString machineTypeFromFiles(const QStringList &paths);
-
-    // The first address of the wanted family on an interface that is up and not a loopback
-    // ("lo…"); "127.0.0.1" / "::1" when there is none or the interfaces cannot be listed.
-    static QString ipAddress(bool ipv6);
 };
-
-// The model as the support library asks for it.
-QString _machineType();
 
 } // namespace tavrel

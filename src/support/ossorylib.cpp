@@ -14,7 +14,6 @@
 
 #include "support/log.h"
 #include "support/paths.h"
-#include "support/predicates.h"
 #include "support/strings.h"
 #include "support/supportlinks.h"
 #include "tavrel_config.h"
@@ -45,6 +44,22 @@ QString executableDir()
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+}
+
+// Case folded, with the combining marks of the canonical decomposition dropped: a core file
+// of "Távrel" is one of "tavrel".
+QString foldedName(const QString &name)
+{
+    const QString decomposed = name.normalized(QString::NormalizationForm_D);
+    QString result;
+    result.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Mark_NonSpacing && category != QChar::Mark_SpacingCombining
+            && category != QChar::Mark_Enclosing)
+            result += c;
+    }
+    return result.toCaseFolded();
 }
 
 } // namespace
@@ -108,11 +123,6 @@ QString OssoryLib::appName() const
     return tavrel::appName();
 }
 
-QString OssoryLib::appID() const
-{
-    return infoValue(QStringLiteral("CFBundleIdentifier"));
-}
-
 QString OssoryLib::appVersionString() const
 {
     return tavrel::appVersionString();
@@ -142,11 +152,6 @@ QString OssoryLib::resourceFolder()
     return QDir::cleanPath(exeDir + QStringLiteral("/" TAVREL_RESOURCE_RELATIVE_INSTALL));
 }
 
-QUrl OssoryLib::resURL() const
-{
-    return QUrl::fromLocalFile(resDir());
-}
-
 QString OssoryLib::docDir() const
 {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -158,19 +163,9 @@ QString OssoryLib::docDir() const
     return dir;
 }
 
-QUrl OssoryLib::docURL() const
-{
-    return QUrl::fromLocalFile(docDir());
-}
-
 QString OssoryLib::suppDir() const
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + appName();
-}
-
-QUrl OssoryLib::suppURL() const
-{
-    return QUrl::fromLocalFile(suppDir());
 }
 
 void OssoryLib::setResourceDirOverride(const QString &path)
@@ -193,10 +188,11 @@ QString OssoryLib::crashReportDir()
 
 QStringList OssoryLib::crashReportsIn(const QString &folder, const QString &name)
 {
-    const Predicate beginsWithName = makePredicate(QStringLiteral("self BEGINSWITH[cd] %@"), name);
+    const QString folded = foldedName(name);
     QStringList kept;
     for (const QString &entry : dirContents(folder))
-        if (entry.startsWith(kCorePrefix) && beginsWithName(entry.mid(kCorePrefix.size())))
+        if (entry.startsWith(kCorePrefix) && !folded.isEmpty()
+            && foldedName(entry.mid(kCorePrefix.size())).startsWith(folded))
             kept.append(entry);
     return kept;
 }

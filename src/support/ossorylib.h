@@ -3,7 +3,6 @@
 // The application's identity, folders and crash reports; one shared instance created at launch.
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 namespace tavrel {
 
@@ -15,16 +14,12 @@ public:
     static OssoryLib *shared(); // the instance most recently created, or nullptr
 
     QStringList appCrashLogs() const;
-    QString appID() const;
     QString appVersionString() const;
     QString appName() const;
     int appVersion() const;
     QString resDir() const;
-    QUrl resURL() const;
     QString docDir() const; // created when missing
-    QUrl docURL() const;
     QString suppDir() const;
-    QUrl suppURL() const;
     void openURL(int tag) const;
 
     // Information entries: CFBundleName, CFBundleIdentifier, CFBundleShortVersionString,

@@ -8,15 +8,12 @@
 #include "support/strings.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
 #include <QtEndian>
 
-#include <cmath>
-#include <cstring>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -152,43 +149,12 @@ QUrl fileURL(const QString &path)
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
 }
 
-// Only the user's own "~" is expanded; "~name" stays as it is.
-QString expanded(const QString &path)
-{
-    if (path == u"~")
-        return QDir::homePath();
-    if (path.startsWith(u"~/"))
-        return QDir::homePath() + path.mid(1);
-    return path;
-}
-
 QStringList dirContents(const QString &folder)
 {
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
         return {};
     return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// Folders and files alike, relative to folder; symbolic links are listed, not followed.
-QStringList dirContentsRecursive(const QString &folder)
-{
-    const QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
-        return {};
-    QStringList result;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        result.append(dir.relativeFilePath(it.next()));
-    result.sort();
-    return result;
-}
-
-qint64 fileSize(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() ? info.size() : 0;
 }
 
 bool fileExists(const QString &path)
@@ -204,40 +170,12 @@ QByteArray contents(const QString &path)
     return file.readAll();
 }
 
-std::optional<QUrl> uniqueFile(const QUrl &url)
-{
-    if (!url.isLocalFile())
-        return std::nullopt;
-    return QUrl::fromLocalFile(uniqueFile(url.toLocalFile()));
-}
-
-bool fileExists(const QUrl &url)
-{
-    return url.isLocalFile() && itemExists(url.toLocalFile());
-}
-
 void open(const QUrl &url)
 {
     if (url.isEmpty() || !url.isValid())
         return;
     if (platform::Workspace *workspace = platform::services().workspace)
         workspace->openUrl(url);
-}
-
-QUrl add(const QUrl &url, const QString &component)
-{
-    if (url.isLocalFile()) {
-        QString path = url.toLocalFile();
-        if (!path.endsWith(u'/'))
-            path += u'/';
-        return QUrl::fromLocalFile(path + component);
-    }
-    QUrl result = url;
-    QString path = url.path(QUrl::FullyDecoded);
-    if (!path.endsWith(u'/'))
-        path += u'/';
-    result.setPath(path + component, QUrl::DecodedMode);
-    return result;
 }
 
 // Fewer than 4 bytes left: 0, which is no pack header; the bytes that were there are consumed.
@@ -249,19 +187,6 @@ qint32 readInt(QIODevice *device)
     if (bytes.size() != 4)
         return 0;
     return qFromLittleEndian<qint32>(bytes.constData());
-}
-
-// Host byte order, as written by the same machine; 0.0 when fewer than 4 bytes are left.
-float readFloat(QIODevice *device)
-{
-    if (!device || !device->isReadable())
-        return 0.0f;
-    const QByteArray bytes = device->read(4);
-    if (bytes.size() != 4)
-        return 0.0f;
-    float value = 0.0f;
-    std::memcpy(&value, bytes.constData(), sizeof value);
-    return value;
 }
 
 } // namespace tavrel

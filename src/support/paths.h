@@ -7,7 +7,6 @@
 #include <QUrl>
 
 #include <functional>
-#include <optional>
 
 class QIODevice;
 
@@ -23,21 +22,14 @@ bool isWriteablePath(const QString &path); // atomic "TEST" write, then removed
 QUrl escapedURL(const QString &text);
 QUrl resourceURL(const QString &fileName); // in OssoryLib's resources folder; empty if absent
 QUrl fileURL(const QString &path);
-QString expanded(const QString &path);          // leading "~" → home ("~name" unchanged)
 QStringList dirContents(const QString &folder); // names; empty on error
-QStringList dirContentsRecursive(const QString &folder);
-qint64 fileSize(const QString &path); // 0 when unreadable
-bool fileExists(const QString &path); // any item, a dangling link included
+bool fileExists(const QString &path);           // any item, a dangling link included
 QByteArray contents(const QString &path);
 
 // URLs
-std::optional<QUrl> uniqueFile(const QUrl &url); // none for non-file URLs
-bool fileExists(const QUrl &url);                // false for non-file URLs
-void open(const QUrl &url);                      // the platform's default handler; nothing without one
-QUrl add(const QUrl &url, const QString &component);
+void open(const QUrl &url); // the platform's default handler; nothing without one
 
 // File handles
-qint32 readInt(QIODevice *device);  // 4 bytes, little-endian; 0 on a missing device or a short read
-float readFloat(QIODevice *device); // 4 bytes, host order; 0 on a short read
+qint32 readInt(QIODevice *device); // 4 bytes, little-endian; 0 on a missing device or a short read
 
 } // namespace tavrel

@@ -4,9 +4,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QEventLoop>
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -32,26 +29,6 @@ public:
     }
 };
 
-// Puts the text field in the row below the message, moving the buttons one row down.
-void addTextField(QMessageBox &box, QLineEdit *field)
-{
-    auto *grid = qobject_cast<QGridLayout *>(box.layout());
-    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    auto *buttons = box.findChild<QDialogButtonBox *>();
-    if (!grid || !label || !buttons || grid->indexOf(label) < 0) {
-        // Unknown layout: still offer the field rather than lose the input.
-        if (grid)
-            grid->addWidget(field, grid->rowCount(), 0, 1, grid->columnCount());
-        return;
-    }
-    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
-    grid->getItemPosition(grid->indexOf(label), &row, &column, &rowSpan, &columnSpan);
-    grid->removeWidget(buttons);
-    const int fieldRow = grid->rowCount();
-    grid->addWidget(field, fieldRow, column, 1, 1, Qt::AlignLeft);
-    grid->addWidget(buttons, fieldRow + 1, 0, 1, grid->columnCount());
-}
-
 QWidget *frontWindow()
 {
     if (QWidget *active = QApplication::activeWindow())
@@ -74,7 +51,7 @@ QMessageBox::Icon alertIcon(const AlertRequest &request)
         return QMessageBox::Information;
     if (request.title == QLatin1String("Warning"))
         return QMessageBox::Warning;
-    if (request.withTextField || !request.alternateButton.isEmpty() || !request.otherButton.isEmpty())
+    if (!request.alternateButton.isEmpty() || !request.otherButton.isEmpty())
         return QMessageBox::Question;
     return QMessageBox::Warning;
 }
@@ -123,26 +100,13 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
     if (auto *buttons = box.findChild<QDialogButtonBox *>())
         buttons->setStyle(order);
 
-    QLineEdit *field = nullptr;
-    if (request.withTextField) {
-        field = new QLineEdit(&box);
-        field->setObjectName(QLatin1String(kTextFieldName));
-        field->setFixedSize(310, 24);
-        addTextField(box, field);
-        field->setFocus();
-    }
-
     if (isShowing()) {
         QEventLoop turn;
         m_waiting.append(&turn);
         turn.exec();
         // A quit that ended every event loop also ended this wait: the alert is not shown.
-        if (m_waiting.removeAll(&turn) > 0) {
-            AlertAnswer skipped{request.closedAnswer, {}};
-            if (field)
-                skipped.text = field->text();
-            return skipped;
-        }
+        if (m_waiting.removeAll(&turn) > 0)
+            return AlertAnswer{request.closedAnswer};
     }
 
     ++m_open;
@@ -173,8 +137,6 @@ AlertAnswer MessageBoxAlerts::runModal(const AlertRequest &request)
         answer.code = -1;
     else
         answer.code = request.closedAnswer; // never a choice such as "Don't warn again" or the mail
-    if (field)
-        answer.text = field->text();
     return answer;
 }
 

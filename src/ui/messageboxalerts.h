@@ -31,9 +31,6 @@ public:
     // Runs `action` from the event loop once no alert is open or waiting (at once when none is).
     void whenNoAlertIsOpen(std::function<void()> action);
 
-    // Object names of the parts a test looks for.
-    static constexpr const char *kTextFieldName = "alertTextField";
-
 private:
     void alertClosed();
 

@@ -21,7 +21,7 @@ class ScriptedAlerts final : public platform::AlertPresenter
 public:
     QList<platform::AlertRequest> shown;   // every alert, in order
     QQueue<platform::AlertAnswer> answers; // next answers; empty queue answers defaultAnswer
-    platform::AlertAnswer defaultAnswer{1, {}};
+    platform::AlertAnswer defaultAnswer{1};
     std::function<platform::AlertAnswer(const platform::AlertRequest &)> responder; // used first when set
     int activations = 0;
 

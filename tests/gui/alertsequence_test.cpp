@@ -52,7 +52,7 @@ TEST(AlertSequence, AnAlertClosedWithoutAButtonAnswersItsDefault)
     });
     const platform::AlertAnswer answer =
         alerts.runModal({QStringLiteral("Warning"), QStringLiteral("Too many reference frames."), QStringLiteral("OK"),
-                         QStringLiteral("Don't warn again"), QString(), false});
+                         QStringLiteral("Don't warn again"), QString()});
     EXPECT_EQ(answer.code, 1);
 }
 
@@ -116,7 +116,7 @@ TEST(AlertSequence, ARequestedQuitWaitsUntilTheAlertIsAnswered)
         ranWhileOpen = ranWhileOpen || ran;
         boxes.first()->buttons().first()->click();
     });
-    alerts.runModal({QStringLiteral("Tavrel"), QStringLiteral("Refused."), QStringLiteral("OK"), {}, {}, false});
+    alerts.runModal({QStringLiteral("Tavrel"), QStringLiteral("Refused."), QStringLiteral("OK"), {}, {}});
     EXPECT_TRUE(asked);
     EXPECT_FALSE(ranWhileOpen);
     EXPECT_TRUE(waitUntil([&] { return ran; }));

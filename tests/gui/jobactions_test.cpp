@@ -185,7 +185,7 @@ TEST_F(JobRowActionsTest, DeleteRemovesEverySelectedRowAskingFirstWhenOneConvert
     select({0, 1, 2});
     EXPECT_EQ(window->removeJobAction()->text(), QStringLiteral("Remove 3 Jobs"));
 
-    platform.alerts.answers.enqueue({0, {}}); // "Cancel"
+    platform.alerts.answers.enqueue({0}); // "Cancel"
     QTest::keyClick(list, Qt::Key_Delete);
     ASSERT_TRUE(QTest::qWaitFor([&] { return platform.alerts.shown.size() == 1; }, 2000));
     QCoreApplication::processEvents();
@@ -193,7 +193,7 @@ TEST_F(JobRowActionsTest, DeleteRemovesEverySelectedRowAskingFirstWhenOneConvert
     EXPECT_EQ(platform.alerts.shown.first().defaultButton, QStringLiteral("Remove"));
     EXPECT_EQ(platform.alerts.shown.first().alternateButton, QStringLiteral("Cancel"));
 
-    platform.alerts.answers.enqueue({1, {}}); // "Remove"
+    platform.alerts.answers.enqueue({1}); // "Remove"
     QTest::keyClick(list, Qt::Key_Delete);
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate->taskArray().size() == 1; }, 2000));
     EXPECT_EQ(delegate->taskArray().first(), kept);

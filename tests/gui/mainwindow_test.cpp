@@ -267,7 +267,7 @@ TEST_F(MainWindowTest, ClosingWithUnfinishedWorkSaysWhatIsDiscardedAndCancelKeep
     addJobInState(QStringLiteral("Busy"), Converting);
     addJobInState(QStringLiteral("Waiting"), Queued);
     addJobInState(QStringLiteral("Held"), Paused);
-    platform.alerts.answers.enqueue({0, {}}); // "Cancel"
+    platform.alerts.answers.enqueue({0}); // "Cancel"
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(platform.alerts.shown.size(), 1);
@@ -283,7 +283,7 @@ TEST_F(MainWindowTest, ClosingWithUnfinishedWorkSaysWhatIsDiscardedAndCancelKeep
 TEST_F(MainWindowTest, ClosingWithAQueuedJobAsksAndQuitRemovesEveryJob)
 {
     addJobInState(QStringLiteral("Waiting"), Queued);
-    platform.alerts.answers.enqueue({1, {}}); // "Quit"
+    platform.alerts.answers.enqueue({1}); // "Quit"
     EXPECT_TRUE(window->close());
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_TRUE(platform.alerts.shown.first().message.contains(QStringLiteral("1 queued conversion")));
@@ -295,7 +295,7 @@ TEST_F(MainWindowTest, ClosingWhileMoviesWaitToBeAddedAsks)
     QSignalSpy scanned(delegate.get(), &AppDelegate::scanFinished);
     delegate->application_openFiles({dir.filePath(QStringLiteral("A.mkv")), dir.filePath(QStringLiteral("B.mkv"))});
     ASSERT_TRUE(scanned.wait(5000));
-    platform.alerts.answers.enqueue({0, {}}); // "Cancel"
+    platform.alerts.answers.enqueue({0}); // "Cancel"
     EXPECT_FALSE(window->close());
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     // The movie in the panel and the one after it.

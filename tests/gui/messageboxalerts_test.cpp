@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -86,7 +85,6 @@ TEST(MessageBoxAlerts, EachButtonAnswersItsClassicCode)
             QTest::mouseClick(button(box, QString::fromLatin1(row.title)), Qt::LeftButton);
         });
         EXPECT_EQ(answer.code, row.code) << row.title;
-        EXPECT_EQ(answer.text, QString());
     }
 }
 
@@ -157,36 +155,6 @@ TEST(MessageBoxAlerts, EscapeAnswersCancelButNeverAnotherChoice)
         QTest::mouseClick(button(box, QStringLiteral("OK")), Qt::LeftButton);
     });
     EXPECT_EQ(answer.code, 1);
-}
-
-TEST(MessageBoxAlerts, TextFieldSitsBelowTheMessageAndReturnsItsText)
-{
-    AlertRequest request;
-    request.message = QStringLiteral("Name:");
-    request.defaultButton = QStringLiteral("Save");
-    request.alternateButton = QStringLiteral("Cancel");
-    request.withTextField = true;
-
-    const AlertAnswer typed = runAndAnswer(request, [](QMessageBox &box) {
-        auto *field = box.findChild<QLineEdit *>(QString::fromLatin1(MessageBoxAlerts::kTextFieldName));
-        ASSERT_NE(field, nullptr);
-        EXPECT_EQ(field->size(), QSize(310, 24));
-        auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-        auto *buttons = box.findChild<QDialogButtonBox *>();
-        const int fieldTop = field->mapTo(&box, QPoint(0, 0)).y();
-        EXPECT_GE(fieldTop, label->mapTo(&box, QPoint(0, label->height())).y());
-        EXPECT_LE(fieldTop + field->height(), buttons->mapTo(&box, QPoint(0, 0)).y());
-        QTest::keyClicks(field, QStringLiteral("Film "));
-        field->insert(QStringLiteral("été"));   // QTest types ASCII only
-        QTest::keyClick(field, Qt::Key_Return); // Return in the field answers the default button
-    });
-    EXPECT_EQ(typed.code, 1);
-    EXPECT_EQ(typed.text, QStringLiteral("Film été"));
-
-    const AlertAnswer empty = runAndAnswer(
-        request, [](QMessageBox &box) { QTest::mouseClick(button(box, QStringLiteral("Cancel")), Qt::LeftButton); });
-    EXPECT_EQ(empty.code, 0);
-    EXPECT_EQ(empty.text, QString());
 }
 
 TEST(MessageBoxAlerts, EachKindOfAlertCarriesItsStandardIcon)

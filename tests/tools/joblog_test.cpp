@@ -83,7 +83,7 @@ TEST_F(JobLogTest, TheViewerFollowsTheOutputAndTheFailureExplanationOpensIt)
     viewer->close(); // deleted on close
 
     // The explanation offers the log; choosing it opens the viewer again.
-    platform.alerts.answers.enqueue({-1, {}});
+    platform.alerts.answers.enqueue({-1});
     job->reveal();
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.alerts.shown.first().title, QStringLiteral("Information"));

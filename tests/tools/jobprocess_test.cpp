@@ -134,7 +134,7 @@ TEST_F(JobProcessTest, CrashIsAFailureWhateverTheOutput)
     ASSERT_EQ(platform.notifier.delivered.size(), 1);
     EXPECT_TRUE(platform.notifier.delivered[0].title.endsWith(QStringLiteral("Conversion Failed")));
 
-    platform.alerts.defaultAnswer = {0, {}}; // the information alert, answered Cancel
+    platform.alerts.defaultAnswer = {0}; // the information alert, answered Cancel
     job->reveal();
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.alerts.shown[0].title, QStringLiteral("Information"));
@@ -165,7 +165,7 @@ TEST_F(JobProcessTest, MissingToolEndsFailedWithTheReason)
     EXPECT_EQ(job->progress(), 100.0f);
     ASSERT_EQ(platform.notifier.delivered.size(), 1);
     EXPECT_TRUE(platform.notifier.delivered[0].title.endsWith(QStringLiteral("Conversion Failed")));
-    platform.alerts.defaultAnswer = {0, {}};
+    platform.alerts.defaultAnswer = {0};
     job->reveal();
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_TRUE(platform.alerts.shown[0].message.contains(QStringLiteral("Could not start ffmpeg")));

@@ -233,7 +233,7 @@ TEST_F(QueueTest, QuittingWhileConvertingAsksAndCancelKeepsItRunning)
     ConversionJob *second = add(QStringLiteral("two.mkv"));
     QSignalSpy quit(&app, &AppDelegate::quitRequested);
 
-    platform.alerts.answers.enqueue({0, {}}); // Cancel
+    platform.alerts.answers.enqueue({0}); // Cancel
     app.terminateApplication();
     ASSERT_EQ(platform.alerts.shown.size(), 1);
     const platform::AlertRequest &asked = platform.alerts.shown.first();
@@ -246,7 +246,7 @@ TEST_F(QueueTest, QuittingWhileConvertingAsksAndCancelKeepsItRunning)
     EXPECT_EQ(app.taskArray().size(), 2);
 
     // Quit: every job goes, and the queued one is not launched only to be killed.
-    platform.alerts.answers.enqueue({1, {}});
+    platform.alerts.answers.enqueue({1});
     QPointer<ConversionJob> secondAlive(second);
     app.terminateApplication();
     EXPECT_EQ(quit.size(), 1);

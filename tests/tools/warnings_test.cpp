@@ -111,9 +111,9 @@ TEST_F(WarningsTest, DontWarnAgainSilencesOneWarningUntilTheVersionChanges)
     const QString mpeg2 = QStringLiteral("mpeg2 100%.mkv");
     const QStringList wrongVideo = {warningMessage(kWrongVideoWarning, mpeg2)};
 
-    platform.alerts.answers.enqueue({1, {}}); // OK: asked again next time
+    platform.alerts.answers.enqueue({1}); // OK: asked again next time
     EXPECT_EQ(scan(mpeg2, 1), wrongVideo);
-    platform.alerts.answers.enqueue({0, {}}); // Don't warn again
+    platform.alerts.answers.enqueue({0}); // Don't warn again
     EXPECT_EQ(scan(mpeg2, 1), wrongVideo);
     EXPECT_EQ(settings::defaultInt(dontWarnAgainVersionKey(kWrongVideoWarning)), 1);
     EXPECT_EQ(scan(mpeg2, 0), QStringList());

@@ -55,40 +55,19 @@ TEST(AlertMessages, HugeNamesAndListsAreCutToAReadableSize)
 
 TEST_F(AlertsTest, PlainAlertsShowMessagesVerbatim)
 {
-    platform.alerts.answers.enqueue({-1, {}});
+    platform.alerts.answers.enqueue({-1});
     EXPECT_EQ(alert(QStringLiteral("T"), QStringLiteral("50% of %@ %i"), kOK, QString(), QStringLiteral("Other")), -1);
-    EXPECT_EQ(alert_apptitled(QStringLiteral("%@"), kOK), 1);
-    ASSERT_EQ(platform.alerts.shown.size(), 2);
+    ASSERT_EQ(platform.alerts.shown.size(), 1);
     EXPECT_EQ(platform.alerts.shown[0].message, QStringLiteral("50% of %@ %i"));
     EXPECT_TRUE(platform.alerts.shown[0].alternateButton.isNull());
     EXPECT_EQ(platform.alerts.shown[0].otherButton, QStringLiteral("Other"));
-    EXPECT_EQ(platform.alerts.shown[1].title, appName());
-    EXPECT_EQ(platform.alerts.shown[1].message, QStringLiteral("%@"));
-    EXPECT_EQ(platform.alerts.activations, 2);
-}
-
-TEST_F(AlertsTest, InputWithOneButton)
-{
-    platform.alerts.answers.enqueue({1, QStringLiteral("typed")});
-    platform.alerts.answers.enqueue({1, QString()});
-    QString text;
-    EXPECT_EQ(input(QStringLiteral("Name?"), {kOK}, &text), 1);
-    EXPECT_EQ(text, QStringLiteral("typed"));
-    const platform::AlertRequest &shown = platform.alerts.shown.at(0);
-    EXPECT_TRUE(shown.withTextField);
-    EXPECT_EQ(shown.message, QStringLiteral("Name?"));
-    EXPECT_EQ(shown.defaultButton, kOK);
-    EXPECT_TRUE(shown.alternateButton.isNull());
-    EXPECT_TRUE(shown.otherButton.isNull());
-    input(QStringLiteral("Again"), {kOK}, &text);
-    EXPECT_TRUE(text.isEmpty());
-    EXPECT_FALSE(text.isNull());
+    EXPECT_EQ(platform.alerts.activations, 1);
 }
 
 TEST_F(AlertsTest, DontWarnAgainSilencesUntilVersionChanges)
 {
     setDontWarnAgainVersionOverride(QStringLiteral("1.0"));
-    platform.alerts.answers.enqueue({0, {}});
+    platform.alerts.answers.enqueue({0});
     warnPerVersion();
     EXPECT_EQ(settings::defaultInt(QStringLiteral("_wrongvideowarning_1.0_asked")), 1);
     warnPerVersion();
@@ -106,16 +85,6 @@ TEST_F(AlertsTest, DefaultButtonKeepsAsking)
     warnPerVersion();
     EXPECT_EQ(platform.alerts.shown.size(), 2);
     EXPECT_EQ(settings::defaultInt(dontWarnAgainVersionKey(kIdentifier)), 0);
-}
-
-TEST_F(AlertsTest, EverFormIgnoresVersion)
-{
-    platform.alerts.answers.enqueue({-1, {}});
-    alert_dontwarnagain_ever(QStringLiteral("tip"), QStringLiteral("T"), QStringLiteral("m"), kOK, kDontWarn);
-    EXPECT_EQ(settings::defaultInt(QStringLiteral("_tip_asked")), 1);
-    setDontWarnAgainVersionOverride(QStringLiteral("9.9"));
-    alert_dontwarnagain_ever(QStringLiteral("tip"), QStringLiteral("T"), QStringLiteral("m"), kOK, kDontWarn);
-    EXPECT_EQ(platform.alerts.shown.size(), 1);
 }
 
 TEST_F(AlertsTest, BackgroundCallReturnsBeforeTheAlertIsShown)
@@ -148,7 +117,7 @@ TEST_F(AlertsTest, FatalAlertShortensDetailsAt400Units)
 TEST_F(AlertsTest, FatalAlertMailsFullDetailsOnlyOnSendToSupport)
 {
     const QString details = QString(500, QLatin1Char('x')) + QStringLiteral(" #0:1 & end");
-    platform.alerts.answers.enqueue({0, {}});
+    platform.alerts.answers.enqueue({0});
     runFatalErrorAlert(QStringLiteral("m"), details);
     EXPECT_TRUE(platform.workspace.opened.isEmpty());
 
@@ -162,7 +131,7 @@ TEST_F(AlertsTest, FatalAlertMailsFullDetailsOnlyOnSendToSupport)
 TEST_F(AlertsTest, FatalAlertEndsTheProcessWithStatusOne)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    platform.alerts.defaultAnswer = {0, {}};
+    platform.alerts.defaultAnswer = {0};
     EXPECT_EXIT(alertfeedbackfatal(QStringLiteral("m"), QStringLiteral("d")), ::testing::ExitedWithCode(1), "");
 }
 

@@ -71,11 +71,11 @@ TEST(FailureExplanation, SendToSupportMailsTheWholeOutput)
     context.disableBuiltinSubtitles = 0;
     context.hasSubtitleTracks = true;
 
-    platform.alerts.answers.enqueue({0, {}}); // Cancel
+    platform.alerts.answers.enqueue({0}); // Cancel
     explainFailure(context);
     EXPECT_TRUE(platform.workspace.opened.isEmpty());
 
-    platform.alerts.answers.enqueue({1, {}}); // Send to support
+    platform.alerts.answers.enqueue({1}); // Send to support
     explainFailure(context);
     ASSERT_EQ(platform.alerts.shown.size(), 2);
     const platform::AlertRequest &info = platform.alerts.shown[1];
@@ -103,11 +103,11 @@ TEST(FailureExplanation, TheInformationAlertOffersTheLogWhenThereIsOne)
     EXPECT_TRUE(platform.alerts.shown.last().otherButton.isEmpty()) << "no log to offer";
 
     context.offerLog = true;
-    platform.alerts.answers.enqueue({-1, {}});
+    platform.alerts.answers.enqueue({-1});
     EXPECT_EQ(explainFailure(context), FailureExplanationChoice::ShowLog);
     EXPECT_EQ(platform.alerts.shown.last().otherButton, QStringLiteral("Show Log"));
     EXPECT_EQ(platform.alerts.shown.last().defaultButton, QStringLiteral("Send to support"));
-    platform.alerts.answers.enqueue({0, {}});
+    platform.alerts.answers.enqueue({0});
     EXPECT_EQ(explainFailure(context), FailureExplanationChoice::Done);
     // The default answer sends the report, as before; Show Log sent nothing.
     EXPECT_EQ(platform.workspace.opened.size(), 1);

@@ -7,14 +7,14 @@
 #include <QThread>
 
 #include <atomic>
+#include <cmath>
 #include <limits>
 #include <syslog.h>
+#include <thread>
 
 #include "support/format.h"
-#include "support/color.h"
 #include "support/dispatch.h"
 #include "support/log.h"
-#include "support/predicates.h"
 
 using namespace tavrel;
 using namespace Qt::StringLiterals;
@@ -111,6 +111,22 @@ TEST(MakeString, OverloadsDoNotHijackStringsOrBool)
     EXPECT_EQ(FormatArg(object).kind(), FormatArg::Kind::Pointer);
 }
 
+struct DurationCase
+{
+    double seconds;
+    const char *expected;
+};
+
+TEST(Duration, MinutesAndSecondsTruncatedWithoutHours)
+{
+    const DurationCase cases[] = {
+        {0, "0s"},        {0.4, "0s"},        {59.9, "59s"},       {60, "1m 0s"},        {125.7, "2m 5s"},
+        {3725, "62m 5s"}, {18000, "300m 0s"}, {-125.7, "-2m -5s"}, {std::nan(""), "0s"},
+    };
+    for (const DurationCase &c : cases)
+        EXPECT_EQ(formattedTimeFromTimeInterval(c.seconds), QString::fromUtf8(c.expected)) << c.seconds;
+}
+
 TEST(SystemLog, WritesTheTextLiterallyAtItsLevel)
 {
     QList<std::pair<int, QByteArray>> records;
@@ -171,7 +187,7 @@ TEST(Dispatch, AsyncMainRunsLaterNeverInline)
 TEST(Dispatch, AsyncMainFromABackgroundThreadRunsOnTheMainThread)
 {
     std::atomic<QThread *> ranOn = nullptr;
-    dispatch_async_back([&] { dispatch_async_main([&] { ranOn = QThread::currentThread(); }); });
+    std::thread([&] { dispatch_async_main([&] { ranOn = QThread::currentThread(); }); }).join();
     EXPECT_TRUE(QTest::qWaitFor([&] { return ranOn.load() != nullptr; }, 5000));
     EXPECT_EQ(ranOn.load(), QCoreApplication::instance()->thread());
 }
@@ -202,27 +218,15 @@ TEST(Dispatch, AfterMainFromABackgroundThreadCountsFromTheCall)
     std::atomic<QThread *> ranOn = nullptr;
     QElapsedTimer clock;
     clock.start();
-    dispatch_sync_back([&] {
+    std::thread([&] {
         dispatch_after_main(0.05f, [&] {
             ranAfter = clock.nsecsElapsed();
             ranOn = QThread::currentThread();
         });
-    });
+    }).join();
     EXPECT_TRUE(QTest::qWaitFor([&] { return ranAfter.load() >= 0; }, 5000));
     EXPECT_GE(ranAfter.load(), 50'000'000);
     EXPECT_EQ(ranOn.load(), QCoreApplication::instance()->thread());
-}
-
-// The pool may hand the block back to the waiting thread (that keeps a full pool from
-// deadlocking); either way the call returns only after the block.
-TEST(Dispatch, SyncBackReturnsAfterTheBlock)
-{
-    std::atomic<bool> done = false;
-    dispatch_sync_back([&] {
-        QThread::msleep(20);
-        done = true;
-    });
-    EXPECT_TRUE(done.load());
 }
 
 TEST(Dispatch, SyncMainFromABackgroundThreadWaitsForTheMainThread)
@@ -230,7 +234,7 @@ TEST(Dispatch, SyncMainFromABackgroundThreadWaitsForTheMainThread)
     std::atomic<bool> finished = false;
     std::atomic<bool> ranBeforeReturn = false;
     std::atomic<QThread *> ranOn = nullptr;
-    dispatch_async_back([&] {
+    std::thread background([&] {
         bool ran = false;
         dispatch_sync_main([&] {
             ranOn = QThread::currentThread();
@@ -240,6 +244,7 @@ TEST(Dispatch, SyncMainFromABackgroundThreadWaitsForTheMainThread)
         finished = true;
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 5000));
+    background.join();
     EXPECT_TRUE(ranBeforeReturn.load());
     EXPECT_EQ(ranOn.load(), QCoreApplication::instance()->thread());
 }
@@ -251,73 +256,12 @@ TEST(Dispatch, SyncMainOnTheMainThreadRunsTheBlockInsteadOfDeadlocking)
     EXPECT_TRUE(ran);
 }
 
-TEST(Dispatch, AfterBackRunsOnThePoolNoEarlierThanTheDelay)
-{
-    std::atomic<qint64> ranAfter = -1;
-    std::atomic<QThread *> ranOn = nullptr;
-    QElapsedTimer clock;
-    clock.start();
-    dispatch_after_back(0.05f, [&] {
-        ranOn = QThread::currentThread();
-        ranAfter = clock.nsecsElapsed();
-    });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ranAfter.load() >= 0; }, 5000));
-    EXPECT_GE(ranAfter.load(), 50'000'000);
-    EXPECT_NE(ranOn.load(), QCoreApplication::instance()->thread());
-}
-
 TEST(Dispatch, EmptyBlocksAreIgnored)
 {
     dispatch_async_main(nullptr);
     dispatch_after_main(0.0f, nullptr);
-    dispatch_async_back(nullptr);
-    dispatch_sync_back(nullptr);
-    dispatch_after_back(0.0f, nullptr);
     QTest::qWait(20); // nothing may throw from the event loop
     SUCCEED();
-}
-
-struct PredicateCase
-{
-    const char *name;
-    QString format;
-    FormatArg value;
-    QString candidate;
-    bool expected;
-};
-
-TEST(Predicate, ComparesWithCaseAndDiacriticOptions)
-{
-    const PredicateCase cases[] = {
-        {"begins, case and diacritics ignored", u"self BEGINSWITH[cd] %@"_s, u"Tavrel"_s, u"tavrél_2024-01-01.crash"_s,
-         true},
-        {"begins, other name", u"self BEGINSWITH[cd] %@"_s, u"Tavrel"_s, u"Other_2024.crash"_s, false},
-        {"begins, case counts without c", u"self BEGINSWITH %@"_s, u"Tavrel"_s, u"tavrel.crash"_s, false},
-        {"begins, diacritics count without d", u"SELF BEGINSWITH[c] %@"_s, u"Tavrel"_s, u"tävrel.crash"_s, false},
-        {"core file prefix is not a begin", u"self BEGINSWITH[cd] %@"_s, u"Tavrel"_s, u"core.Tavrel"_s, false},
-        {"ends", u"self ENDSWITH %@"_s, u".mkv"_s, u"a.mkv"_s, true},
-        {"ends, case", u"self ENDSWITH[c] %@"_s, u".mkv"_s, u"A.MKV"_s, true},
-        {"contains", u"self CONTAINS %@"_s, u"x"_s, u"abc"_s, false},
-        {"equal", u"self == %@"_s, u"Ab"_s, u"Ab"_s, true},
-        {"equal, case ignored", u"self ==[c] %@"_s, u"Ab"_s, u"aB"_s, true},
-        {"not equal", u"self != %@"_s, u"Ab"_s, u"aB"_s, true},
-        {"quoted literal", u"self BEGINSWITH \"ab\""_s, nullptr, u"abc"_s, true},
-        {"absent value never equal", u"self == %@"_s, nullptr, u"(null)"_s, false},
-        {"empty prefix matches nothing", u"self BEGINSWITH %@"_s, u""_s, u"abc"_s, false},
-        {"unreadable format matches nothing", u"name LIKE %@"_s, u"a"_s, u"a"_s, false},
-    };
-    for (const PredicateCase &c : cases)
-        EXPECT_EQ(makePredicateV(c.format, {c.value})(c.candidate), c.expected) << c.name;
-}
-
-TEST(Color, Color255DividesEveryComponent)
-{
-    EXPECT_EQ(makeColor255(255, 0, 0, 255), makeColor(1, 0, 0, 1));
-    const Color half = makeColor255(51, 102, 153, 127.5);
-    EXPECT_DOUBLE_EQ(half.red, 0.2);
-    EXPECT_DOUBLE_EQ(half.green, 0.4);
-    EXPECT_DOUBLE_EQ(half.blue, 0.6);
-    EXPECT_DOUBLE_EQ(half.alpha, 0.5);
 }
 
 } // namespace

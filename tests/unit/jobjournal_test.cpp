@@ -256,7 +256,7 @@ TEST_F(JobJournalRestore, DiscardDeletesThePartialOutputAndForgetsTheJobs)
     const QString partial = out() + QStringLiteral("/.tavrel-AbCdEf.partial.mp4");
     writeFile(partial, "half a movie");
     writeJournal({entry(movie(QStringLiteral("A.mkv")), Converting, out() + QStringLiteral("/A.mp4"), partial)});
-    platform.alerts.answers.enqueue({0, {}});
+    platform.alerts.answers.enqueue({0});
 
     JobJournal journal(app, journalPath(), scanner.scanner());
     restore(journal);
@@ -312,7 +312,7 @@ TEST_F(JobJournalRestore, OnlyALiveWindowsLockKeepsTheJournal)
         writeFile(lockPath, contents);
         const FileLock otherWindow = held ? FileLock::tryLock(lockPath) : FileLock();
         platform.alerts.answers.clear();
-        platform.alerts.answers.enqueue({0, {}}); // Discard
+        platform.alerts.answers.enqueue({0}); // Discard
         const qsizetype shown = platform.alerts.shown.size();
         AppDelegate window;
         JobJournal journal(window, journalPath(), scanner.scanner());

@@ -13,7 +13,6 @@ struct AlertRequest
     QString defaultButton;
     QString alternateButton;
     QString otherButton;
-    bool withTextField = false; // a one-line text field 310 x 24 below the message
     // The answer of an alert that ends without a button pressed: the application quit under it
     // (a logout, a termination signal). Never a button that acts, such as "Send to support".
     int closedAnswer = 1;
@@ -22,7 +21,6 @@ struct AlertRequest
 struct AlertAnswer
 {
     int code = 1;
-    QString text; // the text field's content; empty when nothing was typed
 };
 
 class AlertPresenter

@@ -8,10 +8,7 @@
 #include <QUrlQuery>
 
 #include "scriptedplatform.h"
-#include "support/collections.h"
-#include "support/format.h"
 #include "support/paths.h"
-#include "support/stringextras.h"
 #include "support/ossorylib.h"
 #include "testenvironment.h"
 
@@ -94,22 +91,6 @@ TEST_F(FileOps, WriteProbeFailsWhereNothingCanBeWritten)
     EXPECT_TRUE(entries().isEmpty());
 }
 
-struct DurationCase
-{
-    double seconds;
-    const char *expected;
-};
-
-TEST(Duration, MinutesAndSecondsTruncatedWithoutHours)
-{
-    const DurationCase cases[] = {
-        {0, "0s"},        {0.4, "0s"},        {59.9, "59s"},       {60, "1m 0s"},        {125.7, "2m 5s"},
-        {3725, "62m 5s"}, {18000, "300m 0s"}, {-125.7, "-2m -5s"}, {std::nan(""), "0s"},
-    };
-    for (const DurationCase &c : cases)
-        EXPECT_EQ(formattedTimeFromTimeInterval(c.seconds), QString::fromUtf8(c.expected)) << c.seconds;
-}
-
 TEST(EscapedUrl, MailLinkSurvivesInOneStep)
 {
     const QString subject = u"Tavrel v1.0 Problem Report"_s;
@@ -153,24 +134,6 @@ TEST(EscapedUrl, EscapesWhatIsNotLegal)
     EXPECT_TRUE(halfPair.isValid());
     EXPECT_EQ(halfPair.toEncoded(), QByteArray("mailto:a@b?body=x%EF%BF%BD"));
     EXPECT_TRUE(escapedURL(QString()).isEmpty());
-}
-
-TEST(FileUrls, NonFileUrlsGiveNoneAndFalse)
-{
-    EXPECT_EQ(uniqueFile(QUrl(u"https://www.ossory.org/a.mp4"_s)), std::nullopt);
-    EXPECT_EQ(uniqueFile(QUrl()), std::nullopt);
-    EXPECT_FALSE(fileExists(QUrl(u"https://www.ossory.org/"_s)));
-    EXPECT_FALSE(fileExists(QUrl()));
-}
-
-TEST_F(FileOps, FileUrlsFollowTheirPaths)
-{
-    touch(u"a #1.mp4"_s);
-    const QUrl url = QUrl::fromLocalFile(path(u"a #1.mp4"_s));
-    EXPECT_TRUE(fileExists(url));
-    EXPECT_EQ(uniqueFile(url), QUrl::fromLocalFile(path(u"a #1-0.mp4"_s)));
-    EXPECT_EQ(add(QUrl::fromLocalFile(m_dir.path()), u"a #1.mp4"_s), url);
-    EXPECT_EQ(add(QUrl(u"https://x.org/dir"_s), u"a b"_s).toEncoded(), QByteArray("https://x.org/dir/a%20b"));
 }
 
 TEST_F(FileOps, ResourceUrlNeedsTheSharedInstanceAndAnExistingFile)
@@ -232,48 +195,8 @@ TEST(ReadInt, ReadsSuccessiveValues)
     QBuffer buffer(&data);
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     EXPECT_EQ(readInt(&buffer), 2);
-    EXPECT_EQ(readFloat(&buffer), 1.0f);
-    EXPECT_EQ(readFloat(&buffer), 0.0f);
-}
-
-TEST(Collections, CollectSafeIndexAndRemoval)
-{
-    const std::function<qint32(const int &)> isConverting = [](const int &state) { return state == 1 ? 1 : 0; };
-    EXPECT_EQ(collect(QList<int>{}, isConverting), 0);
-    EXPECT_EQ(collect(QList<int>{0, 1, 2, 1}, isConverting), 2);
-    const std::function<qint32(const int &)> big = [](const int &) { return std::numeric_limits<qint32>::max(); };
-    EXPECT_EQ(collect(QList<int>{1, 2, 3}, big), 3 * qint64(std::numeric_limits<qint32>::max()));
-    const std::function<qint32(const int &)> negative = [](const int &) { return -1; };
-    EXPECT_EQ(collect(QList<int>{1, 2}, negative), -2);
-
-    EXPECT_EQ(safeObjectAtIndex(QList<int>{5}, 0), 5);
-    EXPECT_EQ(safeObjectAtIndex(QList<int>{5}, 1), std::nullopt);
-    EXPECT_EQ(safeObjectAtIndex(QList<int>{5}, -1), std::nullopt);
-    EXPECT_EQ(safeStringAtIndex({u"a"_s}, 3), u""_s);
-    EXPECT_EQ(arrayByRemovingObjectsAtIndexes(QList<int>{0, 1, 2, 3}, {0, 2, 9}), (QList<int>{1, 3}));
-}
-
-TEST(StringExtras, TitleAndProperCase)
-{
-    EXPECT_EQ(titlecaseString(u"the lord OF the rings and an owl"_s), u"The Lord of the Rings and an Owl"_s);
-    EXPECT_EQ(titlecaseString(u"a tale of it"_s), u"A Tale of It"_s);         // first and last keep their capital
-    EXPECT_EQ(titlecaseString(u"été in	the city"_s), u"Été In	The City"_s); // only spaces delimit
-    EXPECT_EQ(propercaseString(u"hELLO wORLD"_s), u"Hello world"_s);
-    EXPECT_EQ(propercaseString(QString()), QString());
-}
-
-TEST(StringExtras, MultipleReplacementsAreNotReplacedAgain)
-{
-    EXPECT_EQ(stringByReplacingMultipleStrings(u"a b"_s, {{u"a"_s, u"b"_s}, {u"b"_s, u"c"_s}}), u"b c"_s);
-    EXPECT_EQ(stringByReplacingMultipleStrings(u"abc"_s, {{QString(), u"x"_s}}), u"abc"_s);
-}
-
-TEST(StringExtras, HexRoundTrip)
-{
-    EXPECT_EQ(hexString(QByteArray("\x00\x0a\xff", 3)), u"000aff"_s);
-    EXPECT_EQ(hexString(QByteArray()), u""_s);
-    EXPECT_EQ(dataFromHexString(u"000AfF1"_s), QByteArray("\x00\x0a\xff", 3)); // trailing digit ignored
-    EXPECT_EQ(dataFromHexString(u"01zz02"_s), QByteArray("\x01", 1));
+    EXPECT_EQ(readInt(&buffer), 0x3f80'0000);
+    EXPECT_EQ(readInt(&buffer), 0);
 }
 
 } // namespace
