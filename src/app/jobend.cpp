@@ -64,8 +64,9 @@ void notifyJobEnd(const ConversionJob &job, JobEnd end)
         note.informativeText = makeString(QStringLiteral("Tavrel has failed to convert the file %@."), fileName);
     } else {
         note.title = makeString(QStringLiteral("%@ Conversion Finished"), appName());
-        note.informativeText =
-            makeString(QStringLiteral("%@ has finished converting the file %@."), appName(), fileName);
+        const qsizetype parts = job.outputPaths().size();
+        note.informativeText = makeString(QStringLiteral("%@ has finished converting the file %@%@."), appName(),
+                                          fileName, parts > 1 ? QStringLiteral(" in %1 parts").arg(parts) : QString());
         note.actionButtonTitle = QStringLiteral("Show");
         note.userInfo.insert(QStringLiteral("path"), job.outputPath());
     }

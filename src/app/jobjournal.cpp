@@ -71,6 +71,11 @@ QJsonObject optionsObject(const ConversionOptions &options)
         object.insert(QStringLiteral("videoQuality"), *options.videoQuality);
     if (options.videoSpeed)
         object.insert(QStringLiteral("videoSpeed"), *options.videoSpeed);
+    if (options.split)
+        object.insert(QStringLiteral("split"),
+                      options.split->mode == SplitChoice::Mode::Auto        ? QJsonValue(QStringLiteral("auto"))
+                          : options.split->mode == SplitChoice::Mode::Never ? QJsonValue(QStringLiteral("never"))
+                                                                            : QJsonValue(qint64(options.split->size)));
     return object;
 }
 
@@ -89,6 +94,10 @@ ConversionOptions conversionOptions(const QJsonObject &object)
         options.videoQuality = videoQualityInRange(quality.toInteger());
     if (const QJsonValue speed = object.value(QStringLiteral("videoSpeed")); videoSpeeds().contains(speed.toString()))
         options.videoSpeed = speed.toString();
+    if (const QJsonValue split = object.value(QStringLiteral("split")); split.isDouble())
+        options.split = parseSplitChoice(QString::number(split.toInteger()));
+    else if (split.isString())
+        options.split = parseSplitChoice(split.toString());
     return options;
 }
 

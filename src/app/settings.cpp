@@ -23,6 +23,7 @@ QVariantMap registeredDefaults()
         {kVideoQualityKey, 20},
         {kVideoSpeedKey, QStringLiteral("fast")},
         {kBurnInSubtitlesKey, 1},
+        {kSplitLargeOutputsKey, 1},
     };
 }
 
@@ -45,13 +46,8 @@ ConversionSettings conversionSettings()
     s.videoQuality = videoQualityInRange(defaultInt(kVideoQualityKey));
     s.videoSpeed = defaultObject(kVideoSpeedKey).toString();
     s.burnInSubtitles = defaultInt(kBurnInSubtitlesKey);
+    s.splitLargeOutputs = defaultInt(kSplitLargeOutputsKey);
     return s;
-}
-
-JobEndSettings jobEndSettings()
-{
-    return {defaultInt(kAutoCleanKey) != 0, defaultInt(kAutoRemoveKey) != 0, defaultInt(kAutoRemoveTypeKey) != 0,
-            defaultInt(kQuitAfterConversionKey) != 0};
 }
 
 } // namespace tavrel::settings

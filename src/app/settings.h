@@ -32,6 +32,9 @@ inline const QString kReencodeVideoKey = QStringLiteral("ReencodeVideo");
 inline const QString kVideoQualityKey = QStringLiteral("VideoQuality");
 inline const QString kVideoSpeedKey = QStringLiteral("VideoSpeed");
 inline const QString kBurnInSubtitlesKey = QStringLiteral("BurnInSubtitles");
+// An output that may not fit in one file on its destination's file system (FAT's 4 GiB) is
+// written in parts instead of being refused.
+inline const QString kSplitLargeOutputsKey = QStringLiteral("SplitLargeOutputs");
 
 // The registered defaults, as one map.
 QVariantMap registeredDefaults();
@@ -40,15 +43,5 @@ void registerAppDefaults();
 
 // What a conversion reads, from the store now.
 ConversionSettings conversionSettings();
-
-// What follows the end of a job, from the store now.
-struct JobEndSettings
-{
-    bool autoClean = false;
-    bool autoRemove = false;
-    bool deleteSource = false; // AutoRemoveType: delete at once instead of moving to the trash
-    bool quitAfterConversion = false;
-};
-JobEndSettings jobEndSettings();
 
 } // namespace tavrel::settings

@@ -48,14 +48,15 @@ struct BatchLineOptions
     QCommandLineOption video{QStringLiteral("video"), QString(), QStringLiteral("MODE")};
     QCommandLineOption quality{QStringLiteral("quality"), QString(), QStringLiteral("N")};
     QCommandLineOption speed{QStringLiteral("speed"), QString(), QStringLiteral("PRESET")};
+    QCommandLineOption split{QStringLiteral("split"), QString(), QStringLiteral("WHEN")};
     QCommandLineOption watch{QStringLiteral("watch"), QString(), QStringLiteral("DIR")};
     QCommandLineOption help{QStringLiteral("help")};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const
     {
-        return {batch, output,  audioLanguage, ac3Downmix, dtsDownmix, subtitles,
-                video, quality, speed,         watch,      help,       version};
+        return {batch,   output, audioLanguage, ac3Downmix, dtsDownmix, subtitles, video,
+                quality, speed,  split,         watch,      help,       version};
     }
     // The argument after "--output", "--audio-language" or "--watch" is its value, whatever it
     // looks like.
@@ -159,6 +160,14 @@ BatchOptions parseBatchOptions(const QStringList &arguments, const QString &work
             return options;
         }
     }
+    if (parser.isSet(known.split)) {
+        options.split = parseSplitChoice(parser.value(known.split));
+        if (!options.split) {
+            options.error = QStringLiteral("--split: “%1” is neither auto, never nor a size such as 4G or 700M")
+                                .arg(parser.value(known.split));
+            return options;
+        }
+    }
     for (const QString &file : parser.positionalArguments())
         options.files.append(QDir::cleanPath(base.absoluteFilePath(file)));
 
@@ -203,13 +212,15 @@ QString batchUsage()
 {
     return QStringLiteral(
         "Usage: tavrel --batch --output DIR [--audio-language CODE] [--ac3-downmix] [--dts-downmix] [--subtitles] "
-        "[--video reencode|copy] [--quality N] [--speed PRESET] FILE...\n"
+        "[--video reencode|copy] [--quality N] [--speed PRESET] [--split auto|never|SIZE] FILE...\n"
         "       tavrel --batch --watch IN --output DIR [the same options]\n"
         "Converts the movies into DIR without a window; the options apply to this run only.\n"
         "--watch IN runs until stopped (SIGTERM): every movie that arrives in IN or a folder below it is\n"
         "converted once it is complete; $XDG_STATE_HOME/Tavrel/watched.json records what was converted.\n"
         "--video copy never re-encodes the picture; --quality (x264 CRF, 1-51, lower is better) and --speed\n"
         "(ultrafast ... veryslow) set how a picture the console cannot play is re-encoded.\n"
+        "--split auto (the default) writes a movie too large for a FAT32 output folder as \"Movie - Part 1.mp4\",\n"
+        "\"Movie - Part 2.mp4\", ...; never refuses it instead; SIZE (4G, 700M) splits any movie above that size.\n"
         "Exit status: 0 when every movie was converted, 1 when any failed, 2 for a bad command line\n"
         "(no movie among the files included); a watch stopped by a signal exits with 0.\n");
 }

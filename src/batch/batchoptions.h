@@ -9,6 +9,8 @@
 
 #include <optional>
 
+#include "conversion/outputparts.h"
+
 namespace tavrel {
 
 struct BatchOptions
@@ -21,6 +23,7 @@ struct BatchOptions
     std::optional<bool> reencodeVideo; // --video reencode|copy; none: the settings' choice
     std::optional<int> quality;        // x264 CRF, 1-51
     QString speed;                     // an x264 preset; empty: the settings' choice
+    std::optional<SplitChoice> split;  // --split auto|never|SIZE; none: the settings' choice
     QStringList files;                 // absolute
     QString watchFolder;               // absolute; converts what arrives there instead of files
     bool help = false;                 // --help or --version: nothing else is read or checked

@@ -63,6 +63,12 @@ QString batchFailureReason(const ConversionJob &job)
     return QStringLiteral("ffmpeg failed without saying why");
 }
 
+QString partsText(const ConversionJob &job)
+{
+    const qsizetype parts = job.outputPaths().size();
+    return parts > 1 ? QStringLiteral(" in %1 parts").arg(parts) : QString();
+}
+
 BatchMonitor::BatchMonitor(AppDelegate &delegate, const QStringList &movies, bool terminal)
     : m_delegate(delegate), m_movies(movies), m_terminal(terminal), m_out(stdout), m_err(stderr)
 {
@@ -106,7 +112,8 @@ void BatchMonitor::jobStateChanged(ConversionJob *job)
     case Finished:
         m_finishedSources.insert(canonicalPath(job->request().source));
         if (writable(m_out))
-            m_out << clearLine << "Finished: " << name << " -> " << escapedLineText(job->outputPath()) << Qt::endl;
+            m_out << clearLine << "Finished: " << name << " -> " << escapedLineText(job->outputPath())
+                  << partsText(*job) << Qt::endl;
         break;
     case Failed:
         m_anyFailed = true;
@@ -207,6 +214,7 @@ ConversionOptions requestOptions(const BatchOptions &options)
     request.videoQuality = options.quality;
     if (!options.speed.isEmpty())
         request.videoSpeed = options.speed;
+    request.split = options.split;
     return request;
 }
 

@@ -20,6 +20,8 @@ class ConversionJob;
 QString batchProgressLine(const QString &fileName, float progress, double elapsedSeconds);
 // Why a failed job failed, in one line: what its output check found, else ffmpeg's last words.
 QString batchFailureReason(const ConversionJob &job);
+// " in 3 parts" after the output's name when the movie was saved in parts; empty otherwise.
+QString partsText(const ConversionJob &job);
 
 // Runs under a QCoreApplication; needs no display and no session bus. Returns the exit status.
 // With --help or --version it prints the usage or the version and returns 0.

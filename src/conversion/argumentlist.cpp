@@ -80,7 +80,8 @@ QStringList audioEncoding(const AudioPlan &plan, const ConversionSettings &setti
 } // namespace
 
 QStringList conversionArguments(const ConversionRequest &request, const AudioPlan &plan, bool fixup,
-                                const QString &progressFile, const ConversionSettings &settings, const QString &output)
+                                const QString &progressFile, const ConversionSettings &settings,
+                                const QStringList &output)
 {
     const MKVFileInfo &info = *request.inspection;
     // Inputs.

@@ -11,10 +11,12 @@
 
 namespace tavrel {
 
-// The conversion's arguments (the program itself not included), writing `output`. `fixup` adds
-// the AAC bitstream filter; it only applies to a copied AAC track.
+// The conversion's arguments (the program itself not included); `output` ends them: the file,
+// or the options and pattern of parts. `fixup` adds the AAC bitstream filter; it only applies to
+// a copied AAC track.
 QStringList conversionArguments(const ConversionRequest &request, const AudioPlan &plan, bool fixup,
-                                const QString &progressFile, const ConversionSettings &settings, const QString &output);
+                                const QString &progressFile, const ConversionSettings &settings,
+                                const QStringList &output);
 
 // Whether the copied video gets the level 4.1 flag: the setting is on, and the video is H.264
 // flagged above 4.1 that fits 4.1.

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "conversion/failureexplanation.h"
+#include "conversion/outputfile.h"
 #include "conversion/statusline.h"
 #include "platform/api/childsignals.h"
 #include "platform/api/services.h"
@@ -190,6 +191,8 @@ void ConversionJob::deletePartialOutput()
     // Only the hidden file is the job's until it is published; the final name is never removed.
     if (m_partialOutput.isEmpty())
         return;
+    for (const QString &part : partialParts(m_partialOutput))
+        QFile::remove(part);
     QFile::remove(m_partialOutput);
     m_partialOutput.clear();
     m_partialLock.release();
@@ -206,7 +209,7 @@ void ConversionJob::reveal()
     auto *workspace = platform::services().workspace;
     if (!workspace)
         return;
-    workspace->revealFiles({workspace->shiftHeld() ? m_request.source : outputPath()});
+    workspace->revealFiles(workspace->shiftHeld() ? QStringList{m_request.source} : outputPaths());
 }
 
 void ConversionJob::showFailureExplanation()

@@ -51,8 +51,14 @@ public:
     const ConversionRequest &request() const { return m_request; }
     // The inspection of the source.
     const std::shared_ptr<const MKVFileInfo> &fileInfo() const { return m_request.inspection; }
-    // The output: the name it will get, and once published the name it got.
-    QString outputPath() const { return m_request.output.path; }
+    // The output: the name it will get, and once published the name it got; the first part's
+    // when it was written in parts.
+    QString outputPath() const { return m_publishedParts.value(0, m_request.output.path); }
+    // Every file the job published: the output, or its parts in order.
+    QStringList outputPaths() const
+    {
+        return m_publishedParts.isEmpty() ? QStringList{outputPath()} : m_publishedParts;
+    }
 
     // Controls.
     void start();
@@ -109,8 +115,10 @@ private:
     ConversionSettings currentSettings() const;
     void launchFailed(const QString &reason);
     void failBeforeLaunch(const QString &reason);
-    // Moves the checked file to its name (or the next free one); why not, when it cannot.
-    std::optional<QString> publish();
+    // Moves the checked file or parts to their names (or the next free ones); why not, when it cannot.
+    std::optional<QString> publish(const QStringList &parts);
+    // One file or parts, from the destination volume and the settings; the command's output side.
+    QStringList plannedOutput(const MKVFileInfo &info, const ConversionSettings &settings);
     void showFailureExplanation();
     void launch();
     void prepareSubtitleInput(ConversionRequest &input);
@@ -128,6 +136,7 @@ private:
 
     JobHost *m_host;
     ConversionRequest m_request;
+    QStringList m_publishedParts; // the parts' names once published
     float m_progress = 0.0f;
     qint32 m_state = Queued;
     bool m_finishedOK = false;

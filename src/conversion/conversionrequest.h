@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "conversion/conversionsettings.h"
+#include "conversion/outputparts.h"
 
 namespace tavrel {
 
@@ -24,12 +25,14 @@ struct ConversionOptions
     std::optional<bool> reencodeVideo;
     std::optional<int> videoQuality;
     std::optional<QString> videoSpeed;
+    std::optional<SplitChoice> split; // unset: parts where the volume needs them and the setting allows
 
     ConversionSettings appliedTo(ConversionSettings settings) const;
     bool operator==(const ConversionOptions &) const = default;
 };
 
-// Where the output goes: one file, or parts named after it ("Movie - Part 1.mp4", …).
+// Where the output goes: one file, or parts named after it ("Movie - Part 1.mp4", …), decided
+// when the job starts.
 struct OutputPlan
 {
     QString path;

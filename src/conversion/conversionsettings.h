@@ -23,6 +23,7 @@ struct ConversionSettings
     qint64 videoQuality = 20;
     QString videoSpeed = QStringLiteral("fast");
     qint64 burnInSubtitles = 1;
+    qint64 splitLargeOutputs = 1;
 };
 
 // x264's quality (CRF) range. 0 would be lossless, which the High profile the console plays

@@ -10,6 +10,7 @@
 #include "conversion/failureexplanation.h"
 #include "conversion/outputcheck.h"
 #include "conversion/outputfile.h"
+#include "conversion/outputparts.h"
 #include "conversion/progressmonitor.h"
 #include "inspection/runastask.h"
 #include "inspection/streamreport.h"
@@ -92,47 +93,144 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
     checkOutput();
 }
 
+namespace {
+
+// One file the conversion wrote, as the tools see it.
+struct CheckedFile
+{
+    QString path;
+    TaskResult probe;   // ffmpeg's report
+    TaskResult headers; // mediainfo's
+};
+
+struct CheckedOutput
+{
+    QList<CheckedFile> files;
+    QString problem; // a part that could not be brought under its limit
+};
+
+CheckedFile look(const QString &path)
+{
+    return {path, runTask({toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), path}),
+            runTask(mediainfoArguments(path))};
+}
+
+// Blocks: runs the tools. Every part larger than `limit` is cut in two at a keyframe, again and
+// again, so no part over the limit is ever published.
+CheckedOutput lookAtParts(QStringList parts, quint64 limit)
+{
+    CheckedOutput result;
+    if (parts.isEmpty())
+        result.problem = QStringLiteral("ffmpeg wrote no part of the movie.");
+    for (qsizetype i = 0; i < parts.size() && result.problem.isEmpty();) {
+        const QString part = parts.at(i);
+        CheckedFile file = look(part);
+        if (quint64(QFileInfo(part).size()) <= limit) {
+            result.files.append(file);
+            ++i;
+            continue;
+        }
+        const QString halves = part.chopped(4).replace(u'%', QStringLiteral("%%")) + QStringLiteral("-%d.mp4");
+        const double middle =
+            double(parseStreamReport(file.probe.output.value_or(QString()), part).runtimeSeconds.value_or(0)) / 2.0;
+        const QString first = part.chopped(4) + QStringLiteral("-1.mp4");
+        const QString second = part.chopped(4) + QStringLiteral("-2.mp4");
+        QStringList recut{toolPath(QStringLiteral("ffmpeg"))};
+        recut << recutArguments(part, middle, halves);
+        if (middle < 1.0 || runTask(recut).exitStatus != 0 || !QFileInfo(second).isFile()) {
+            QFile::remove(first);
+            QFile::remove(second);
+            result.problem = QStringLiteral("A part of the movie came out larger than %1 bytes and could not be cut "
+                                            "in two.")
+                                 .arg(limit);
+            break;
+        }
+        QFile::remove(part);
+        parts.replace(i, second);
+        parts.insert(i, first);
+    }
+    return result;
+}
+
+} // namespace
+
 void ConversionJob::checkOutput()
 {
-    // The probe runs off the main thread, like a scan; the job stays Converting until it is done,
-    // so the next job waits. A job removed meanwhile takes the watcher with it.
+    // The probes run off the main thread, like a scan; the job stays Converting until they are
+    // done, so the next job waits. A job removed meanwhile takes the watcher with it.
     const QString output = m_partialOutput;
-    using Probes = std::pair<TaskResult, TaskResult>; // ffmpeg's report, mediainfo's headers
-    auto *watcher = new QFutureWatcher<Probes>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, output] {
+    const std::optional<quint64> partSize = m_request.output.partSize;
+    auto *watcher = new QFutureWatcher<CheckedOutput>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, partSize] {
         watcher->deleteLater();
         if (m_removed)
             return; // the list no longer holds this job; nothing is announced for it
-        const auto &[probe, headers] = watcher->result();
+        const CheckedOutput checked = watcher->result();
         std::optional<QString> problem;
-        if (!probe.started)
-            problem = QStringLiteral("The converted file could not be checked. ") + probe.startError;
-        else {
-            const StreamReport report = parseStreamReport(probe.output.value_or(QString()), output);
-            problem = tavrel::outputProblem(m_expectedOutput, report);
-            const auto unplayable = playabilityProblem(m_expectedOutput, report, headers.output.value_or(QString()));
-            if (!problem && unplayable && m_expectedOutput.mustPlay)
+        if (!checked.problem.isEmpty())
+            problem = checked.problem;
+        // Each part is checked as a movie of its own; together they must run as long as the source.
+        ExpectedOutput expected = m_expectedOutput;
+        if (partSize)
+            expected.runtimeSeconds.reset();
+        StreamReport whole;
+        whole.runtimeSeconds = 0;
+        QStringList files;
+        for (const CheckedFile &file : checked.files) {
+            if (problem)
+                break;
+            files.append(file.path);
+            if (!file.probe.started) {
+                problem = QStringLiteral("The converted file could not be checked. ") + file.probe.startError;
+                break;
+            }
+            const StreamReport report = parseStreamReport(file.probe.output.value_or(QString()), file.path);
+            *whole.runtimeSeconds += report.runtimeSeconds.value_or(0);
+            problem = tavrel::outputProblem(expected, report);
+            const auto unplayable = playabilityProblem(expected, report, file.headers.output.value_or(QString()));
+            if (!problem && unplayable && expected.mustPlay)
                 problem = unplayable;
             else if (unplayable)
                 addNote(*unplayable);
         }
+        if (!problem && partSize) {
+            // Only the running time is left to compare: every part has the streams.
+            ExpectedOutput length;
+            length.runtimeSeconds = m_expectedOutput.runtimeSeconds;
+            problem = tavrel::outputProblem(length, whole);
+        }
         if (!problem)
-            problem = publish();
+            problem = publish(partSize ? files : QStringList());
         if (problem) {
             m_outputProblem = *problem;
             addNote(*problem, NoteTarget::LogAndOutput);
         }
         endConversion(!problem);
     });
-    const QStringList argv{toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), output};
-    const QStringList mediainfo = mediainfoArguments(output);
-    watcher->setFuture(QtConcurrent::run([argv, mediainfo] { return Probes{runTask(argv), runTask(mediainfo)}; }));
+    watcher->setFuture(QtConcurrent::run([output, partSize] {
+        return partSize ? lookAtParts(partialParts(output), *partSize) : CheckedOutput{{look(output)}, QString()};
+    }));
 }
 
-std::optional<QString> ConversionJob::publish()
+std::optional<QString> ConversionJob::publish(const QStringList &parts)
 {
     const QString destination = m_request.output.path;
-    const FileOutcome published = publishOutput(m_partialOutput, destination, [](const QString &) { return false; });
+    const auto taken = [](const QString &) { return false; };
+    if (!parts.isEmpty()) {
+        const PartsOutcome published = publishParts(parts, destination, taken);
+        if (published.paths.isEmpty())
+            return published.error;
+        m_publishedParts = published.paths;
+        QStringList names;
+        for (const QString &path : published.paths)
+            names.append(QFileInfo(path).fileName());
+        addNote(QStringLiteral("the movie was saved in %1 parts: %2.")
+                    .arg(published.paths.size())
+                    .arg(names.join(QStringLiteral(", "))));
+        deletePartialOutput();
+        return std::nullopt;
+    }
+    const FileOutcome published = publishOutput(m_partialOutput, destination, taken);
     if (published.path.isEmpty())
         return published.error;
     m_partialOutput.clear();

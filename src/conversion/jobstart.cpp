@@ -14,6 +14,7 @@
 #include "conversion/freespace.h"
 #include "conversion/outputcheck.h"
 #include "conversion/outputfile.h"
+#include "conversion/outputparts.h"
 #include "conversion/progressmonitor.h"
 #include "conversion/videoencoding.h"
 #include "inspection/runastask.h"
@@ -108,7 +109,7 @@ void ConversionJob::start()
         addNote(QStringLiteral("the video is flagged H.264 level %1 but fits level 4.1; marking it 4.1.")
                     .arg(*info.videoLevel));
     addPlayabilityNotes(info, plan, settings);
-    m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings, m_partialOutput);
+    m_arguments = conversionArguments(input, plan, fixup, m_progressFile, settings, plannedOutput(info, settings));
     m_expectedOutput = expectedOutput(input, plan, settings);
     launch();
 }
@@ -216,17 +217,47 @@ bool ConversionJob::needFixup(int audioStreamId)
     return result.output && contains(*result.output, QStringLiteral("aac_adtstoasc"));
 }
 
+QStringList ConversionJob::plannedOutput(const MKVFileInfo &info, const ConversionSettings &settings)
+{
+    if (!m_request.output.partSize)
+        return {m_partialOutput};
+    const double seconds = double(qMax<qint64>(info.runtimeSeconds.value_or(1), 1));
+    const bool reencode = reencodesVideo(info, settings);
+    const double rate =
+        reencode ? reencodedByteRate(kLargestAudioBitRate) : double(info.fileSize.value_or(0)) / seconds;
+    const CutPlan cuts = planCuts(seconds, rate, *m_request.output.partSize);
+    addNote(QStringLiteral("writing the movie in %1 parts of at most %2 MB each: the destination holds no file "
+                           "that large.")
+                .arg(cuts.parts())
+                .arg(*m_request.output.partSize / 1000000));
+    return segmentOutputArguments(cuts.cutTimes, partialPartPattern(m_partialOutput), reencode);
+}
+
 std::optional<QString> ConversionJob::freeSpaceRefusal()
 {
     if (!fileInfo())
         return QString();
+    const MKVFileInfo &info = *fileInfo();
     FreeSpaceFigures figures;
-    figures.sourceSize = fileInfo()->fileSize.value_or(0);
+    figures.sourceSize = info.fileSize.value_or(0);
     if (auto *volumes = platform::services().volumes) {
         figures.bootFree = volumes->figuresForPath(documentsFolder()).freeBytes;
         const platform::VolumeFigures target = volumes->figuresForPath(QFileInfo(outputPath()).absolutePath());
         figures.targetFree = target.freeBytes;
         figures.largestFile = target.maximumFileSize;
+    }
+    // A picture re-encoded may take up to the encoder's cap; a copied one about the source's size.
+    const ConversionSettings settings = currentSettings();
+    const quint64 estimate = reencodesVideo(info, settings)
+        ? quint64(reencodedByteRate(kLargestAudioBitRate) * double(info.runtimeSeconds.value_or(0)))
+        : figures.sourceSize;
+    const SplitDecision split = decideSplit(figures.largestFile, settings.splitLargeOutputs != 0,
+                                            m_request.options.split.value_or(SplitChoice{}), estimate);
+    m_request.output.partSize.reset();
+    if (split.kind == SplitDecision::Kind::Parts) {
+        // Each part fits where the whole would not.
+        m_request.output.partSize = split.partLimit;
+        figures.largestFile.reset();
     }
     const FreeSpaceDecision decision = decideFreeSpace(figures);
     asl_NSLog_debug(QStringLiteral("%@"), decision.trace);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "conversion/outputfile.h"
 
+#include "conversion/outputparts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,19 +54,72 @@ PartialOutput createPartialOutput(const QString &folder)
     return {QString(), QStringLiteral("The output file could not be created in %1.").arg(folder), {}};
 }
 
+namespace {
+
+const QRegularExpression &partialName()
+{
+    static const QRegularExpression name(QStringLiteral("^\\.tavrel-[^/]+\\.partial((?:-[0-9]+)*)\\.mp4$"));
+    return name;
+}
+
+// The partial output a part belongs to; the path itself for a partial output.
+QString partialOf(const QString &path)
+{
+    const QRegularExpressionMatch match = partialName().match(QFileInfo(path).fileName());
+    if (!match.hasMatch() || match.capturedLength(1) == 0)
+        return path;
+    return path.left(path.size() - match.capturedLength(1) - 4) + QStringLiteral(".mp4");
+}
+
+} // namespace
+
 bool isPartialOutputName(const QString &fileName)
 {
-    static const QRegularExpression name(QStringLiteral("^\\.tavrel-[^/]+\\.partial\\.mp4$"));
-    return name.match(fileName).hasMatch();
+    return partialName().match(fileName).hasMatch();
+}
+
+QString partialPartPattern(const QString &partial)
+{
+    QString stem = partial.chopped(4); // ".mp4"
+    return stem.replace(u'%', QStringLiteral("%%")) + QStringLiteral("-%d.mp4");
+}
+
+QStringList partialParts(const QString &partial)
+{
+    // "-2" before "-10", and the halves of a part cut again ("-2-1", "-2-2") in its place.
+    const QFileInfo info(partial);
+    const QString stem = info.fileName().chopped(4);
+    QList<std::pair<QList<int>, QString>> parts;
+    for (const QString &name : info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = partialName().match(name);
+        if (!match.hasMatch() || match.capturedLength(1) == 0 || !name.startsWith(stem + u'-')
+            || name.size() != stem.size() + match.capturedLength(1) + 4)
+            continue;
+        QList<int> numbers;
+        for (const QString &number : match.captured(1).split(u'-', Qt::SkipEmptyParts))
+            numbers.append(number.toInt());
+        parts.append({numbers, info.dir().filePath(name)});
+    }
+    std::sort(parts.begin(), parts.end());
+    QStringList paths;
+    for (const auto &part : parts)
+        paths.append(part.second);
+    return paths;
 }
 
 bool removeAbandonedPartial(const QString &path)
 {
-    // Never waits: a lock held means a job of a live run writes it.
+    // Never waits: a lock held means a job of a live run writes it. A part is its partial
+    // output's: it is abandoned when that is, or has gone.
     // Opened without following a link, so a link of that name is never taken for a partial.
-    const FileLock lock = FileLock::tryLock(path, false);
-    if (!lock.holds(path) || !QFileInfo(path).isFile())
+    const QString partial = partialOf(path);
+    if (QFileInfo(partial).isSymLink() || !QFileInfo(path).isFile())
         return false;
+    if (QFileInfo::exists(partial) && !FileLock::tryLock(partial, false).holds(partial))
+        return false;
+    if (partial == path)
+        for (const QString &part : partialParts(path))
+            ::unlink(QFile::encodeName(part).constData());
     return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
@@ -118,6 +173,74 @@ FileOutcome publishOutput(const QString &partial, const QString &destination,
         return {candidate, QString()};
     }
     return {QString(), QStringLiteral("No free name was found for %1.").arg(destination)};
+}
+
+PartsOutcome publishParts(const QStringList &partials, const QString &destination,
+                          const std::function<bool(const QString &)> &isTaken)
+{
+    const auto names = [&](const QString &movie) {
+        QStringList paths;
+        for (qsizetype i = 0; i < partials.size(); ++i)
+            paths.append(partPath(movie, int(i) + 1));
+        return paths;
+    };
+    const auto anyTaken = [&](const QString &movie) {
+        const QStringList paths = names(movie);
+        return std::any_of(paths.cbegin(), paths.cend(), [&](const QString &path) {
+            return QFileInfo::exists(path) || QFileInfo(path).isSymLink() || isTaken(path);
+        });
+    };
+    QString movie = destination;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (attempt > 0 || anyTaken(movie))
+            movie = uniqueFile(destination, [&](const QString &path) { return path == destination || anyTaken(path); });
+        // The claims: each fails on any file or link of its name, so nothing is replaced or followed.
+        const QStringList paths = names(movie);
+        QStringList claimed;
+        int error = 0;
+        for (const QString &path : paths) {
+            const int fd =
+                ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                error = errno;
+                break;
+            }
+            ::close(fd);
+            claimed.append(path);
+        }
+        const auto release = [&] {
+            for (const QString &path : std::as_const(claimed))
+                ::unlink(QFile::encodeName(path).constData());
+        };
+        if (claimed.size() < paths.size()) {
+            release();
+            if (error == EEXIST)
+                continue;
+            return {{},
+                    QStringLiteral("The converted file could not be saved as %1: %2.")
+                        .arg(paths.at(claimed.size()), systemError(error))};
+        }
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            struct stat mode = {};
+            const QByteArray from = QFile::encodeName(partials.at(i));
+            const QByteArray to = QFile::encodeName(paths.at(i));
+            if (::stat(to.constData(), &mode) == 0)
+                ::chmod(from.constData(), mode.st_mode & 07777);
+            if (::rename(from.constData(), to.constData()) != 0) {
+                error = errno;
+                // All or none: the parts moved so far go back to their hidden names.
+                for (qsizetype back = 0; back < i; ++back)
+                    ::rename(QFile::encodeName(paths.at(back)).constData(),
+                             QFile::encodeName(partials.at(back)).constData());
+                release();
+                return {{},
+                        QStringLiteral("The converted file could not be saved as %1: %2.")
+                            .arg(paths.at(i), systemError(error))};
+            }
+        }
+        return {paths, QString()};
+    }
+    return {{}, QStringLiteral("No free name was found for %1.").arg(destination)};
 }
 
 } // namespace tavrel

@@ -43,6 +43,8 @@ QString partPattern(const QString &destination);
 // its tracks, so the estimate errs high); a re-encoded one is taken at its encoder's cap.
 double copiedByteRate(qint64 sourceBitRate);
 double reencodedByteRate(qint64 audioBitRate);
+// The most the audio of an output takes: AC3 at its highest rate.
+constexpr qint64 kLargestAudioBitRate = 640000;
 
 // Whether an output of `estimatedBytes` may not fit in parts of at most `limit` bytes.
 bool mayReach(quint64 estimatedBytes, quint64 limit);
@@ -75,6 +77,8 @@ struct SplitChoice
     enum class Mode { Auto, Never, Size };
     Mode mode = Mode::Auto;
     quint64 size = 0; // Size only
+
+    bool operator==(const SplitChoice &) const = default;
 };
 
 // "auto", "never" or a size as parseSplitSize reads it; none for anything else.

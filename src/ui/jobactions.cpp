@@ -124,7 +124,7 @@ void performJobAction(ConversionJob *job, JobAction action)
         break;
     case JobAction::ShowInFileManager:
         if (workspace)
-            workspace->revealFiles({job->outputPath()});
+            workspace->revealFiles(job->outputPaths());
         break;
     case JobAction::ShowSource:
         if (workspace)

@@ -77,7 +77,7 @@ void JobDetailsPane::refresh()
     if (!info)
         return;
     m_source->setText(info->fileURL.toLocalFile());
-    m_output->setText(m_job->outputPath());
+    m_output->setText(m_job->outputPaths().join(u'\n'));
     m_information->setText(info->conversionNotes.isEmpty()
                                ? info->informationString
                                : info->informationString + u'\n' + info->conversionNotes.join(u'\n'));

@@ -71,6 +71,13 @@ PreferencesWindow::PreferencesWindow(AppDelegate *delegate, QWidget *parent) : Q
     level->setToolTip(QStringLiteral("The PlayStation 3 refuses video flagged above level 4.1. Only the flag "
                                      "changes; the picture is copied as it is."));
     intakeLayout->addRow(level);
+    QCheckBox *split =
+        addCheckBox(QStringLiteral("splitLargeOutputs"),
+                    QStringLiteral("Split movies too large for a FAT32 disk into parts"), kSplitLargeOutputsKey);
+    split->setToolTip(QStringLiteral("The PlayStation 3 reads USB disks only as FAT32, which holds no file of 4 GB "
+                                     "or more. Larger movies become \"Movie - Part 1.mp4\", \"Movie - Part 2.mp4\", "
+                                     "…, each of which plays on its own."));
+    intakeLayout->addRow(split);
 
     // Video
     auto *video = new QGroupBox(QStringLiteral("Video"), this);

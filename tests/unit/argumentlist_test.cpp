@@ -39,7 +39,7 @@ QStringList build(const Movie &info, const ConversionSettings &s, qsizetype inde
     if (index < info.audioTracks.size())
         request.audioStreamId = info.audioTracks.at(index).streamId;
     return conversionArguments(request, audioPlan(info.audioTracks, request.audioStreamId, s.ac3Downmix), fixup, kLog,
-                               s, kOutput);
+                               s, {kOutput});
 }
 
 // The strings between the output codec and "-progress".

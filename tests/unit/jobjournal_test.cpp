@@ -41,7 +41,8 @@ TEST(JobJournalFormat, EveryFieldSurvivesTheRoundTrip)
                              .convertSubtitles = true,
                              .reencodeVideo = false,
                              .videoQuality = 18,
-                             .videoSpeed = QStringLiteral("slow")};
+                             .videoSpeed = QStringLiteral("slow"),
+                             .split = SplitChoice{SplitChoice::Mode::Size, 50 * 1024 * 1024}};
     const QList<QList<JournalEntry>> cases = {
         {},
         {entry(QStringLiteral("/m/a.mkv"), Queued)},

@@ -3,6 +3,7 @@
 
 #include "conversion/outputcheck.h"
 #include "qtprinters.h"
+#include "testrequests.h"
 
 using namespace tavrel;
 
@@ -14,8 +15,7 @@ StreamReport output(bool video, int audio, int subtitles, std::optional<qint64> 
     if (video)
         report.videoTrackID = 0;
     for (int i = 0; i < audio; ++i)
-        report.audioTracks.append(
-            {.streamId = i + 1, .language = QStringLiteral("eng"), .codec = QStringLiteral("ac3")});
+        report.audioTracks += test::audioTracksFrom({QStringLiteral("#%1: eng (ac3)").arg(i + 1)});
     report.subtitleCount = subtitles;
     report.runtimeSeconds = runtime;
     return report;
@@ -29,8 +29,9 @@ TEST(OutputCheck, ExpectsWhatTheArgumentListMaps)
     info->videoTrackID = 0;
     info->subtitleTrackIDs = {3, 4};
     info->runtimeSeconds = 600;
-    info->audioTracks = {{.streamId = 1, .language = QStringLiteral("eng"), .codec = QStringLiteral("aac")}};
-    ConversionRequest request{.inspection = info};
+    info->audioTracks = test::audioTracksFrom({QStringLiteral("#1: eng (aac)")});
+    ConversionRequest request;
+    request.inspection = info;
     ConversionSettings s;
     AudioPlan plan = audioPlan(info->audioTracks, 1, 0);
     ExpectedOutput expected = expectedOutput(request, plan, s);

@@ -101,10 +101,12 @@ TEST(Playability, AudioAndPictureSubtitles)
     EXPECT_EQ(highRate.audioTracks.first().profile, QStringLiteral("LC"));
     EXPECT_EQ(audioProblems(highRate.audioTracks.first()), QStringList{QStringLiteral("96000 Hz")});
     EXPECT_TRUE(audioProblems(report(QStringLiteral("mpeg2")).audioTracks.first()).isEmpty()); // AC3 stereo
-    EXPECT_EQ(
-        audioProblems(
-            {.codec = QStringLiteral("aac"), .profile = QStringLiteral("HE-AAC"), .channels = 2, .sampleRate = 48000}),
-        QStringList{QStringLiteral("HE-AAC")});
+    AudioTrackFacts heAac;
+    heAac.codec = QStringLiteral("aac");
+    heAac.profile = QStringLiteral("HE-AAC");
+    heAac.channels = 2;
+    heAac.sampleRate = 48000;
+    EXPECT_EQ(audioProblems(heAac), QStringList{QStringLiteral("HE-AAC")});
 
     for (const char *kind : {"picturesub", "picturesub_forced", "picturesub_sized_forced"}) {
         SCOPED_TRACE(kind);

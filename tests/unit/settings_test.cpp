@@ -45,11 +45,12 @@ protected:
 TEST_F(SettingsTest, FreshStoreAnswersRegisteredDefaultsAndZero)
 {
     const QList<std::pair<QString, qint64>> expected = {
-        {kAC3DownmixKey, 0},       {kDTSDownmixKey, 0},         {kAutoAddKey, 0},
-        {kAutoCleanKey, 0},        {kDefaultAudioKey, 0},       {kDisableBuiltinSubtitlesKey, 1},
-        {kAC3StereoBitrateKey, 1}, {kAC3SurroundBitrateKey, 1}, {kDefaultDestinationKey, 0},
-        {kAutoRemoveKey, 0},       {kAutoRemoveTypeKey, 0},     {kQuitAfterConversionKey, 0},
-        {kReencodeVideoKey, 1},    {kVideoQualityKey, 20},      {kBurnInSubtitlesKey, 1},
+        {kAC3DownmixKey, 0},        {kDTSDownmixKey, 0},         {kAutoAddKey, 0},
+        {kAutoCleanKey, 0},         {kDefaultAudioKey, 0},       {kDisableBuiltinSubtitlesKey, 1},
+        {kAC3StereoBitrateKey, 1},  {kAC3SurroundBitrateKey, 1}, {kDefaultDestinationKey, 0},
+        {kAutoRemoveKey, 0},        {kAutoRemoveTypeKey, 0},     {kQuitAfterConversionKey, 0},
+        {kReencodeVideoKey, 1},     {kVideoQualityKey, 20},      {kBurnInSubtitlesKey, 1},
+        {kSplitLargeOutputsKey, 1},
     };
     for (const auto &[key, value] : expected)
         EXPECT_EQ(defaultInt(key), value) << key.toStdString();
@@ -58,7 +59,7 @@ TEST_F(SettingsTest, FreshStoreAnswersRegisteredDefaultsAndZero)
         ASSERT_TRUE(array.has_value()) << key.toStdString();
         EXPECT_TRUE(array->isEmpty());
     }
-    EXPECT_EQ(registeredDefaults().size(), 15);
+    EXPECT_EQ(registeredDefaults().size(), 16);
     EXPECT_EQ(conversionSettings().videoSpeed, QStringLiteral("fast"));
     EXPECT_EQ(registeredDefaults().value(kMarkLevel41Key), 1);
 }
