@@ -194,3 +194,43 @@ TEST_F(ConversionJobTest, ControlsIgnoreJobsInTheWrongState)
     EXPECT_EQ(host.pauseContinueCalls, 0);
     EXPECT_EQ(platform.sleep.acquired, 0);
 }
+
+// The destination volume, read through the volume interface, decides between one file, parts
+// and the refusal; each row's source is gone, so the job stops right after deciding.
+TEST_F(ConversionJobTest, AFatDestinationGetsPartsOnlyForALargeMovie)
+{
+    constexpr quint64 kFat = 4294967295;
+    constexpr quint64 kLarge = 5ull << 30;
+    const struct
+    {
+        const char *name;
+        std::optional<quint64> largestFile;
+        qint64 splitSetting;
+        quint64 movieSize;
+        std::optional<quint64> partSize;
+        bool refused;
+    } rows[] = {
+        {"FAT and large", kFat, 1, kLarge, 4294967296ull - 1048576, false},
+        {"FAT and small", kFat, 1, 1ull << 30, std::nullopt, false},
+        {"ext4 and large", std::nullopt, 1, kLarge, std::nullopt, false},
+        {"setting off", kFat, 0, kLarge, std::nullopt, true},
+    };
+    QFile::remove(source);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        settings::setDefaultInt(settings::kSplitLargeOutputsKey, row.splitSetting);
+        platform.volumes.byPrefix.insert(dir.path(), {quint64(1) << 40, row.largestFile});
+        platform.volumes.byPrefix.insert(lib.docDir(), {quint64(1) << 41, std::nullopt});
+        platform.alerts.shown.clear();
+        auto movie = std::make_shared<MKVFileInfo>(*info);
+        movie->fileSize = row.movieSize;
+        ConversionJob large(&host, test::requestFor(movie, output()));
+        large.start();
+        EXPECT_EQ(large.request().output.partSize, row.partSize);
+        EXPECT_EQ(large.state(), row.refused ? Queued : Failed); // refused, or stopped at the missing source
+        EXPECT_EQ(!platform.alerts.shown.isEmpty()
+                      && platform.alerts.shown.first().message
+                          == QStringLiteral("Your target disk doesn't support large files."),
+                  row.refused);
+    }
+}
