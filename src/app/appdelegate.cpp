@@ -112,8 +112,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_intake.reset();
 
     const OssoryLib *lib = OssoryLib::shared();
-    m_build = makeString(QStringLiteral("%@ %i"), localized(QStringLiteral("Build:")), lib ? lib->appVersion() : 0);
-    m_version = makeString(QStringLiteral("%@ %@"), localized(QStringLiteral("Version:")), appVersionString());
+    m_build = makeString(QStringLiteral("%@ %i"), QStringLiteral("Build:"), lib ? lib->appVersion() : 0);
+    m_version = makeString(QStringLiteral("%@ %@"), QStringLiteral("Version:"), appVersionString());
     m_aboutURL = resourceURL(QStringLiteral("Credits.md"));
     m_historyURL = resourceURL(QStringLiteral("History.md"));
     m_faqURL = resourceURL(QStringLiteral("FAQ.md"));

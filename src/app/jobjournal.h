@@ -67,7 +67,6 @@ public:
     // another session) holds the journal, this one neither reads nor writes it. Restored movies are read off the main thread
     // and join the queue when all have been read (restoreFinished).
     void offerRestore();
-    bool isRestoring() const { return !m_pending.isEmpty(); }
     // The file stays as it is from here on: a termination signal (a logout, a shutdown, "kill")
     // quits by removing every job, and the next launch must still find them.
     void keepForNextLaunch() { m_kept = true; }

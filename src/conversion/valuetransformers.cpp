@@ -42,11 +42,6 @@ QVariant NonEmptyCollectionValueTransformer::transformedValue(const QVariant &va
     return yesNo(false);
 }
 
-QVariant StatusIsRunningValueTransformer::transformedValue(const QVariant &value) const
-{
-    return yesNo(stateOf(value) == Converting);
-}
-
 QVariant StatusIsQueuedValueTransformer::transformedValue(const QVariant &value) const
 {
     return yesNo(stateOf(value) == Queued);

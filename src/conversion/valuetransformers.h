@@ -11,20 +11,12 @@ class NumberValueTransformer
 public:
     virtual ~NumberValueTransformer() = default;
     virtual QVariant transformedValue(const QVariant &value) const = 0;
-    static bool allowsReverseTransformation() { return false; }
-    static QMetaType transformedValueClass() { return QMetaType::fromType<int>(); }
 };
 
 class NonEmptyCollectionValueTransformer final : public NumberValueTransformer
 {
 public:
     // Lists, string lists, maps and any other sequence with at least one element.
-    QVariant transformedValue(const QVariant &value) const override;
-};
-
-class StatusIsRunningValueTransformer final : public NumberValueTransformer
-{
-public:
     QVariant transformedValue(const QVariant &value) const override;
 };
 

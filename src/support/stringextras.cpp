@@ -7,11 +7,6 @@ using namespace Qt::StringLiterals;
 
 namespace tavrel {
 
-QString localized(const QString &text)
-{
-    return text;
-}
-
 namespace {
 
 // Embedding, override and isolate controls, and the marks that only steer the direction.

@@ -5,8 +5,6 @@
 
 namespace tavrel {
 
-QString localized(const QString &text); // the text itself
-
 // The text with its control characters ("\n", "\x1b", "\u2028") and bidirectional formatting
 // characters ("\u202e") escaped, so that a file name can neither break a printed line, drive the
 // terminal, nor show as another name. Every line the batch prints and the system log take it.
