@@ -35,6 +35,13 @@ bool hasSurroundSuffix(const QString &description)
     return suffix.size() > 2 && suffix.startsWith(u'[') && suffix.endsWith(u']');
 }
 
+bool aacComesRaw(const QString &container)
+{
+    const QStringList names = split(container, QStringLiteral(","));
+    return names.contains(QStringLiteral("matroska")) || names.contains(QStringLiteral("mov"))
+        || names.contains(QStringLiteral("flv"));
+}
+
 AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qint64 ac3Downmix,
                     const QList<AudioTrackFacts> &tracks)
 {
@@ -55,6 +62,8 @@ AudioPlan audioPlan(const QStringList &descriptions, quint64 audioTrackIndex, qi
         plan.slowmode = plan.surround && ac3Downmix != 0;
     else
         plan.slowmode = true;
+    plan.fixupKnownNeedless = plan.codecWord == QLatin1String("aac") && audioTrackIndex < quint64(tracks.size())
+        && aacComesRaw(tracks.at(qsizetype(audioTrackIndex)).container);
     return plan;
 }
 
