@@ -96,26 +96,15 @@ void ConversionJob::checkOutput()
 {
     // The probe runs off the main thread, like a scan; the job stays Converting until it is done,
     // so the next job waits. A job removed meanwhile takes the watcher with it.
-    const QString output = m_partialOutput;
-    using Probes = std::pair<TaskResult, TaskResult>; // ffmpeg's report, mediainfo's headers
-    auto *watcher = new QFutureWatcher<Probes>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, output] {
+    auto *watcher = new QFutureWatcher<OutputVerdict>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         watcher->deleteLater();
         if (m_removed)
             return; // the list no longer holds this job; nothing is announced for it
-        const auto &[probe, headers] = watcher->result();
-        std::optional<QString> problem;
-        if (!probe.started)
-            problem = QStringLiteral("The converted file could not be checked. ") + probe.startError;
-        else {
-            const StreamReport report = parseStreamReport(probe.output.value_or(QString()), output);
-            problem = tavrel::outputProblem(m_expectedOutput, report);
-            const auto unplayable = playabilityProblem(m_expectedOutput, report, headers.output.value_or(QString()));
-            if (!problem && unplayable && m_expectedOutput.mustPlay)
-                problem = unplayable;
-            else if (unplayable)
-                addNote(*unplayable);
-        }
+        const OutputVerdict verdict = watcher->result();
+        if (verdict.note)
+            addNote(*verdict.note);
+        std::optional<QString> problem = verdict.problem;
         if (!problem)
             problem = publish();
         if (problem) {
@@ -124,9 +113,7 @@ void ConversionJob::checkOutput()
         }
         endConversion(!problem);
     });
-    const QStringList argv{toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), output};
-    const QStringList mediainfo = mediainfoArguments(output);
-    watcher->setFuture(QtConcurrent::run([argv, mediainfo] { return Probes{runTask(argv), runTask(mediainfo)}; }));
+    watcher->setFuture(QtConcurrent::run(checkOutputFile, m_partialOutput, m_expectedOutput));
 }
 
 std::optional<QString> ConversionJob::publish()

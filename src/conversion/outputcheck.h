@@ -8,6 +8,7 @@
 
 #include "conversion/audioplan.h"
 #include "conversion/conversionsettings.h"
+#include "inspection/mediainforeport.h"
 #include "inspection/mkvfileinfo.h"
 #include "inspection/streamreport.h"
 
@@ -38,5 +39,18 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
 // Why the console will not play the file or shows it wrong, as a sentence; none when it plays right.
 std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const StreamReport &output,
                                           const QString &mediainfoXml);
+std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const MediainfoReport &output);
+
+// What the check of a finished file found: the problem that fails the job, and a verdict that
+// only goes to the log.
+struct OutputVerdict
+{
+    std::optional<QString> problem;
+    std::optional<QString> note;
+};
+
+// Checks the file with one tool run: mediainfo's reading, or ffmpeg's report where mediainfo
+// cannot be started. Blocks; call it off the main thread.
+OutputVerdict checkOutputFile(const QString &path, const ExpectedOutput &expected);
 
 } // namespace tavrel
