@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The check of a finished conversion's MP4 file: ffmpeg exits 0 on a source that is cut short,
-// so the output is probed like a source before the job counts as finished.
+// so the output is read (by mediainfo, one tool run) before the job counts as finished.
 #include <QString>
 
 #include <optional>
