@@ -2,10 +2,6 @@
 #include "batch/batchrun.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <unistd.h>
@@ -177,17 +173,6 @@ int BatchMonitor::exitStatus() const
 
 namespace {
 
-// The user's settings, copied into a store of this run's own: the options change the copy only.
-bool usePrivateCopyOfSettings(const QTemporaryDir &folder)
-{
-    const QString user = QSettings(QStringLiteral("Ossory"), QStringLiteral("Tavrel")).fileName();
-    const QString copy = folder.filePath(QStringLiteral("Tavrel.conf"));
-    if (QFileInfo::exists(user) && !QFile::copy(user, copy))
-        return false;
-    settings::useStoreFile(copy);
-    return true;
-}
-
 void presetBatchSettings(const BatchOptions &options)
 {
     using namespace settings;
@@ -227,11 +212,9 @@ int runBatch(const BatchOptions &options)
         return 0;
     }
     QTextStream err(stderr);
-    QTemporaryDir store;
-    if (!store.isValid() || !usePrivateCopyOfSettings(store)) {
-        err << "tavrel: cannot make a private copy of the settings" << Qt::endl;
-        return 1;
-    }
+    // The user's settings, copied: the options change the copy only, which never reaches a file
+    // (no file of its own to write and sync either).
+    settings::useCopyInMemory();
 
     platform::HeadlessServices headless;
     DefaultAnsweringAlerts alerts;

@@ -6,6 +6,13 @@
 
 namespace tavrel {
 
+bool aacComesRaw(const QString &container)
+{
+    const QStringList names = split(container, QStringLiteral(","));
+    return names.contains(QStringLiteral("matroska")) || names.contains(QStringLiteral("mov"))
+        || names.contains(QStringLiteral("flv"));
+}
+
 AudioPlan audioPlan(const QList<AudioTrackFacts> &tracks, std::optional<int> streamId, qint64 ac3Downmix)
 {
     AudioPlan plan;
@@ -24,6 +31,7 @@ AudioPlan audioPlan(const QList<AudioTrackFacts> &tracks, std::optional<int> str
         plan.slowmode = plan.surround && ac3Downmix != 0;
     else
         plan.slowmode = true;
+    plan.fixupKnownNeedless = plan.codecWord == QLatin1String("aac") && aacComesRaw(track->container);
     return plan;
 }
 

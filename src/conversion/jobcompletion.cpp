@@ -95,48 +95,37 @@ void ConversionJob::conversionFinished(int exitCode, bool crashed)
 
 namespace {
 
-// One file the conversion wrote, as the tools see it.
-struct CheckedFile
-{
-    QString path;
-    TaskResult probe;   // ffmpeg's report
-    TaskResult headers; // mediainfo's
-};
-
 struct CheckedOutput
 {
-    QList<CheckedFile> files;
-    QString problem; // a part that could not be brought under its limit
+    QStringList files;
+    QList<OutputVerdict> verdicts; // one a file
+    QString problem;               // a part that could not be brought under its limit
 };
 
-CheckedFile look(const QString &path)
+// Blocks: runs the tools. Each part is checked as a movie of its own; every part larger than
+// `limit` is cut in two at a keyframe, again and again, so no part over the limit is published.
+CheckedOutput checkParts(QStringList parts, quint64 limit, ExpectedOutput expected)
 {
-    return {path, runTask({toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), path}),
-            runTask(mediainfoArguments(path))};
-}
-
-// Blocks: runs the tools. Every part larger than `limit` is cut in two at a keyframe, again and
-// again, so no part over the limit is ever published.
-CheckedOutput lookAtParts(QStringList parts, quint64 limit)
-{
+    expected.runtimeSeconds.reset();
     CheckedOutput result;
     if (parts.isEmpty())
         result.problem = QStringLiteral("ffmpeg wrote no part of the movie.");
     for (qsizetype i = 0; i < parts.size() && result.problem.isEmpty();) {
         const QString part = parts.at(i);
-        CheckedFile file = look(part);
+        const OutputVerdict verdict = checkOutputFile(part, expected);
         if (quint64(QFileInfo(part).size()) <= limit) {
-            result.files.append(file);
+            result.files.append(part);
+            result.verdicts.append(verdict);
             ++i;
             continue;
         }
-        const QString halves = part.chopped(4).replace(u'%', QStringLiteral("%%")) + QStringLiteral("-%d.mp4");
-        const double middle =
-            double(parseStreamReport(file.probe.output.value_or(QString()), part).runtimeSeconds.value_or(0)) / 2.0;
-        const QString first = part.chopped(4) + QStringLiteral("-1.mp4");
-        const QString second = part.chopped(4) + QStringLiteral("-2.mp4");
+        const QString stem = part.chopped(4);
+        const double middle = double(verdict.runtimeSeconds.value_or(0)) / 2.0;
+        const QString first = stem + QStringLiteral("-1.mp4");
+        const QString second = stem + QStringLiteral("-2.mp4");
         QStringList recut{toolPath(QStringLiteral("ffmpeg"))};
-        recut << recutArguments(part, middle, halves);
+        recut << recutArguments(part, middle,
+                                QString(stem).replace(u'%', QStringLiteral("%%")) + QStringLiteral("-%d.mp4"));
         if (middle < 1.0 || runTask(recut).exitStatus != 0 || !QFileInfo(second).isFile()) {
             QFile::remove(first);
             QFile::remove(second);
@@ -156,10 +145,11 @@ CheckedOutput lookAtParts(QStringList parts, quint64 limit)
 
 void ConversionJob::checkOutput()
 {
-    // The probes run off the main thread, like a scan; the job stays Converting until they are
-    // done, so the next job waits. A job removed meanwhile takes the watcher with it.
+    // The check runs off the main thread, like a scan; the job stays Converting until it is done,
+    // so the next job waits. A job removed meanwhile takes the watcher with it.
     const QString output = m_partialOutput;
     const std::optional<quint64> partSize = m_request.output.partSize;
+    const ExpectedOutput expected = m_expectedOutput;
     auto *watcher = new QFutureWatcher<CheckedOutput>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, partSize] {
         watcher->deleteLater();
@@ -169,46 +159,32 @@ void ConversionJob::checkOutput()
         std::optional<QString> problem;
         if (!checked.problem.isEmpty())
             problem = checked.problem;
-        // Each part is checked as a movie of its own; together they must run as long as the source.
-        ExpectedOutput expected = m_expectedOutput;
-        if (partSize)
-            expected.runtimeSeconds.reset();
-        StreamReport whole;
+        StreamReport whole; // the parts' running time together
         whole.runtimeSeconds = 0;
-        QStringList files;
-        for (const CheckedFile &file : checked.files) {
-            if (problem)
-                break;
-            files.append(file.path);
-            if (!file.probe.started) {
-                problem = QStringLiteral("The converted file could not be checked. ") + file.probe.startError;
-                break;
-            }
-            const StreamReport report = parseStreamReport(file.probe.output.value_or(QString()), file.path);
-            *whole.runtimeSeconds += report.runtimeSeconds.value_or(0);
-            problem = tavrel::outputProblem(expected, report);
-            const auto unplayable = playabilityProblem(expected, report, file.headers.output.value_or(QString()));
-            if (!problem && unplayable && expected.mustPlay)
-                problem = unplayable;
-            else if (unplayable)
-                addNote(*unplayable);
+        for (const OutputVerdict &verdict : checked.verdicts) {
+            if (verdict.note)
+                addNote(*verdict.note);
+            if (!problem)
+                problem = verdict.problem;
+            *whole.runtimeSeconds += verdict.runtimeSeconds.value_or(0);
         }
         if (!problem && partSize) {
-            // Only the running time is left to compare: every part has the streams.
             ExpectedOutput length;
             length.runtimeSeconds = m_expectedOutput.runtimeSeconds;
             problem = tavrel::outputProblem(length, whole);
         }
         if (!problem)
-            problem = publish(partSize ? files : QStringList());
+            problem = publish(partSize ? checked.files : QStringList());
         if (problem) {
             m_outputProblem = *problem;
             addNote(*problem, NoteTarget::LogAndOutput);
         }
         endConversion(!problem);
     });
-    watcher->setFuture(QtConcurrent::run([output, partSize] {
-        return partSize ? lookAtParts(partialParts(output), *partSize) : CheckedOutput{{look(output)}, QString()};
+    watcher->setFuture(QtConcurrent::run([output, partSize, expected] {
+        if (partSize)
+            return checkParts(partialParts(output), *partSize, expected);
+        return CheckedOutput{{output}, {checkOutputFile(output, expected)}, QString()};
     }));
 }
 

@@ -5,6 +5,7 @@
 
 #include "conversion/videoencoding.h"
 #include "inspection/playability.h"
+#include "inspection/runastask.h"
 
 namespace tavrel {
 
@@ -68,14 +69,55 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
     return problems.join(u' ');
 }
 
-std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const StreamReport &output,
-                                          const QString &mediainfoXml)
+namespace {
+
+std::optional<QString> unplayableSentence(const QStringList &problems)
 {
-    const QStringList problems = outputProblems(output, mediainfoXml, expected.fieldsKept);
     if (problems.isEmpty())
         return std::nullopt;
     return QStringLiteral("The console will not play the converted file (%1).")
         .arg(problems.join(QStringLiteral("; ")));
+}
+
+} // namespace
+
+std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const StreamReport &output,
+                                          const QString &mediainfoXml)
+{
+    return unplayableSentence(outputProblems(output, mediainfoXml, expected.fieldsKept));
+}
+
+std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const MediainfoReport &output)
+{
+    return unplayableSentence(outputProblems(output.video, output.streams.audioTracks,
+                                             !output.streams.pictureSubtitles.isEmpty(), expected.fieldsKept));
+}
+
+OutputVerdict checkOutputFile(const QString &path, const ExpectedOutput &expected)
+{
+    // mediainfo's reading holds everything the check asks and starts far quicker than ffmpeg.
+    OutputVerdict verdict;
+    std::optional<QString> unplayable;
+    if (const TaskResult headers = runTask(mediainfoArguments(path)); headers.started) {
+        const MediainfoReport report = parseMediainfoReport(headers.output.value_or(QString()));
+        verdict.problem = outputProblem(expected, report.streams);
+        verdict.runtimeSeconds = report.streams.runtimeSeconds;
+        unplayable = playabilityProblem(expected, report);
+    } else {
+        const TaskResult probe = runTask({toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), path});
+        if (!probe.started)
+            return {QStringLiteral("The converted file could not be checked. ") + probe.startError, std::nullopt,
+                    std::nullopt};
+        const StreamReport report = parseStreamReport(probe.output.value_or(QString()), path);
+        verdict.problem = outputProblem(expected, report);
+        verdict.runtimeSeconds = report.runtimeSeconds;
+        unplayable = playabilityProblem(expected, report, QString());
+    }
+    if (!verdict.problem && unplayable && expected.mustPlay)
+        verdict.problem = unplayable;
+    else
+        verdict.note = unplayable;
+    return verdict;
 }
 
 } // namespace tavrel

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The check of a finished conversion's MP4 file: ffmpeg exits 0 on a source that is cut short,
-// so the output is probed like a source before the job counts as finished.
+// so the output is read (by mediainfo, one tool run) before the job counts as finished.
 #include <QString>
 
 #include <optional>
@@ -9,6 +9,7 @@
 #include "conversion/audioplan.h"
 #include "conversion/conversionrequest.h"
 #include "conversion/conversionsettings.h"
+#include "inspection/mediainforeport.h"
 #include "inspection/mkvfileinfo.h"
 #include "inspection/streamreport.h"
 
@@ -40,5 +41,19 @@ std::optional<QString> outputProblem(const ExpectedOutput &expected, const Strea
 // Why the console will not play the file or shows it wrong, as a sentence; none when it plays right.
 std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const StreamReport &output,
                                           const QString &mediainfoXml);
+std::optional<QString> playabilityProblem(const ExpectedOutput &expected, const MediainfoReport &output);
+
+// What the check of a finished file found: the problem that fails the job, and a verdict that
+// only goes to the log.
+struct OutputVerdict
+{
+    std::optional<QString> problem;
+    std::optional<QString> note;
+    std::optional<qint64> runtimeSeconds; // the file's, as read
+};
+
+// Checks the file with one tool run: mediainfo's reading, or ffmpeg's report where mediainfo
+// cannot be started. Blocks; call it off the main thread.
+OutputVerdict checkOutputFile(const QString &path, const ExpectedOutput &expected);
 
 } // namespace tavrel

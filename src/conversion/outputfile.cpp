@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -25,6 +26,27 @@ namespace {
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Moves `from` to `to` unless something has that name; 0 or the error. Never over a claimed
+// empty file: replacing a file makes ext4 write all of the moved one out there and then (its
+// guard for files rewritten in place), about a second for each 2 GB of movie.
+int moveWithoutReplacing(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system that cannot refuse to replace: claim the name, then move over the claim.
+    const int fd = ::open(to.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    if (::rename(from.constData(), to.constData()) == 0)
+        return 0;
+    const int error = errno;
+    ::unlink(to.constData());
+    return error;
 }
 
 } // namespace
@@ -147,7 +169,7 @@ FileOutcome publishOutput(const QString &partial, const QString &destination,
                                            : true;
             });
         const QByteArray name = QFile::encodeName(candidate);
-        // The claim: fails on any file or link of that name, so nothing is replaced or followed.
+        // The claim: fails on any file or link of that name, and tells the mode a new file gets here.
         const int fd = ::open(name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
@@ -159,17 +181,18 @@ FileOutcome publishOutput(const QString &partial, const QString &destination,
         struct stat claimed = {};
         const bool haveMode = ::fstat(fd, &claimed) == 0;
         ::close(fd);
+        ::unlink(name.constData());
         const QByteArray from = QFile::encodeName(partial);
         // The hidden file was made private; the result gets the mode any new file gets here.
         if (haveMode)
             ::chmod(from.constData(), claimed.st_mode & 07777);
-        if (::rename(from.constData(), name.constData()) != 0) {
-            const int error = errno;
-            ::unlink(name.constData());
+        const int error = moveWithoutReplacing(from, name);
+        if (error == EEXIST)
+            continue; // taken between the claim and the move
+        if (error != 0)
             return {
                 QString(),
                 QStringLiteral("The converted file could not be saved as %1: %2.").arg(candidate, systemError(error))};
-        }
         return {candidate, QString()};
     }
     return {QString(), QStringLiteral("No free name was found for %1.").arg(destination)};
@@ -226,8 +249,10 @@ PartsOutcome publishParts(const QStringList &partials, const QString &destinatio
             const QByteArray to = QFile::encodeName(paths.at(i));
             if (::stat(to.constData(), &mode) == 0)
                 ::chmod(from.constData(), mode.st_mode & 07777);
-            if (::rename(from.constData(), to.constData()) != 0) {
-                error = errno;
+            // The claim only held the name: the part moves to it without replacing anything.
+            ::unlink(to.constData());
+            error = moveWithoutReplacing(from, to);
+            if (error != 0) {
                 // All or none: the parts moved so far go back to their hidden names.
                 for (qsizetype back = 0; back < i; ++back)
                     ::rename(QFile::encodeName(paths.at(back)).constData(),

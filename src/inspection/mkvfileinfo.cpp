@@ -24,7 +24,9 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::scan(const QUrl &url, bool reencodeVid
 
     // The path is its own argument after "-i", so ffmpeg takes it as the input whatever its
     // first character is.
-    const TaskResult probe = runTask({toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), path});
+    // The header reading runs alongside; it only counts for a movie with a picture.
+    const auto [probe, headers] =
+        runTasksTogether({toolPath(QStringLiteral("ffmpeg")), QStringLiteral("-i"), path}, mediainfoArguments(path));
     if (!probe.started)
         info->toolFailure = probe.startError;
     const StreamReport report = parseStreamReport(probe.output.value_or(QString()), path);
@@ -34,7 +36,6 @@ std::shared_ptr<MKVFileInfo> MKVFileInfo::scan(const QUrl &url, bool reencodeVid
     // Runs the header reading once, for the verdict and the warnings.
     QString xml;
     if (report.resolutionText) {
-        const TaskResult headers = runTask(mediainfoArguments(path));
         if (!headers.started && info->toolFailure.isEmpty())
             info->toolFailure = headers.startError;
         xml = headers.output.value_or(QString());

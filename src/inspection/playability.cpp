@@ -353,19 +353,27 @@ QString pictureSubtitlesLeftOutNote(const QList<PictureSubtitle> &tracks)
 
 QStringList outputProblems(const StreamReport &report, const QString &mediainfoXml, bool fieldsKept)
 {
+    std::optional<VideoFacts> video;
+    if (!report.videoLines.isEmpty())
+        video = videoFacts(report.videoLines.last(), mediainfoXml, report.videoSideData);
+    return outputProblems(video, report.audioTracks, !report.pictureSubtitles.isEmpty(), fieldsKept);
+}
+
+QStringList outputProblems(const std::optional<VideoFacts> &video, const QList<AudioTrackFacts> &audio,
+                           bool pictureSubtitles, bool fieldsKept)
+{
     QStringList problems;
-    if (!report.videoLines.isEmpty()) {
-        const VideoFacts facts = videoFacts(report.videoLines.last(), mediainfoXml, report.videoSideData);
-        const VideoVerdict video = videoVerdict(facts);
-        if (video.action != VideoAction::Copy)
-            problems.append(QStringLiteral("video: ") + video.reasons.join(QStringLiteral(", ")));
-        if (fieldsKept && facts.fieldOrder == FieldOrder::Progressive)
+    if (video) {
+        const VideoVerdict verdict = videoVerdict(*video);
+        if (verdict.action != VideoAction::Copy)
+            problems.append(QStringLiteral("video: ") + verdict.reasons.join(QStringLiteral(", ")));
+        if (fieldsKept && video->fieldOrder == FieldOrder::Progressive)
             problems.append(QStringLiteral("video: interlaced fields flagged progressive"));
     }
-    for (const AudioTrackFacts &audio : report.audioTracks)
-        if (const QStringList audioIssues = audioProblems(audio); !audioIssues.isEmpty())
+    for (const AudioTrackFacts &track : audio)
+        if (const QStringList audioIssues = audioProblems(track); !audioIssues.isEmpty())
             problems.append(QStringLiteral("audio: ") + audioIssues.join(QStringLiteral(", ")));
-    if (!report.pictureSubtitles.isEmpty())
+    if (pictureSubtitles)
         problems.append(QStringLiteral("picture subtitles"));
     return problems;
 }

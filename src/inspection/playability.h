@@ -94,5 +94,9 @@ QString pictureSubtitleKind(const QString &codec);
 // reading; empty when it plays. `fieldsKept`: the source was interlaced and not deinterlaced, so
 // a picture flagged progressive would show combed.
 QStringList outputProblems(const StreamReport &report, const QString &mediainfoXml, bool fieldsKept = false);
+// The same from the facts themselves: the picture's (none without one), the audio tracks', and
+// whether the file holds picture subtitles.
+QStringList outputProblems(const std::optional<VideoFacts> &video, const QList<AudioTrackFacts> &audio,
+                           bool pictureSubtitles, bool fieldsKept);
 
 } // namespace tavrel

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <future>
+
 #include "inspection/runningtools.h"
 #include "platform/api/childsignals.h"
 #include "support/ossorylib.h"
@@ -86,6 +88,14 @@ TaskResult runTask(const QStringList &argv)
     result.exitStatus = process.exitCode();
     result.output = decodeToolOutput(bytes);
     return result;
+}
+
+std::pair<TaskResult, TaskResult> runTasksTogether(const QStringList &first, const QStringList &second)
+{
+    // A thread of its own rather than the pool's: a full pool would run it after the first.
+    std::future<TaskResult> other = std::async(std::launch::async, [second] { return runTask(second); });
+    TaskResult result = runTask(first);
+    return {std::move(result), other.get()};
 }
 
 std::optional<QString> runAsTask(const QStringList &argv)

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace tavrel {
 
@@ -22,6 +23,9 @@ QString decodeToolOutput(const QByteArray &bytes);
 
 // argv[0] is the program, the rest its arguments.
 TaskResult runTask(const QStringList &argv);
+// Runs both programs at the same time and waits for both: the reports of one file come in the
+// time of the slower.
+std::pair<TaskResult, TaskResult> runTasksTogether(const QStringList &first, const QStringList &second);
 std::optional<QString> runAsTask(const QStringList &argv);
 std::optional<QString> runAsTaskWithTerminationStatus(const QStringList &argv, int *status);
 

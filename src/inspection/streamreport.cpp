@@ -434,6 +434,7 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
     // Side data belongs to the stream line above it; only the movie's video stream's is kept.
     bool inVideoSideData = false;
     bool afterVideoStream = false;
+    QString container;
     const QStringList lines = reportLines(report);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
@@ -483,6 +484,7 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
                 break;
             case StreamKind::Audio:
                 result.audioTracks.append(audioTrack(*stream));
+                result.audioTracks.last().container = container;
                 break;
             case StreamKind::Subtitle: {
                 ++result.subtitleCount;
@@ -503,9 +505,16 @@ StreamReport parseStreamReport(const QString &text, const QString &inputPath)
             inVideoSideData = afterVideoStream;
         else if (trimmedLine == QLatin1String("Metadata:"))
             inVideoSideData = false;
-        else if (trimmedLine.startsWith(QStringLiteral("Input #")))
+        else if (trimmedLine.startsWith(QStringLiteral("Input #"))) {
             inVideoSideData = afterVideoStream = false;
-        else if (inVideoSideData)
+            // ffmpeg prints the real line first, unindented; a tag's text comes later.
+            // "Input #0, matroska,webm, from '...':": the names hold no space.
+            if (container.isEmpty() && line.startsWith(QStringLiteral("Input #0, "))) {
+                container = upTo(line.mid(10), u' ');
+                if (container.endsWith(u','))
+                    container.chop(1);
+            }
+        } else if (inVideoSideData)
             readVideoSideData(trimmedLine, result.videoSideData);
         if (trimmedLine.startsWith(QStringLiteral("Duration")))
             readDurationLine(line, result);

@@ -20,6 +20,9 @@ struct AudioTrackFacts
     QString profile;  // "LC", "HE-AAC"; empty when not printed
     int channels = 0;
     int sampleRate = 0; // Hz; 0 when not printed
+    // The input's format as ffmpeg names it ("matroska,webm", "mpegts"): it decides whether AAC
+    // frames come with ADTS headers. Empty when not printed.
+    QString container{};
 };
 
 // A subtitle stream the MP4 file cannot carry: a picture (PGS, VobSub, DVB).

@@ -11,10 +11,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <limits>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -85,14 +87,17 @@ bool isWriteablePath(const QString &path)
 {
     if (path.isEmpty() || itemExists(path))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Made only where nothing (not even a link) has the name, and removed at once: not synced,
+    // since waiting for the disk buys nothing for a file that is gone the next moment and can
+    // take seconds while a conversion writes.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
         return false;
-    // Anything short of a committed file is discarded with its temporary by QSaveFile.
-    if (file.write(QByteArrayLiteral("TEST")) != 4 || !file.commit())
-        return false;
-    QFile::remove(path);
-    return true;
+    const bool written = ::write(fd, "TEST", 4) == 4;
+    const bool closed = ::close(fd) == 0;
+    ::unlink(name.constData());
+    return written && closed;
 }
 
 // Characters kept as they stand: the RFC 2396 unreserved set, its reserved set and "#"

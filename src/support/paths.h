@@ -16,7 +16,7 @@ namespace tavrel {
 QString uniqueFile(const QString &path); // "base-N.ext", N from 0; a dangling link counts as taken
 // The same numbering with the caller's own test of whether a name is taken.
 QString uniqueFile(const QString &path, const std::function<bool(const QString &)> &isTaken);
-bool isWriteablePath(const QString &path); // atomic "TEST" write, then removed
+bool isWriteablePath(const QString &path); // a new file of that name written ("TEST"), then removed
 // RFC 2396 escaping as UTF-8: keeps letters, digits, - _ . ! ~ * ' ( ) and ; / ? : @ & = + $ ,
 // and the first "#" (none in a mailto: link); "%" and all else become %XX. Invalid: empty URL.
 QUrl escapedURL(const QString &text);

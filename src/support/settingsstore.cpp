@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include <memory>
+#include <optional>
 
 namespace tavrel::settings {
 namespace {
@@ -26,6 +27,8 @@ struct Store
     QString path; // empty = the user's store
     std::unique_ptr<QSettings> settings;
     QVariantMap registered;
+    // The store's entries copied into memory, which then answers and keeps every change.
+    std::optional<QVariantMap> memory;
 };
 
 Store &store()
@@ -144,10 +147,13 @@ QVariant normalised(const QVariant &value, bool keyPresent)
 
 QVariant readLocked(const QString &key)
 {
-    QSettings &s = settingsLocked();
-    if (s.contains(key))
-        return normalised(s.value(key), true);
     const Store &st = store();
+    if (st.memory) {
+        if (st.memory->contains(key))
+            return normalised(st.memory->value(key), true);
+    } else if (QSettings &s = settingsLocked(); s.contains(key)) {
+        return normalised(s.value(key), true);
+    }
     if (st.registered.contains(key))
         return normalised(st.registered.value(key), true);
     return QVariant();
@@ -171,8 +177,15 @@ QVariant defaultObject(const QString &key)
 void setDefaultObject(const QString &key, const QVariant &value)
 {
     QMutexLocker lock(&store().mutex);
-    QSettings &s = settingsLocked();
     // Storing nothing removes the entry, so the registered default answers again.
+    if (std::optional<QVariantMap> &memory = store().memory) {
+        if (!value.isValid())
+            memory->remove(key);
+        else
+            memory->insert(key, storedForm(value));
+        return;
+    }
+    QSettings &s = settingsLocked();
     if (!value.isValid())
         s.remove(key);
     else
@@ -201,7 +214,8 @@ void setDefaultInt(const QString &key, qint64 value)
 void synchronize()
 {
     QMutexLocker lock(&store().mutex);
-    settingsLocked().sync();
+    if (!store().memory)
+        settingsLocked().sync();
 }
 
 void useStoreFile(const QString &path)
@@ -212,6 +226,17 @@ void useStoreFile(const QString &path)
         s.settings->sync();
     s.settings.reset();
     s.path = path;
+    s.memory.reset();
+}
+
+void useCopyInMemory()
+{
+    QMutexLocker lock(&store().mutex);
+    QSettings &settings = settingsLocked();
+    QVariantMap copy;
+    for (const QString &key : settings.allKeys())
+        copy.insert(key, settings.value(key));
+    store().memory = std::move(copy);
 }
 
 QString storeFile()

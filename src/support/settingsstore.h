@@ -28,5 +28,9 @@ void synchronize(); // flush to disk
 // Tests point it at a private file.
 void useStoreFile(const QString &path);
 QString storeFile();
+// Copies the store's entries into memory, which from then on answers and keeps every change: the
+// file is neither read nor written again (a batch's options apply to its run only). Choosing a
+// store file ends it.
+void useCopyInMemory();
 
 } // namespace tavrel::settings

@@ -113,7 +113,7 @@ private:
 // A folder of the test's own with a resources folder holding a fake "ffmpeg": it runs until a
 // file "<destination>.end" appears, then writes the destination (status 0) and exits with the
 // status written in that file. Its probe of an output ("-i FILE") reports a complete movie of
-// makeRecord's length.
+// makeRecord's length, as the fake "mediainfo" next to it does (a longer one).
 // The fake ffmpegs' answer to a probe of their output ("-i FILE"): a complete movie of
 // makeRecord's length.
 inline const char *const kProbeAnswer =
@@ -141,6 +141,7 @@ public:
                         "exit \"${status:-0}\"\n");
         QFile::setPermissions(resources() + QStringLiteral("/ffmpeg"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(useFakeMediainfo(resources()));
         resourceDir.emplace(resources());
     }
 

@@ -117,6 +117,14 @@ bool useFakeConversion(QProcessEnvironment &env, const QString &folder, const QS
     return fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+bool useFakeMediainfo(const QString &folder)
+{
+    QFile fake(folder + QStringLiteral("/mediainfo"));
+    return QDir().mkpath(folder) && fake.open(QIODevice::WriteOnly)
+        && fake.write("#!/bin/sh\nexec cat '" TAVREL_TEST_FIXTURES "/mediainfo-output.xml'\n") > 0
+        && fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 bool writeAutoAddSettings(const QString &home, const QString &destination, const QByteArray &extra)
 {
     const QString folder = home + QStringLiteral("/.config/Ossory");

@@ -33,6 +33,9 @@ QProcessEnvironment batchEnvironment(const QString &home);
 // `conversionBody`, a shell script with the real ffmpeg as $real and the output as $dest; every
 // other call (the probes, the audio test) is the real ffmpeg's. False when it could not be made.
 bool useFakeConversion(QProcessEnvironment &env, const QString &folder, const QString &conversionBody);
+// Puts a mediainfo in `folder` that reads any file as a complete, playable movie of 100 seconds
+// (the recorded mediainfo-output.xml), for fake conversions whose output the check reads.
+bool useFakeMediainfo(const QString &folder);
 // The body of a conversion that writes a little and then waits to be stopped.
 inline QString slowConversion()
 {

@@ -41,6 +41,7 @@ protected:
         settings::registerAppDefaults();
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("res"))));
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
+        ASSERT_TRUE(test::useFakeMediainfo(dir.filePath(QStringLiteral("res"))));
         resources.emplace(dir.filePath(QStringLiteral("res")));
         platform.volumes.byPrefix.insert(QStringLiteral("/"), {1000000000, std::nullopt});
     }
@@ -296,22 +297,22 @@ TEST_F(JobProcessTest, RemovingAConvertingJobStartsTheNextOne)
 
 TEST_F(JobProcessTest, JobRemovedWhileItsOutputIsCheckedIsNeverAnnounced)
 {
-    // Converts at once; its probe of the output waits for "<output>.go".
+    // Converts at once; its probe of the output (mediainfo) waits for "<output>.go".
     QFile fake(dir.filePath(QStringLiteral("res/ffmpeg")));
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
     fake.write("#!/bin/sh\n"
-               "if [ \"$#\" = 2 ]; then\n"
-               "  : > \"$2.probing\"\n"
-               "  while [ ! -e \"$2.go\" ]; do sleep 0.02; done\n"
-               "  printf '  Duration: 00:01:40.00, start: 0.000000, bitrate: 100 kb/s\\n'\n"
-               "  printf '  Stream #0:0(und): Video: h264, yuv420p, 320x240\\n'\n"
-               "  printf '  Stream #0:1(eng): Audio: ac3, 48000 Hz, stereo\\n'\n"
-               "  exit 1\n"
-               "fi\n"
                "for a in \"$@\"; do last=\"$a\"; done\n"
                "echo movie > \"$last\"\n");
     fake.close();
     fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile probe(dir.filePath(QStringLiteral("res/mediainfo")));
+    ASSERT_TRUE(probe.open(QIODevice::WriteOnly));
+    probe.write("#!/bin/sh\n"
+                "for a in \"$@\"; do last=\"$a\"; done\n"
+                ": > \"$last.probing\"\n"
+                "while [ ! -e \"$last.go\" ]; do sleep 0.02; done\n");
+    probe.close();
+    probe.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ConversionJob *job = addJob(QStringLiteral("checked"));
     job->start();
     const QString output = job->partialOutputPath(); // probed before it takes its name

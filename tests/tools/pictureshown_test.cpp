@@ -15,7 +15,7 @@ using test::run;
 
 namespace {
 
-const QStringList kQuiet{"-hide_banner", "-loglevel", "error", "-y"};
+const QStringList kQuietly{"-hide_banner", "-loglevel", "error", "-y"};
 
 QStringList pattern(const QString &size, const QString &rate, const QString &filters = QString())
 {
@@ -131,13 +131,13 @@ protected:
         for (const Kind &kind : kKinds) {
             const QString path = movies->filePath(kind.name);
             if (kind.rotateTag == 0) {
-                run("ffmpeg", kQuiet + kind.make + QStringList{path});
+                run("ffmpeg", kQuietly + kind.make + QStringList{path});
                 continue;
             }
             const QString plain = movies->filePath("plain " + kind.name);
-            run("ffmpeg", kQuiet + kind.make + QStringList{plain});
+            run("ffmpeg", kQuietly + kind.make + QStringList{plain});
             run("ffmpeg",
-                kQuiet
+                kQuietly
                     + QStringList{"-i", plain, "-c", "copy", "-metadata:s:v:0",
                                   QStringLiteral("rotate=%1").arg(kind.rotateTag), path});
         }

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtConcurrent>
@@ -47,6 +48,8 @@ protected:
         run("ffmpeg",
             quiet + QStringList{"-f", "lavfi", "-i", kVideo, "-f", "lavfi", "-i", kSine, "-t", "2"} + h264
                 + QStringList{"-c:a", "aac", d + "/aac.mkv"});
+        // The same streams in MPEG-TS, where AAC frames carry ADTS headers.
+        run("ffmpeg", quiet + QStringList{"-i", d + "/aac.mkv", "-c", "copy", d + "/aac.ts"});
         run("ffmpeg",
             quiet + QStringList{"-f",
                                 "lavfi",
@@ -133,6 +136,33 @@ TEST_F(RealConversionTest, AacIsCopiedWithTheBaseArguments)
     job->remove();
     EXPECT_TRUE(QFile::exists(output.filePath("aac.mp4")));
     EXPECT_FALSE(QFile::exists(job->progressFile()));
+}
+
+// The fix-up test runs only where the container leaves its answer open. Behind the wrapper, ffmpeg
+// adds no bitstream filter by itself (as 5.1 does), so ADTS AAC needs the one the test asks for.
+TEST_F(RealConversionTest, AdtsAacAloneGetsTheFixupTestAndItsFilter)
+{
+    QTemporaryDir res;
+    const QString calls = res.filePath("calls");
+    makeFile(res.filePath("ffmpeg"),
+             "#!/bin/bash\necho \"$*\" >> '" + calls.toUtf8() + "'\nreal='"
+                 + QStandardPaths::findExecutable("ffmpeg").toUtf8()
+                 + "'\n[ $# -le 2 ] && exec \"$real\" \"$@\"\n"
+                   "exec \"$real\" \"${@:1:$#-1}\" -fflags -autobsf \"${@: -1}\"\n");
+    QFile::setPermissions(res.filePath("ffmpeg"), QFile::ReadOwner | QFile::ExeOwner);
+    const test::ScopedResourceDir resources(res.path());
+    for (const auto &[movie, tested] : {std::pair{"aac.ts", true}, std::pair{"aac.mkv", false}}) {
+        SCOPED_TRACE(movie);
+        auto info = probe(movie);
+        QFile::remove(calls);
+        ConversionJob *job = convert(info, QString::fromUtf8(movie) + ".mp4");
+        QFile log(calls);
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(log.readAll().contains(" -t 1 "), tested);
+        EXPECT_EQ(job->arguments().contains("aac_adtstoasc"), tested) << job->arguments().join(u' ').toStdString();
+        EXPECT_EQ(codecs(streams(output.filePath(QString::fromUtf8(movie) + ".mp4"))), (QStringList{"h264", "aac"}));
+        job->remove();
+    }
 }
 
 TEST_F(RealConversionTest, DtsSurroundBecomesSixChannelAc3)

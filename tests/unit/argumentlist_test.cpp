@@ -62,6 +62,38 @@ TEST(AudioPlan, AStreamTheMovieLacksMeansNoAudio)
     EXPECT_TRUE(audioPlan(one, 1, 0).hasAudio);
 }
 
+// Matroska, MP4/MOV and FLV keep AAC apart from its configuration: no fix-up test, and the list a
+// test answering "no" gives. Other containers, or none read, leave the answer to the test.
+TEST(AudioPlan, FixupTestOnlyWhereTheContainerLeavesTheAnswerOpen)
+{
+    const QString stream =
+        QStringLiteral("  Stream #0:1[0x101]: Audio: aac (LC) ([15][0][0][0] / 0x000F), 48000 Hz, stereo, fltp\n");
+    const struct
+    {
+        const char *report;
+        bool tested;
+    } rows[] = {
+        {"Input #0, matroska,webm, from 'a.mkv':\n", false},
+        {"Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'a.mp4':\n", false},
+        {"Input #0, flv, from 'a.flv':\n", false},
+        {"Input #0, mpegts, from 'a.ts':\n", true},
+        {"Input #0, aac, from 'a.aac':\n", true},
+        {"", true},
+        // Only the first, unindented line names the container.
+        {"Input #0, mpegts, from 'a.ts':\nInput #0, matroska,webm, from 'a.mkv':\n", true},
+        {"  Input #0, matroska,webm, from 'a.mkv':\n", true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.report);
+        const StreamReport report = parseStreamReport(QString::fromUtf8(row.report) + stream);
+        const AudioPlan plan = audioPlan(report.audioTracks, report.audioTracks.value(0).streamId, 0);
+        EXPECT_EQ(plan.wantsFixupTest(), row.tested);
+        Movie info = movie({});
+        info.audioTracks = report.audioTracks;
+        EXPECT_EQ(build(info, {}, 0, true).contains(QStringLiteral("aac_adtstoasc")), row.tested);
+    }
+}
+
 TEST(ArgumentList, CopiedAacIsExactlyTheBaseList)
 {
     ConversionSettings s;

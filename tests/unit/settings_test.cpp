@@ -155,6 +155,29 @@ TEST_F(SettingsTest, ValuesKeepTheirKindAcrossReload)
     EXPECT_EQ(defaultArray(QStringLiteral("oneBytes")), QVariantList{binary});
 }
 
+// A batch's copy: the file's values as they read from it; changes stay in memory.
+TEST_F(SettingsTest, CopyInMemoryReadsTheFileAndNeverWritesIt)
+{
+    const QByteArray text("[General]\nAutoAdd=1\nDestinationNames=Movies, Films\n");
+    useHandWrittenStore(text);
+    const QString file = storeFile();
+    useCopyInMemory();
+    EXPECT_EQ(defaultInt(kAutoAddKey), 1);
+    EXPECT_EQ(defaultArray(kDestinationNamesKey), (QVariantList{QStringLiteral("Movies"), QStringLiteral("Films")}));
+    setDefaultInt(kAutoAddKey, 0);
+    setDefaultObject(kDestinationNamesKey, QVariant()); // removed: the registered default answers
+    setDefaultObject(QStringLiteral("list"), QVariantList{1, 2});
+    synchronize();
+    EXPECT_EQ(defaultInt(kAutoAddKey), 0);
+    EXPECT_EQ(defaultArray(kDestinationNamesKey), QVariantList());
+    EXPECT_EQ(defaultObject(QStringLiteral("list")), (QVariantList{1, 2}));
+    QFile onDisk(file);
+    ASSERT_TRUE(onDisk.open(QIODevice::ReadOnly));
+    EXPECT_EQ(onDisk.readAll(), text);
+    useStoreFile(file); // choosing a file ends the copy
+    EXPECT_EQ(defaultInt(kAutoAddKey), 1);
+}
+
 TEST_F(SettingsTest, UserStoreIsTheOssoryTavrelConfigFile)
 {
     const QString previous = storeFile();
