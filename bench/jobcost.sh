@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash disable=SC2154 # movies and label are set by the sourcing script
 # Shared by bench/remux-benchmark and bench/batch-benchmark (sourced, not run): what a Tavrel job
 # costs beyond the ffmpeg conversion it runs. The caller sets `movies` (the sample files) and
 # `label`, then calls jobcost_main with Tavrel's path and an optional second binary to compare.
@@ -13,7 +14,6 @@
 #    costs beyond ffmpeg's own, and the tool runs per job.
 
 ffmpeg=$(command -v ffmpeg)
-mediainfo=$(command -v mediainfo)
 pairs=${PAIRS:-5}
 
 jobcost_setup() {
