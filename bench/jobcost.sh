@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash disable=SC2154 # movies and label are set by the sourcing script
 # Shared by bench/remux-benchmark and bench/batch-benchmark (sourced, not run): what a Tavrel job
 # costs beyond the ffmpeg conversion it runs. The caller sets `movies` (the sample files) and
 # `label`, then calls jobcost_main with Tavrel's path and an optional second binary to compare.
@@ -7,13 +8,12 @@
 #    mediainfo call: the tool runs per job, and the conversion calls to replay.
 # 2. PAIRS rounds (default 5), each timing every binary's batch run and the logged conversion
 #    calls replayed with ffmpeg alone in a plain loop, in an order that turns each round. The
-#    timed runs see the real tools (a wrapper costs a shell start per call), and each starts
-#    after a sync, so that none pays for the previous one's writing back.
+#    timed runs see the real tools (a wrapper costs a shell start per call); each starts after a
+#    sync and its output goes right after it, so that none pays for another's.
 # 3. Medians of wall and CPU time (children included), the ratio to the plain loop, the CPU a job
 #    costs beyond ffmpeg's own, and the tool runs per job.
 
 ffmpeg=$(command -v ffmpeg)
-mediainfo=$(command -v mediainfo)
 pairs=${PAIRS:-5}
 
 jobcost_setup() {
@@ -23,10 +23,12 @@ jobcost_setup() {
     mkdir -p "$work/bin"
     local tool
     for tool in ffmpeg mediainfo; do
-        # %q keeps each call on one line whatever its arguments hold.
+        # %q keeps each call on one line whatever its arguments hold; one write per call, so that
+        # the calls of tools running at the same time do not mix.
         cat >"$work/bin/$tool" <<EOF
 #!/usr/bin/env bash
-{ printf '%q ' $tool "\$@"; printf '\n'; } >>"\$JOBCOST_CALLS"
+line=\$(printf '%q ' $tool "\$@")
+printf '%s\n' "\$line" >>"\$JOBCOST_CALLS"
 exec $(printf '%q' "$(command -v "$tool")") "\$@"
 EOF
         chmod +x "$work/bin/$tool"
@@ -120,8 +122,11 @@ jobcost_main() {
         echo "round $p of $pairs (load average $(cut -d' ' -f1 /proc/loadavg)) ..."
         for ((k = 0; k < ${#order[@]}; k++)); do
             run=${order[(k + p) % ${#order[@]}]}
+            # Each run's output goes at once: a run that finds 2 GB of another's in the page cache
+            # pays for it (in system time) as it writes its own.
             if [[ $run == ffmpeg ]]; then
                 timed ffmpeg replay
+                rm -rf "$work/replay"
             else
                 for i in "${!names[@]}"; do
                     [[ ${names[i]} == "$run" ]] && timed "$run" tavrel_batch "$run" "${binaries[i]}"
@@ -129,7 +134,6 @@ jobcost_main() {
                 rm -rf "$work/out-$run"
             fi
         done
-        rm -rf "$work/replay"
     done
 
     echo

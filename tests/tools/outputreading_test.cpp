@@ -29,18 +29,25 @@ QStringList sound(const QString &rate = QStringLiteral("48000"))
     return {"-f", "lavfi", "-t", "0.2", "-i", "sine=sample_rate=" + rate};
 }
 
-QStringList colours(const QString &primaries, const QString &transfer)
+QStringList colours(const QString &transfer)
 {
-    return {"-color_primaries", primaries, "-colorspace", "bt2020nc", "-color_trc", transfer};
+    return {"-color_primaries", "bt2020", "-colorspace", "bt2020nc", "-color_trc", transfer};
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 struct Row
 {
     const char *name;
-    QStringList make;
-    int rotateTag; // given afterwards by a copy, as ffmpeg 5.1 takes it only there
-    bool fieldsKept;
     QStringList problems; // what both readings find
+    QStringList make;
+    bool fieldsKept = false;
+    int rotateTag = 0; // given afterwards by a copy, as ffmpeg 5.1 takes it only there
 };
 
 // The problems, streams and running time of both readings; the problems are also `expected`.
@@ -63,67 +70,46 @@ TEST(OutputReading, MediainfoAloneFindsWhatBothToolsFind)
 {
     QTemporaryDir dir;
     const QString srt = dir.filePath("s.srt");
-    QFile subtitles(srt);
-    ASSERT_TRUE(subtitles.open(QIODevice::WriteOnly));
-    subtitles.write("1\n00:00:00,000 --> 00:00:01,000\nHello\n");
-    subtitles.close();
+    write(srt, "1\n00:00:00,000 --> 00:00:01,000\nHello\n");
+    const QStringList small = picture("320x240");
     const QStringList hevc{"-c:v", "libx265", "-x265-params", "log-level=error", "-pix_fmt", "yuv420p10le"};
     const QList<Row> rows{
-        {"plays", picture("320x240") + sound() + kX264 + QStringList{"-c:a", "aac", "-ac", "2"}, 0, false, {}},
-        {"rotated", picture("320x240") + kX264, 90, false, {"video: shown rotated 90\u00B0"}},
-        {"rotated back", picture("320x240") + kX264, 270, false, {"video: shown rotated 270\u00B0"}},
-        {"pq hevc",
-         picture("320x240") + hevc + colours("bt2020", "smpte2084"),
-         0,
-         false,
-         {"video: HEVC, 10-bit, HDR (PQ) colours"}},
-        {"hlg", picture("320x240") + kX264 + colours("bt2020", "arib-std-b67"), 0, false, {"video: HDR (HLG) colours"}},
-        {"bt2020", picture("320x240") + kX264 + colours("bt2020", "bt709"), 0, false, {"video: BT.2020 colours"}},
-        {"fields kept", picture("720x576") + kX264 + QStringList{"-flags", "+ildct+ilme"}, 0, true, {}},
-        {"fields lost", picture("720x576") + kX264, 0, true, {"video: interlaced fields flagged progressive"}},
-        {"1080p60", picture("1920x1080", "60") + kX264, 0, false, {"video: 1080p at 60 frames a second"}},
-        {"level 5.1",
-         picture("320x240") + kX264 + QStringList{"-level", "5.1"},
-         0,
-         false,
-         {"video: flagged level 5.1"}},
+        {"plays", {}, small + sound() + kX264 + QStringList{"-c:a", "aac", "-ac", "2"}},
+        {"rotated", {"video: shown rotated 90\u00B0"}, small + kX264, false, 90},
+        {"rotated back", {"video: shown rotated 270\u00B0"}, small + kX264, false, 270},
+        {"pq hevc", {"video: HEVC, 10-bit, HDR (PQ) colours"}, small + hevc + colours("smpte2084")},
+        {"hlg", {"video: HDR (HLG) colours"}, small + kX264 + colours("arib-std-b67")},
+        {"bt2020", {"video: BT.2020 colours"}, small + kX264 + colours("bt709")},
+        {"fields kept", {}, picture("720x576") + kX264 + QStringList{"-flags", "+ildct+ilme"}, true},
+        {"fields lost", {"video: interlaced fields flagged progressive"}, picture("720x576") + kX264, true},
+        {"1080p60", {"video: 1080p at 60 frames a second"}, picture("1920x1080", "60") + kX264},
+        {"level 5.1", {"video: flagged level 5.1"}, small + kX264 + QStringList{"-level", "5.1"}},
         {"refs",
-         picture("1920x1080") + kX264 + QStringList{"-x264-params", "ref=9"},
-         0,
-         false,
-         {"video: 9 reference frames at 1920\u00D71080"}},
-        {"mpeg2", picture("320x240") + QStringList{"-c:v", "mpeg2video"}, 0, false, {"video: MPEG-2"}},
-        {"mpeg4 asp", picture("320x240") + QStringList{"-c:v", "mpeg4", "-bf", "2"}, 0, false, {}},
+         {"video: 9 reference frames at 1920\u00D71080"},
+         picture("1920x1080") + kX264 + QStringList{"-x264-params", "ref=9"}},
+        {"mpeg2", {"video: MPEG-2"}, small + QStringList{"-c:v", "mpeg2video"}},
+        {"mpeg4 asp", {}, small + QStringList{"-c:v", "mpeg4", "-bf", "2"}},
         {"surround aac, 96 kHz",
-         sound() + sound("96000") + QStringList{"-map", "0", "-map", "1", "-c:a", "aac", "-ac:a:0", "6"},
-         0,
-         false,
-         {"audio: AAC with 6 channels", "audio: 96000 Hz"}},
+         {"audio: AAC with 6 channels", "audio: 96000 Hz"},
+         sound() + sound("96000") + QStringList{"-map", "0", "-map", "1", "-c:a", "aac", "-ac:a:0", "6"}},
         {"ac3 surround, subtitles",
-         sound() + QStringList{"-i", srt, "-map", "0", "-map", "1", "-c:a", "ac3", "-ac", "6", "-c:s", "mov_text"},
-         0,
-         false,
-         {}},
+         {},
+         sound() + QStringList{"-i", srt, "-map", "0", "-map", "1", "-c:a", "ac3", "-ac", "6", "-c:s", "mov_text"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = dir.filePath(QString::fromUtf8(row.name) + ".mp4");
-        if (row.rotateTag == 0) {
-            ASSERT_TRUE(test::makeMovie(row.make, path));
-        } else {
-            ASSERT_TRUE(test::makeMovie(row.make, path + ".plain.mp4"));
-            ASSERT_TRUE(test::makeMovie({"-i", path + ".plain.mp4", "-c", "copy", "-metadata:s:v:0",
-                                         QStringLiteral("rotate=%1").arg(row.rotateTag)},
-                                        path));
+        const QString made = row.rotateTag == 0 ? path : path + ".plain.mp4";
+        ASSERT_TRUE(test::makeMovie(row.make, made));
+        if (row.rotateTag != 0) {
+            ASSERT_TRUE(test::makeMovie(
+                {"-i", made, "-c", "copy", "-metadata:s:v:0", QStringLiteral("rotate=%1").arg(row.rotateTag)}, path));
         }
         expectSameReading(path, row.fieldsKept, row.problems);
     }
     // A file no tool can read: no streams and no running time either way.
-    QFile junk(dir.filePath("junk.mp4"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("fake movie");
-    junk.close();
-    expectSameReading(junk.fileName(), false, {});
+    write(dir.filePath("junk.mp4"), "fake movie");
+    expectSameReading(dir.filePath("junk.mp4"), false, {});
 }
 
 } // namespace
