@@ -11,12 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QTemporaryFile>
 #include <QtEndian>
 
 #include <limits>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -87,17 +85,16 @@ bool isWriteablePath(const QString &path)
 {
     if (path.isEmpty() || itemExists(path))
         return false;
-    // Made only where nothing (not even a link) has the name, and removed at once: not synced,
-    // since waiting for the disk buys nothing for a file that is gone the next moment and can
-    // take seconds while a conversion writes.
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
+    // A file of a new name beside it, removed at once: two runs testing the same name at the same
+    // moment must both pass. Not synced, since waiting for the disk buys nothing for a file that
+    // is gone the next moment and can take seconds while a conversion writes. Named like a
+    // partial output, so a crash's leftover is cleaned up as one.
+    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.tavrel-XXXXXX.partial.mp4"));
+    if (!file.open())
         return false;
-    const bool written = ::write(fd, "TEST", 4) == 4;
-    const bool closed = ::close(fd) == 0;
-    ::unlink(name.constData());
-    return written && closed;
+    const bool written = file.write("TEST", 4) == 4 && file.flush();
+    file.close();
+    return written;
 }
 
 // Characters kept as they stand: the RFC 2396 unreserved set, its reserved set and "#"
