@@ -230,11 +230,9 @@ std::optional<QString> FileIntake::bestLanguage() const
         return std::nullopt;
     const QStringList languages =
         languageListFor(settings::defaultInt(settings::kDefaultAudioKey), m_preferredLanguages);
-    const std::optional<int> streamId = bestAudioTrack(m_fileInfo->audioTracks, languages);
-    for (const AudioTrackFacts &track : m_fileInfo->audioTracks)
-        if (track.streamId == streamId)
-            return audioTrackDescription(track);
-    return std::nullopt;
+    const AudioTrackFacts *best =
+        audioTrackWithId(m_fileInfo->audioTracks, bestAudioTrack(m_fileInfo->audioTracks, languages));
+    return best ? std::optional<QString>(audioTrackDescription(*best)) : std::nullopt;
 }
 
 QString FileIntake::fileName() const

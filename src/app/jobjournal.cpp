@@ -371,13 +371,9 @@ ConversionJob *JobJournal::restoredJob(const JournalEntry &entry, const std::sha
     else
         request.subtitleFile.clear();
     // The movie may have changed since: a track it no longer has gives way to its first.
-    const auto hasTrack = [&](std::optional<int> id) {
-        return std::any_of(info->audioTracks.cbegin(), info->audioTracks.cend(),
-                           [&](const AudioTrackFacts &track) { return track.streamId == id; });
-    };
     if (entry.audioTrackIndex && !info->audioTracks.isEmpty())
         request.audioStreamId = info->audioTracks.value(*entry.audioTrackIndex, info->audioTracks.first()).streamId;
-    else if (!hasTrack(request.audioStreamId))
+    else if (!audioTrackWithId(info->audioTracks, request.audioStreamId))
         request.audioStreamId =
             info->audioTracks.isEmpty() ? std::nullopt : std::optional<int>(info->audioTracks.first().streamId);
     // A name taken meanwhile gets the next free one, as a new job's would.

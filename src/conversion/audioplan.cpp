@@ -16,9 +16,8 @@ bool aacComesRaw(const QString &container)
 AudioPlan audioPlan(const QList<AudioTrackFacts> &tracks, std::optional<int> streamId, qint64 ac3Downmix)
 {
     AudioPlan plan;
-    const auto track = std::find_if(tracks.cbegin(), tracks.cend(),
-                                    [&](const AudioTrackFacts &facts) { return facts.streamId == streamId; });
-    if (!streamId || track == tracks.cend())
+    const AudioTrackFacts *track = audioTrackWithId(tracks, streamId);
+    if (!track)
         return plan;
     plan.hasAudio = true;
     plan.streamId = track->streamId;

@@ -124,8 +124,7 @@ CheckedOutput checkParts(QStringList parts, quint64 limit, ExpectedOutput expect
         const QString first = stem + QStringLiteral("-1.mp4");
         const QString second = stem + QStringLiteral("-2.mp4");
         QStringList recut{toolPath(QStringLiteral("ffmpeg"))};
-        recut << recutArguments(part, middle,
-                                QString(stem).replace(u'%', QStringLiteral("%%")) + QStringLiteral("-%d.mp4"));
+        recut << recutArguments(part, middle, partialPartPattern(part));
         if (middle < 1.0 || runTask(recut).exitStatus != 0 || !QFileInfo(second).isFile()) {
             QFile::remove(first);
             QFile::remove(second);

@@ -63,14 +63,12 @@ QString stateInfoString(qint32 state, const QList<AudioTrackFacts> &tracks, std:
             + QLatin1Char(']');
     case Converting: {
         QString text = base;
-        const auto chosen = std::find_if(tracks.cbegin(), tracks.cend(),
-                                         [&](const AudioTrackFacts &track) { return track.streamId == audioStreamId; });
-        if (audioStreamId && chosen != tracks.cend()) {
+        if (const AudioTrackFacts *chosen = audioTrackWithId(tracks, audioStreamId)) {
             text += QStringLiteral("   Audio: ") + trackPiece(*chosen);
             if (tracks.size() >= 2) {
                 QString discarded;
                 for (const AudioTrackFacts &track : tracks) {
-                    if (&track != &*chosen)
+                    if (&track != chosen)
                         discarded += QStringLiteral(", ") + trackPiece(track);
                 }
                 text += QStringLiteral(" (Discarded: ") + discarded.mid(2) + QLatin1Char(')');

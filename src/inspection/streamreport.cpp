@@ -536,6 +536,14 @@ QStringList audioTrackDescriptions(const QList<AudioTrackFacts> &tracks)
     return descriptions;
 }
 
+const AudioTrackFacts *audioTrackWithId(const QList<AudioTrackFacts> &tracks, std::optional<int> streamId)
+{
+    for (const AudioTrackFacts &track : tracks)
+        if (streamId && track.streamId == *streamId)
+            return &track;
+    return nullptr;
+}
+
 QString informationString(const StreamReport &report)
 {
     return makeString(QStringLiteral("Duration: %@  Bitrate: %@  Resolution: %@  Audiotracks: %i (%i)"),

@@ -62,6 +62,8 @@ struct StreamReport
 // "#<id>: <language> (<codec>)[ [<layout>]]", the track as the window lists it.
 QString audioTrackDescription(const AudioTrackFacts &track);
 QStringList audioTrackDescriptions(const QList<AudioTrackFacts> &tracks);
+// The track of that stream id; none without an id or when there is no such track.
+const AudioTrackFacts *audioTrackWithId(const QList<AudioTrackFacts> &tracks, std::optional<int> streamId);
 
 // Pieces of a stream's codec text ("Video: h264 (High) (avc1 / 0x31637661), yuv420p(tv, bt709), ..."):
 // its fields at the commas outside parentheses, the codec word ("h264") and the profile ("High";

@@ -45,10 +45,8 @@ TEST(BestLanguage, RanksLanguageThenCodec)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const QList<AudioTrackFacts> tracks = test::audioTracksFrom(c.tracks);
-        const std::optional<int> best = bestAudioTrack(tracks, c.languages);
-        const auto chosen = std::find_if(tracks.cbegin(), tracks.cend(),
-                                         [&](const AudioTrackFacts &track) { return track.streamId == best; });
-        EXPECT_EQ(best ? std::optional<QString>(audioTrackDescription(*chosen)) : std::nullopt, c.expected);
+        const AudioTrackFacts *best = audioTrackWithId(tracks, bestAudioTrack(tracks, c.languages));
+        EXPECT_EQ(best ? std::optional<QString>(audioTrackDescription(*best)) : std::nullopt, c.expected);
     }
 }
 
